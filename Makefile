@@ -1,0 +1,39 @@
+# Two entry points for a new user: `make run` and `make test`.
+# Both install missing Debian packages first (scripts/install-deps.sh).
+
+BUILD ?= build
+BUILD_TYPE ?= RelWithDebInfo
+CMAKE_FLAGS ?=
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps configure build run test test-asan test-tsan bench clean
+
+all: build
+
+deps:
+	scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Until the desktop program exists this shows the command-line front end's help.
+run: build
+	./$(BUILD)/bin/zq48enc --help
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+test-asan:
+	$(MAKE) test BUILD=build-asan BUILD_TYPE=Debug CMAKE_FLAGS='-DZQ48_SANITIZE="address;undefined"'
+
+test-tsan:
+	$(MAKE) test BUILD=build-tsan BUILD_TYPE=Debug CMAKE_FLAGS='-DZQ48_SANITIZE=thread'
+
+bench: build
+	./$(BUILD)/bin/zq48-bench
+
+clean:
+	rm -rf build build-asan build-tsan

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/notifier.h"
+#include "app/settings_store.h"
+#include "catalog/input_catalog.h"
+#include "encode/encode_settings.h"
+
+namespace zq48 {
+
+struct RangeCheck {
+  bool ok = false;
+  bool swapped = false;  // begin and end were given the other way round and were swapped
+};
+
+// Checks the simple bit-rate range before a job starts. A value outside
+// 48..900 is refused with a message; an end below the begin is not refused
+// but swapped in place, so whoever shows the values must show them again.
+RangeCheck CheckRange(EncodeSettings& settings, Notifier& notifier);
+
+// Checks the destination folder the user typed. A missing folder is created
+// (with every missing parent) when the user agrees. On success the
+// normalised folder (one trailing "/", no doubled "/") is stored in the
+// settings and persisted as "PathDest", and returned. Every refusal is
+// shown through the notifier.
+std::optional<std::string> CheckDestinationFolder(const std::string& text, EncodeSettings& settings,
+                                                  SettingsStore& store, Notifier& notifier);
+
+// The values of the time range and cropping dialog.
+struct TimeRangeAndCrop {
+  float begin = 0;  // seconds
+  float end = 0;
+  int left = 0;  // pixels
+  int right = 0;
+  int top = 0;
+  int bottom = 0;
+};
+
+inline constexpr const char* kInvalidInputCaption = "Error - invalid input";
+
+// The first check the values fail, as the message to show (with the caption
+// above), or nothing when they are acceptable for every file of the list.
+std::optional<std::string> ValidateTimeRangeAndCrop(const TimeRangeAndCrop& values,
+                                                    const InputCatalog& catalog);
+
+}  // namespace zq48
