@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +25,8 @@ extern "C" {
 #include <libavutil/error.h>
 #include <libavutil/mathematics.h>
 }
+
+#include "sources/ffmpeg_handles.h"
 
 namespace zq48::testing {
 namespace {
@@ -54,20 +57,10 @@ struct OutputCloser {
     avformat_free_context(out);
   }
 };
-struct CodecContextFree {
-  void operator()(AVCodecContext* ctx) const { avcodec_free_context(&ctx); }
-};
-struct FrameFree {
-  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketFree {
-  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-
 using OutputPtr = std::unique_ptr<AVFormatContext, OutputCloser>;
-using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextFree>;
-using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
+using ff::CodecContextPtr;
+using ff::FramePtr;
+using ff::PacketPtr;
 
 // Owns the options dictionary handed to avformat_write_header().
 class Options {
@@ -202,13 +195,13 @@ class VideoTrack final : public Track {
   int64_t Fill(AVFrame& frame) override {
     const int shift = static_cast<int>(frame.pts * 3);
     for (int y = 0; y < frame.height; ++y) {
-      uint8_t* row = frame.data[0] + y * frame.linesize[0];
+      uint8_t* row = frame.data[0] + static_cast<std::ptrdiff_t>(y) * frame.linesize[0];
       for (int x = 0; x < frame.width; ++x)
         row[x] = static_cast<uint8_t>((x + y * 2 + shift) & 0xff);
     }
     for (int y = 0; y < frame.height / 2; ++y) {
-      uint8_t* u = frame.data[1] + y * frame.linesize[1];
-      uint8_t* v = frame.data[2] + y * frame.linesize[2];
+      uint8_t* u = frame.data[1] + static_cast<std::ptrdiff_t>(y) * frame.linesize[1];
+      uint8_t* v = frame.data[2] + static_cast<std::ptrdiff_t>(y) * frame.linesize[2];
       for (int x = 0; x < frame.width / 2; ++x) {
         u[x] = static_cast<uint8_t>(64 + ((x * 4 + shift) & 0x7f));
         v[x] = static_cast<uint8_t>(64 + ((y * 4 + shift) & 0x7f));

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -19,33 +20,22 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include "sources/ffmpeg_handles.h"
+
 namespace zq48::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct InputCloser {
-  void operator()(AVFormatContext* in) const { avformat_close_input(&in); }
-};
-struct CodecContextFree {
-  void operator()(AVCodecContext* ctx) const { avcodec_free_context(&ctx); }
-};
-struct PacketFree {
-  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct FrameFree {
-  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-using InputPtr = std::unique_ptr<AVFormatContext, InputCloser>;
-using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextFree>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
-using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
+using InputPtr = ff::FormatContextPtr;
+using ff::CodecContextPtr;
+using ff::FramePtr;
+using ff::PacketPtr;
 
 // Opens a file the way a player would: no format hint, streams probed.
 InputPtr Open(const std::string& path) {
-  AVFormatContext* raw = nullptr;
-  if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) return nullptr;
-  InputPtr in(raw);
+  InputPtr in = ff::OpenInput(path);
+  if (!in) return nullptr;
   if (avformat_find_stream_info(in.get(), nullptr) < 0) return nullptr;
   return in;
 }
@@ -108,7 +98,8 @@ MediaInfo Inspect(const std::string& path) {
   }
   for (unsigned i = 0; i < in->nb_streams; ++i) {
     if (info.streams[i].packets > 0)
-      info.streams[i].seconds = (last[i] - first[i]) * av_q2d(in->streams[i]->time_base);
+      info.streams[i].seconds =
+          static_cast<double>(last[i] - first[i]) * av_q2d(in->streams[i]->time_base);
   }
   return info;
 }
@@ -123,7 +114,7 @@ struct DecodedVideo {
 
 void NoteLumaRange(const AVFrame& frame, DecodedVideo& out) {
   for (int y = 0; y < frame.height; ++y) {
-    const uint8_t* row = frame.data[0] + y * frame.linesize[0];
+    const uint8_t* row = frame.data[0] + static_cast<std::ptrdiff_t>(y) * frame.linesize[0];
     const auto [lo, hi] = std::minmax_element(row, row + frame.width);
     out.firstLumaMin = std::min<int>(out.firstLumaMin, *lo);
     out.firstLumaMax = std::max<int>(out.firstLumaMax, *hi);
