@@ -1,0 +1,76 @@
+#include "container/stream_headers.h"
+
+namespace zq48 {
+
+namespace {
+
+void Put32(HeaderBytes& b, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+void Put16(HeaderBytes& b, std::size_t at, std::uint16_t v) {
+  b[at] = static_cast<std::uint8_t>(v);
+  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+std::uint32_t Get32(const HeaderBytes& b, std::size_t at) {
+  return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
+         static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+std::uint16_t Get16(const HeaderBytes& b, std::size_t at) {
+  return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
+}
+
+HeaderBytes ThreeWords(std::uint32_t a, std::uint32_t b, std::uint32_t c) {
+  HeaderBytes bytes{};
+  Put32(bytes, 0, a);
+  Put32(bytes, 4, b);
+  Put32(bytes, 8, c);
+  return bytes;
+}
+
+}  // namespace
+
+HeaderBytes Encode(const FileOutputHeader& h) {
+  return ThreeWords(h.version, h.durationUs, h.dataSize);
+}
+
+HeaderBytes Encode(const VideoHeader& h) {
+  HeaderBytes bytes{};
+  Put32(bytes, 0, h.frameRateX1e6);
+  Put16(bytes, 4, h.width);
+  Put16(bytes, 6, h.height);
+  Put32(bytes, 8, h.bitRate);
+  return bytes;
+}
+
+HeaderBytes Encode(const AudioHeader& h) { return ThreeWords(h.version, h.bitRate, h.dataSize); }
+
+FileOutputHeader DecodeFileOutput(const HeaderBytes& b) {
+  return {Get32(b, 0), Get32(b, 4), Get32(b, 8)};
+}
+
+VideoHeader DecodeVideo(const HeaderBytes& b) {
+  return {Get32(b, 0), Get16(b, 4), Get16(b, 6), Get32(b, 8)};
+}
+
+AudioHeader DecodeAudio(const HeaderBytes& b) { return {Get32(b, 0), Get32(b, 4), Get32(b, 8)}; }
+
+HeaderBytes Placeholder(HeaderKind kind) {
+  switch (kind) {
+    case HeaderKind::FileOutput:
+      return Encode(FileOutputHeader{});
+    case HeaderKind::Video:
+      return Encode(VideoHeader{});
+    case HeaderKind::Audio:
+      break;
+  }
+  return Encode(AudioHeader{});
+}
+
+std::uint32_t FrameRateX1e6(double frameRate) {
+  double scaled = frameRate * 1'000'000.0;
+  if (!(scaled > 0)) return 0;
+  if (scaled >= 4294967295.0) return UINT32_MAX;
+  return static_cast<std::uint32_t>(scaled);
+}
+
+}  // namespace zq48

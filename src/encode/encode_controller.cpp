@@ -1,0 +1,116 @@
+#include "encode/encode_controller.h"
+
+#include "encode/settings_checks.h"
+
+namespace zq48 {
+
+EncodeController::EncodeController(InputCatalog& catalog, SettingsStore& store,
+                                   Notifier& notifier, JobHost& host, WorkerFactory& workers,
+                                   JobOutputs& outputs, bool movieFilesAvailable)
+    : catalog_(catalog),
+      store_(store),
+      notifier_(notifier),
+      host_(host),
+      workers_(workers),
+      outputs_(outputs),
+      context_{state_, notifier, host, *this, movieFilesAvailable} {}
+
+EncodeController::~EncodeController() { StopAndWait(); }
+
+EncodeController::EncodeResult EncodeController::Encode(const std::string& destinationText) {
+  host_.StopPreview();
+  if (!CheckDestinationFolder(destinationText, catalog_.Settings(), store_, notifier_))
+    return EncodeResult::Refused;
+
+  if (driver_) {
+    // Stop was pressed and the job has not ended yet: nothing to resume.
+    if (state_.Stopped()) return EncodeResult::Refused;
+    driver_->Post(WM_JOB_RESUME);
+    MarkRunning();
+    return EncodeResult::Resumed;
+  }
+
+  if (catalog_.InputPathCount() == 0) return EncodeResult::Refused;
+  RangeCheck range = CheckRange(catalog_.Settings(), notifier_);
+  if (!range.ok) return EncodeResult::Refused;
+  if (range.swapped) host_.RangeSwapped(catalog_.Settings().rangeBegin, catalog_.Settings().rangeEnd);
+
+  state_.done.With([](DoneAmounts& d) { d = {}; });
+  JobSnapshot snapshot = PlanSnapshot(catalog_);
+  state_.snapshot.With([&snapshot](JobSnapshot& s) { s = std::move(snapshot); });
+
+  {
+    // In place before its thread runs, so that the first graph event finds it.
+    std::lock_guard lock(graphEventLock_);
+    driver_ = std::make_unique<MainEncodeThread>(context_, workers_, outputs_);
+  }
+  MarkRunning();
+  driver_->Start();
+  driver_->Post(WM_JOB_START, context_.AsWParam());
+  return EncodeResult::Started;
+}
+
+void EncodeController::MarkRunning() {
+  state_.flags.With([](RunFlags& f) { f = {true, false, false}; });
+}
+
+void EncodeController::Pause() {
+  if (!driver_) return;
+  driver_->Post(WM_JOB_PAUSE);
+  state_.flags.With([](RunFlags& f) { f.paused = true; });
+}
+
+void EncodeController::Stop() {
+  if (driver_) driver_->Post(WM_JOB_STOP);
+  // Paused movie-file workers wait while the paused flag is set: clearing it
+  // lets them see the stop.
+  state_.flags.With([](RunFlags& f) {
+    f.stopped = true;
+    f.paused = false;
+  });
+  ResetProgress();
+}
+
+void EncodeController::ResetProgress() {
+  host_.ResetFileBar();
+  host_.ResetJobBar();
+  state_.done.With([](DoneAmounts& d) { d = {}; });
+  host_.SetTitle(kAppCaption);
+}
+
+void EncodeController::StopAndWait() {
+  if (!driver_) return;
+  Stop();
+  HandleJobFinished();
+}
+
+void EncodeController::HandleJobFinished() {
+  if (!driver_) return;
+  driver_->Join();
+  std::unique_ptr<MainEncodeThread> ended;
+  {
+    std::lock_guard lock(graphEventLock_);
+    ended = std::move(driver_);
+  }
+  ended.reset();  // its workers end and are awaited outside the lock
+  state_.flags.With([](RunFlags& f) { f = {false, false, true}; });
+  ResetProgress();
+}
+
+void EncodeController::OnGraphEvent() {
+  std::lock_guard lock(graphEventLock_);
+  bool handled = driver_ && driver_->WithGeneralWorker([this](GeneralWorker* worker) {
+    if (!worker || !worker->HasEventInterface()) return false;
+    while (std::optional<long> code = worker->FetchGraphEvent()) {
+      if (*code == kGraphEventComplete) {
+        worker->PostQuit();
+        driver_->Post(WM_JOB_NEXT, context_.AsWParam());
+        break;
+      }
+    }
+    return true;
+  });
+  if (!handled) notifier_.ShowApp("bad p_main_thread_encoder");
+}
+
+}  // namespace zq48

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "app/notifier.h"
+#include "app/settings_store.h"
+#include "catalog/input_catalog.h"
+#include "encode/decode_workers.h"
+#include "encode/job_context.h"
+#include "encode/job_host.h"
+#include "encode/job_outputs.h"
+#include "encode/job_state.h"
+#include "encode/main_encode_thread.h"
+
+namespace zq48 {
+
+// The job half of the main window, shared by both front ends: it checks the
+// settings, takes the job's snapshot, plans the amounts, starts, pauses,
+// resumes and stops the job driver, and cleans up when the job has ended.
+// Encode, Pause, Stop and HandleJobFinished are called on the front end's
+// own thread; OnGraphEvent may come from any thread.
+class EncodeController : public GraphEventSink {
+ public:
+  EncodeController(InputCatalog& catalog, SettingsStore& store, Notifier& notifier, JobHost& host,
+                   WorkerFactory& workers, JobOutputs& outputs, bool movieFilesAvailable);
+  // A job still running is stopped and awaited.
+  ~EncodeController() override;
+
+  enum class EncodeResult { Refused, Started, Resumed };
+  // Encode pressed, with the destination folder as the user typed it. A
+  // paused job resumes; otherwise a new job starts if the settings pass.
+  EncodeResult Encode(const std::string& destinationText);
+  void Pause();
+  void Stop();
+  // Stops a job and waits for its end (closing the program).
+  void StopAndWait();
+  // After JobHost::JobFinished: waits for the driver's thread and forgets it.
+  void HandleJobFinished();
+
+  // A decode worker queued graph events.
+  void OnGraphEvent() override;
+
+  bool HasJob() const { return driver_ != nullptr; }
+  JobState& State() { return state_; }
+
+ private:
+  void MarkRunning();
+  void ResetProgress();
+
+  InputCatalog& catalog_;
+  SettingsStore& store_;
+  Notifier& notifier_;
+  JobHost& host_;
+  WorkerFactory& workers_;
+  JobOutputs& outputs_;
+  JobState state_;
+  JobContext context_;
+
+  std::mutex graphEventLock_;  // guards driver_ against the graph-event handler
+  std::unique_ptr<MainEncodeThread> driver_;
+};
+
+}  // namespace zq48

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "app/message_thread.h"
+#include "app/notifier.h"
+#include "encode/job_host.h"
+#include "encode/job_state.h"
+
+namespace zq48 {
+
+// Told by a general decode worker whenever it has queued graph events.
+class GraphEventSink {
+ public:
+  virtual ~GraphEventSink() = default;
+  virtual void OnGraphEvent() = 0;
+};
+
+// What every thread of a job reaches through the start messages' wparam:
+// the shared job state and the ways to talk to the user and the front end.
+// It outlives every job thread.
+struct JobContext {
+  JobState& state;
+  Notifier& notifier;
+  JobHost& host;
+  GraphEventSink& graphEvents;
+  bool movieFilesAvailable = false;
+
+  WParam AsWParam() { return reinterpret_cast<WParam>(this); }
+  static JobContext& From(WParam wparam) { return *reinterpret_cast<JobContext*>(wparam); }
+};
+
+}  // namespace zq48

@@ -1,0 +1,35 @@
+#include "encode/job_state.h"
+
+namespace zq48 {
+
+JobSnapshot PlanSnapshot(const InputCatalog& catalog) {
+  JobSnapshot snapshot;
+  snapshot.catalog = catalog;
+  for (const std::string& path : catalog.InputPaths()) {
+    const MediaFacts& facts = catalog.Facts(path);
+    double total = 0.0;
+    for (std::size_t i = 0; i < catalog.FilterCount(path); ++i) {
+      const OutputFilter* f = catalog.FilterAt(path, i);
+      if (f->videoOn && facts.hasVideo) total += facts.videoDuration;
+      if (f->audioOn && facts.hasAudio) total += facts.audioDuration;
+    }
+    snapshot.fileTotals[path] = total;
+    snapshot.jobTotal += total;
+  }
+  return snapshot;
+}
+
+void CommitProgress(JobState& state) {
+  double amount = state.variant.With([](VariantState& v) {
+    double sum = v.videoInProgress + v.audioInProgress;
+    v.videoInProgress = 0.0;
+    v.audioInProgress = 0.0;
+    return sum;
+  });
+  state.done.With([amount](DoneAmounts& d) {
+    d.file += amount;
+    d.job += amount;
+  });
+}
+
+}  // namespace zq48

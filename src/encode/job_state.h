@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "catalog/input_catalog.h"
+#include "container/stream_file.h"
+#include "encode/guarded.h"
+#include "encode/output_filter.h"
+
+namespace zq48 {
+
+// Lock A: media time encoded so far, in seconds.
+struct DoneAmounts {
+  double file = 0.0;  // of the current input file
+  double job = 0.0;   // of the whole job
+};
+
+// Lock B: the variant being encoded.
+struct VariantState {
+  std::string sourcePath;
+  std::string outputBasePath;  // the stages name their temporary files after it
+  OutputFilter filter;         // the current variant
+  double videoInProgress = 0.0;  // seconds, advanced by the video stage
+  double audioInProgress = 0.0;  // seconds, advanced by the audio stage
+  std::uint64_t audioSampleCount = 0;  // samples per channel, stored when the audio stage closes
+  std::string videoTempPath;
+  std::string audioTempPath;
+  std::string minAudioTempPath;
+};
+
+// Lock C: the job's own copy of the catalog, with the amounts planned for it.
+struct JobSnapshot {
+  InputCatalog catalog;
+  std::map<std::string, double> fileTotals;  // seconds of media per input file
+  double jobTotal = 0.0;
+
+  // The planned seconds of a path; 0 for a path the snapshot does not hold.
+  double FileTotal(const std::string& path) const {
+    auto it = fileTotals.find(path);
+    return it == fileTotals.end() ? 0.0 : it->second;
+  }
+};
+
+// Video file lock.
+struct VideoFileSlot {
+  StreamFile file;
+};
+
+// Audio file lock: the audio stream file and the minimal audio file.
+struct AudioFileSlot {
+  StreamFile file;
+  StreamFile minimal;
+};
+
+// Job state lock.
+struct RunFlags {
+  bool running = false;
+  bool paused = false;
+  bool stopped = false;
+};
+
+// Everything the threads of one encode job share, each group under its own
+// lock. No thread ever holds two of these locks at once.
+struct JobState {
+  Guarded<DoneAmounts> done;          // lock A
+  Guarded<VariantState> variant;      // lock B
+  Guarded<JobSnapshot> snapshot;      // lock C
+  Guarded<VideoFileSlot> videoFile;   // video file lock
+  Guarded<AudioFileSlot> audioFile;   // audio file lock
+  Guarded<RunFlags> flags;            // job state lock
+
+  bool Paused() const {
+    return flags.With([](const RunFlags& f) { return f.paused; });
+  }
+  bool Stopped() const {
+    return flags.With([](const RunFlags& f) { return f.stopped; });
+  }
+};
+
+// Takes a fresh snapshot of the catalog and plans its amounts: per file the
+// sum over its variants of the video length (when the variant encodes video
+// and the file has it) and the audio length (likewise), and their total.
+JobSnapshot PlanSnapshot(const InputCatalog& catalog);
+
+// Moves the in-progress amounts of a finished variant into the done amounts.
+void CommitProgress(JobState& state);
+
+}  // namespace zq48

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "app/message_thread.h"
+#include "encode/decode_workers.h"
+#include "encode/job_context.h"
+#include "encode/job_outputs.h"
+
+namespace zq48 {
+
+// The job driver: walks the snapshot's input files in list order and, for
+// each, its variants in list order. For every variant it starts the decode
+// workers, waits for them to end (end of stream for the general path, both
+// done messages for movie files), finishes the variant, and after a file's
+// last variant writes its page and metafile; after the last file it writes
+// the package resources and ends. Everything happens in message handlers,
+// one at a time, on the driver's own thread.
+class MainEncodeThread : public MessageThread {
+ public:
+  MainEncodeThread(JobContext& context, WorkerFactory& workers, JobOutputs& outputs);
+  ~MainEncodeThread() override;
+
+  // Runs `use` with the general worker of the current variant (or null)
+  // while that worker cannot be replaced: for the graph-event handler.
+  bool WithGeneralWorker(const std::function<bool(GeneralWorker*)>& use);
+
+ private:
+  void OnStart(WParam wparam);
+  void OnNext(WParam wparam);
+  void OnPause(WParam);
+  void OnResume(WParam);
+  void OnStop(WParam);
+  void OnMovieWorkerDone(bool video);
+  void ExitInstance() override;
+
+  // The path at the current file index, or empty.
+  std::string CurrentPath();
+  // Publishes the current variant of `path` to the job state; false (with
+  // a quit posted) when the file has no variant at the current index.
+  bool PrepareVariant(const std::string& path);
+  void StartWorkers(const std::string& path);
+  void FinishFile(const std::string& path);
+  void ReplaceGeneralWorker(std::unique_ptr<GeneralWorker> worker);
+  void DeleteTemporaryStreams();
+
+  JobContext& context_;
+  WorkerFactory& workers_;
+  JobOutputs& outputs_;
+
+  std::mutex generalWorkerMutex_;  // guards generalWorker_ against the graph-event handler
+  std::unique_ptr<GeneralWorker> generalWorker_;
+  std::unique_ptr<MessageThread> movieVideoWorker_;
+  std::unique_ptr<MessageThread> movieAudioWorker_;
+  bool movieVideoDone_ = false;
+  bool movieAudioDone_ = false;
+
+  std::size_t fileIndex_ = 0;
+  std::size_t filterIndex_ = 0;
+  DriverRecord record_;
+  bool stopping_ = false;  // Stop ran: nothing of the stopped variant may be finished
+};
+
+}  // namespace zq48
