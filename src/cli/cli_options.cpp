@@ -15,7 +15,7 @@ ParseResult Just(Command command) {
   return {options, {}};
 }
 
-enum LongOnly { kRangeBegin = 256, kRangeEnd, kQuality, kProbe, kLadder, kVerbose };
+enum LongOnly { kRangeBegin = 256, kRangeEnd, kQuality, kProbe, kLadder, kInspect };
 
 std::optional<long> ParseNumber(const char* text) {
   errno = 0;
@@ -30,6 +30,7 @@ std::optional<long> ParseNumber(const char* text) {
 const char* UsageText() {
   return "Usage: zq48enc --probe FILE...\n"
          "       zq48enc --ladder [--range-begin KBPS] [--range-end KBPS] [--quality Q] FILE...\n"
+         "       zq48enc --inspect FILE...\n"
          "\n"
          "ZQ48 Encoder, the command-line front end.\n"
          "\n"
@@ -38,12 +39,14 @@ const char* UsageText() {
          "      --range-begin KBPS  lowest total bit rate of the ladder (48..900, default 48)\n"
          "      --range-end KBPS    highest total bit rate of the ladder (48..900, default 350)\n"
          "      --quality Q         quality 0..100 (default 50)\n"
+         "  --inspect          print the headers of each stream file (.zq48) and check them\n"
+         "                     against the file (exit status 1 when one is inconsistent)\n"
          "  -v, --verbose      also show the media libraries' own diagnostics\n"
          "  -h, --help         show this help and exit\n"
          "  -V, --version      show the version and exit\n"
          "\n"
-         "Exit status: 0 when every file was processed, 1 when a file was refused,\n"
-         "2 on a usage error.\n";
+         "Exit status: 0 when every file was processed, 1 when a file was refused\n"
+         "or is inconsistent, 2 on a usage error.\n";
 }
 
 ParseResult ParseCommandLine(int argc, char** argv) {
@@ -53,6 +56,7 @@ ParseResult ParseCommandLine(int argc, char** argv) {
       {"verbose", no_argument, nullptr, 'v'},
       {"probe", no_argument, nullptr, kProbe},
       {"ladder", no_argument, nullptr, kLadder},
+      {"inspect", no_argument, nullptr, kInspect},
       {"range-begin", required_argument, nullptr, kRangeBegin},
       {"range-end", required_argument, nullptr, kRangeEnd},
       {"quality", required_argument, nullptr, kQuality},
@@ -68,10 +72,13 @@ ParseResult ParseCommandLine(int argc, char** argv) {
       case 'V': return Just(Command::Version);
       case 'v': opts.verbose = true; break;
       case kProbe:
-      case kLadder: {
-        Command command = c == kProbe ? Command::Probe : Command::Ladder;
+      case kLadder:
+      case kInspect: {
+        Command command = c == kProbe    ? Command::Probe
+                          : c == kLadder ? Command::Ladder
+                                         : Command::Inspect;
         if (commandGiven && opts.command != command)
-          return {std::nullopt, "--probe and --ladder cannot be combined"};
+          return {std::nullopt, "give one of --probe, --ladder and --inspect"};
         opts.command = command;
         commandGiven = true;
         break;
@@ -89,7 +96,7 @@ ParseResult ParseCommandLine(int argc, char** argv) {
     }
   }
   for (int i = optind; i < argc; ++i) opts.files.emplace_back(argv[i]);
-  if (!commandGiven) return {std::nullopt, "say what to do: --probe or --ladder"};
+  if (!commandGiven) return {std::nullopt, "say what to do: --probe, --ladder or --inspect"};
   if (opts.files.empty()) return {std::nullopt, "no input file given"};
   if (opts.quality && (*opts.quality < 0 || *opts.quality > 100))
     return {std::nullopt, "the quality must be 0..100"};

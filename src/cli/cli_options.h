@@ -6,7 +6,7 @@
 
 namespace zq48::cli {
 
-enum class Command { Help, Version, Probe, Ladder };
+enum class Command { Help, Version, Probe, Ladder, Inspect };
 
 struct CliOptions {
   Command command = Command::Help;

@@ -7,6 +7,7 @@ extern "C" {
 }
 
 #include "cli/cli_options.h"
+#include "cli/inspect_command.h"
 #include "cli/probe_commands.h"
 #include "cli/stderr_notifier.h"
 
@@ -34,6 +35,8 @@ int main(int argc, char** argv) {
       return RunProbe(options, notifier, stdout);
     case Command::Ladder:
       return RunLadder(options, notifier, stdout);
+    case Command::Inspect:
+      return RunInspect(options, stdout);
   }
   return 2;
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "container/stream_headers.h"
 #include "support/test_media.h"
 
 namespace zq48 {
@@ -120,6 +121,36 @@ TEST_F(Zq48enc, LadderOfAFileWithoutSound) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "file: " + clip + "\n_dr92_fr15.00_w160_h128_Ch0_Sr0_Br0 volume=0.00 "
                      "begin=0.000 end=0.000 crop-bottom=0 crop-left=0 crop-right=0 crop-top=0\n");
+}
+
+TEST_F(Zq48enc, InspectPrintsHeadersAndFlagsInconsistentFiles) {
+  auto write = [this](const std::string& name, std::vector<HeaderBytes> records, size_t payload) {
+    std::string path = dir_.File(name);
+    std::ofstream out(path, std::ios::binary);
+    for (const HeaderBytes& r : records) out.write(reinterpret_cast<const char*>(r.data()), 12);
+    out << std::string(payload, 'x');
+    return path;
+  };
+  std::string video = write("m_80000bps.video.zq48",
+                            {Encode(FileOutputHeader{2, 10'000'000, 100}),
+                             Encode(VideoHeader{25'000'000, 640, 480, 80})},
+                            100);
+  std::string audio = write("m_8000bps.audio.zq48", {Encode(AudioHeader{2, 8000, 7})}, 9);
+
+  Result good = Exec("--inspect '" + video + "'");
+  EXPECT_EQ(good.status, 0);
+  EXPECT_EQ(good.out, "file: " + video +
+                          "\nkind: video\nfile size: 124\nversion: 2\nduration_us: 10000000\n"
+                          "data_size: 100\nframe_rate_x1e6: 25000000\nwidth: 640\nheight: 480\n"
+                          "bit_rate: 80\npayload: 100 bytes at offset 24\nconsistent: yes\n");
+
+  Result bad = Exec("--inspect '" + audio + "' '" + dir_.File("missing.zq48") + "'");
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.out.find("kind: audio\n"), std::string::npos);
+  EXPECT_NE(bad.out.find("problem: data_size says 7 bytes but the file holds 9 payload bytes\n"
+                         "consistent: no\n"),
+            std::string::npos);
+  EXPECT_NE(bad.err.find("missing.zq48: No such file or directory"), std::string::npos) << bad.err;
 }
 
 }  // namespace

@@ -1,0 +1,59 @@
+#include "cli/inspect_command.h"
+
+#include <cinttypes>
+
+#include "container/stream_file_reader.h"
+
+namespace zq48::cli {
+
+namespace {
+
+void PrintReport(std::FILE* out, const std::string& path, const StreamFileReport& r) {
+  bool video = r.kind == StreamFileKind::Video;
+  std::fprintf(out, "file: %s\n", path.c_str());
+  std::fprintf(out, "kind: %s\n", video ? "video" : "audio");
+  std::fprintf(out, "file size: %" PRIu64 "\n", r.fileSize);
+  if (r.fileOutput) {
+    std::fprintf(out, "version: %u\n", r.fileOutput->version);
+    std::fprintf(out, "duration_us: %u\n", r.fileOutput->durationUs);
+    std::fprintf(out, "data_size: %u\n", r.fileOutput->dataSize);
+  }
+  if (r.video) {
+    std::fprintf(out, "frame_rate_x1e6: %u\n", r.video->frameRateX1e6);
+    std::fprintf(out, "width: %u\nheight: %u\n", r.video->width, r.video->height);
+    std::fprintf(out, "bit_rate: %u\n", r.video->bitRate);
+  }
+  if (r.audio) {
+    std::fprintf(out, "version: %u\n", r.audio->version);
+    std::fprintf(out, "bit_rate: %u\n", r.audio->bitRate);
+    std::fprintf(out, "data_size: %u\n", r.audio->dataSize);
+  }
+  std::fprintf(out, "payload: %" PRIu64 " bytes at offset %" PRIu64 "\n", r.payloadSize,
+               r.payloadOffset);
+  if (r.placeholders) std::fprintf(out, "headers: placeholders\n");
+  for (const std::string& problem : r.problems) std::fprintf(out, "problem: %s\n", problem.c_str());
+  std::fprintf(out, "consistent: %s\n", r.problems.empty() ? "yes" : "no");
+}
+
+}  // namespace
+
+int RunInspect(const CliOptions& options, std::FILE* out) {
+  int status = 0;
+  bool first = true;
+  for (const std::string& path : options.files) {
+    std::string error;
+    auto report = InspectStreamFile(path, StreamFileKindOfName(path), &error);
+    if (!report) {
+      std::fprintf(stderr, "zq48enc: %s: %s\n", path.c_str(), error.c_str());
+      status = 1;
+      continue;
+    }
+    if (!first) std::fputc('\n', out);
+    first = false;
+    PrintReport(out, path, *report);
+    if (!report->problems.empty()) status = 1;
+  }
+  return status;
+}
+
+}  // namespace zq48::cli
