@@ -3,10 +3,6 @@
 
 #include <benchmark/benchmark.h>
 
-extern "C" {
-#include <libavutil/log.h>
-}
-
 #include "catalog/probe.h"
 #include "sources/ffmpeg_general_media.h"
 #include "sources/ffmpeg_movie_media.h"
@@ -58,12 +54,3 @@ void BM_ProbeMovie(benchmark::State& state) {
 BENCHMARK(BM_ProbeMovie)->Arg(2)->Arg(60)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  av_log_set_level(AV_LOG_QUIET);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

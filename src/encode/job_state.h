@@ -22,6 +22,8 @@ struct VariantState {
   std::string sourcePath;
   std::string outputBasePath;  // the stages name their temporary files after it
   OutputFilter filter;         // the current variant
+  int decodedWidth = 0;        // size of the decoded pictures, stored by the decode source
+  int decodedHeight = 0;
   double videoInProgress = 0.0;  // seconds, advanced by the video stage
   double audioInProgress = 0.0;  // seconds, advanced by the audio stage
   std::uint64_t audioSampleCount = 0;  // samples per channel, stored when the audio stage closes

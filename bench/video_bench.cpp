@@ -1,0 +1,105 @@
+// The video path's hot spots: the area-average scaler and the whole stage
+// (crop, scale, frame-rate plan, encoder, stream write) for 640x480 pictures
+// encoded at 320x240, 15 frames per second.
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+#include "support/recording_notifier.h"
+#include "support/test_media.h"
+#include "video/video_encoder_stage.h"
+
+namespace {
+
+using Picture = std::vector<std::uint8_t>;
+
+Picture Noise(int w, int h) {
+  std::mt19937 rng(1);
+  Picture p(static_cast<std::size_t>(w) * h * 3);
+  for (auto& b : p) b = static_cast<std::uint8_t>(rng() & 0xFF);
+  return p;
+}
+
+// A gradient that moves a little each picture, like real footage.
+Picture Moving(int w, int h, int frame) {
+  Picture p(static_cast<std::size_t>(w) * h * 3);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      for (int c = 0; c < 3; ++c)
+        p[(static_cast<std::size_t>(y) * w + x) * 3 + c] =
+            static_cast<std::uint8_t>((x + 2 * frame) * (c + 1) + y);
+  return p;
+}
+
+void BM_AreaReduce640x480To320x240(benchmark::State& state) {
+  const Picture src = Noise(640, 480);
+  Picture dst(320 * 240 * 3);
+  zq48::AreaReducer reducer(640, 480, 320, 240);
+  for (auto _ : state) {
+    reducer.Scale(src.data(), dst.data());
+    benchmark::DoNotOptimize(dst.data());
+  }
+  state.counters["Mpixel/s"] = benchmark::Counter(640.0 * 480 / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_AreaReduce640x480To320x240)->Unit(benchmark::kMillisecond);
+
+void BM_AreaEnlarge320x240To640x480(benchmark::State& state) {
+  const Picture src = Noise(320, 240);
+  Picture dst(640 * 480 * 3);
+  zq48::AreaEnlarger enlarger(320, 240, 640, 480);
+  for (auto _ : state) {
+    enlarger.Scale(src.data(), dst.data());
+    benchmark::DoNotOptimize(dst.data());
+  }
+  state.counters["Mpixel/s"] = benchmark::Counter(640.0 * 480 / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_AreaEnlarge320x240To640x480)->Unit(benchmark::kMillisecond);
+
+class NoHost : public zq48::JobHost, public zq48::GraphEventSink {
+ public:
+  void ResetFileBar() override {}
+  void ResetJobBar() override {}
+  void CurrentFile(int) override {}
+  void JobFinished() override {}
+  void SetTitle(const std::string&) override {}
+  void StopPreview() override {}
+  void RangeSwapped(std::uint32_t, std::uint32_t) override {}
+  void OnGraphEvent() override {}
+};
+
+void BM_VideoStage640x480To320x240(benchmark::State& state) {
+  zq48::testing::TempDir dir;
+  zq48::JobState job;
+  zq48::testing::RecordingNotifier notifier;
+  NoHost host;
+  zq48::JobContext context{job, notifier, host, host, true};
+  std::string path = dir.File("bench.zq48");
+  job.videoFile.With([&](zq48::VideoFileSlot& slot) { slot.file = std::move(*zq48::StreamFile::Create(path)); });
+  job.variant.With([](zq48::VariantState& v) {
+    v.decodedWidth = 640;
+    v.decodedHeight = 480;
+  });
+  job.snapshot.With([](zq48::JobSnapshot& s) { s.catalog.MutableFacts("in").frameRate = 15.0; });
+  zq48::OutputFilter filter;
+  filter.width = 320;
+  filter.height = 240;
+  filter.frameRate = 15.0;
+  filter.videoBitRate = 334;
+  std::vector<Picture> pictures;
+  for (int i = 0; i < 30; ++i) pictures.push_back(Moving(640, 480, i));
+
+  zq48::VideoEncoderState stage;
+  zq48::CreateVideoEncoder(context, filter, "in", stage);
+  int frame = 0;
+  for (auto _ : state) {
+    const Picture& p = pictures[frame % pictures.size()];
+    zq48::EncodeVideoFrame(frame / 15.0, p.data(), p.size(), stage);
+    ++frame;
+  }
+  zq48::DestroyVideoEncoder(stage);
+  state.counters["frames/s"] = benchmark::Counter(1, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_VideoStage640x480To320x240)->Unit(benchmark::kMillisecond);
+
+}  // namespace

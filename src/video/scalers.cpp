@@ -1,0 +1,224 @@
+#include "video/scalers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace zq48 {
+
+namespace {
+
+// The float nearest to 0.0001.
+constexpr float kThreshold = 0.0001f;
+
+inline std::uint8_t ToByte(float value) {
+  // Truncation toward zero; the weights of a pixel add up to one, so only
+  // rounding noise could ever pass 255.
+  int v = static_cast<int>(value);
+  return static_cast<std::uint8_t>(std::clamp(v, 0, 255));
+}
+
+}  // namespace
+
+std::vector<AreaWeight> ReductionWeights(int n, int m) {
+  std::vector<AreaWeight> weights(static_cast<std::size_t>(n));
+  int a = 0;
+  for (AreaWeight& w : weights) {
+    int c = a + m;
+    if (c > n) {
+      w.w0 = static_cast<float>(n - a) / static_cast<float>(n);
+      w.w1 = static_cast<float>(c - n) / static_cast<float>(n);
+      a = c - n;
+    } else {
+      w.w0 = static_cast<float>(m) / static_cast<float>(n);
+      if (c == n) {
+        w.w1 = -1.0f;
+        a = 0;
+      } else {
+        w.w1 = 0.0f;
+        a = c;
+      }
+    }
+  }
+  return weights;
+}
+
+std::vector<AreaWeight> EnlargementWeights(int n, int m) {
+  std::vector<AreaWeight> weights(static_cast<std::size_t>(n));
+  int a = 0;
+  for (AreaWeight& w : weights) {
+    int c = a + m;
+    if (c > n) {
+      w.w0 = static_cast<float>(n - a) / static_cast<float>(m);
+      w.w1 = static_cast<float>(c - n) / static_cast<float>(m);
+      a = c - n;
+    } else {
+      w.w0 = 1.0f;
+      if (c == n) {
+        w.w1 = -1.0f;
+        a = 0;
+      } else {
+        a = c;
+      }
+    }
+  }
+  return weights;
+}
+
+// ---- reduction ------------------------------------------------------------
+
+AreaReducer::AreaReducer(int srcWidth, int srcHeight, int dstWidth, int dstHeight)
+    : sw_(srcWidth),
+      sh_(srcHeight),
+      dw_(dstWidth),
+      dh_(dstHeight),
+      columns_(ReductionWeights(srcWidth, dstWidth)),
+      rows_(ReductionWeights(srcHeight, dstHeight)),
+      current_(static_cast<std::size_t>(dstWidth + 1) * 3),
+      next_(static_cast<std::size_t>(dstWidth + 1) * 3) {}
+
+void AreaReducer::Scale(const std::uint8_t* src, std::uint8_t* dst) {
+  std::fill(current_.begin(), current_.end(), 0.0f);
+  std::fill(next_.begin(), next_.end(), 0.0f);
+  const std::size_t srcStride = static_cast<std::size_t>(sw_) * 3;
+  const std::size_t dstStride = static_cast<std::size_t>(dw_) * 3;
+  int rowsWritten = 0;
+  for (int sy = 0; sy < sh_ && rowsWritten < dh_; ++sy) {
+    const float r0 = rows_[sy].w0;
+    const float r1 = rows_[sy].w1;
+    const bool intoNextRow = r1 > kThreshold;
+    const std::uint8_t* p = src + sy * srcStride;
+    float* cur = current_.data();
+    float* nxt = next_.data();
+    int col = 0;
+    for (int sx = 0; sx < sw_ && col < dw_; ++sx, p += 3) {
+      const float c0 = columns_[sx].w0;
+      const float c1 = columns_[sx].w1;
+      const bool intoNextColumn = c1 > kThreshold;
+      for (int ch = 0; ch < 3; ++ch) {
+        const float v = p[ch];
+        cur[ch] += v * c0 * r0;
+        if (intoNextColumn) cur[3 + ch] += v * c1 * r0;
+        if (intoNextRow) {
+          nxt[ch] += v * c0 * r1;
+          if (intoNextColumn) nxt[3 + ch] += v * c1 * r1;
+        }
+      }
+      if (std::fabs(c1) > kThreshold) {
+        ++col;
+        cur += 3;
+        nxt += 3;
+      }
+    }
+    if (std::fabs(r1) > kThreshold) {
+      std::uint8_t* out = dst + rowsWritten * dstStride;
+      for (std::size_t i = 0; i < dstStride; ++i) out[i] = ToByte(current_[i]);
+      std::swap(current_, next_);
+      std::fill(next_.begin(), next_.end(), 0.0f);
+      ++rowsWritten;
+    }
+  }
+}
+
+// ---- enlargement ------------------------------------------------------------
+
+AreaEnlarger::AreaEnlarger(int srcWidth, int srcHeight, int dstWidth, int dstHeight)
+    : sw_(srcWidth),
+      sh_(srcHeight),
+      dw_(dstWidth),
+      dh_(dstHeight),
+      columns_(EnlargementWeights(dstWidth, srcWidth)),
+      rows_(EnlargementWeights(dstHeight, srcHeight)) {}
+
+void AreaEnlarger::Scale(const std::uint8_t* src, std::uint8_t* dst) const {
+  const std::size_t srcStride = static_cast<std::size_t>(sw_) * 3;
+  const std::size_t dstStride = static_cast<std::size_t>(dw_) * 3;
+  int sy = 0;
+  for (int dy = 0; dy < dh_ && sy < sh_; ++dy) {
+    const float r0 = rows_[dy].w0;
+    const float r1 = rows_[dy].w1;
+    const std::uint8_t* a = src + sy * srcStride;
+    if (std::fabs(r1) > kThreshold) ++sy;
+    // The row below is only read when it contributes; past the last
+    // destination row it would lie outside the picture.
+    const bool fromNextRow = r1 > kThreshold;
+    const std::uint8_t* b = fromNextRow ? src + sy * srcStride : a;
+    std::uint8_t* out = dst + dy * dstStride;
+    int sx = 0;
+    for (int dx = 0; dx < dw_ && sx < sw_; ++dx, out += 3) {
+      const float c0 = columns_[dx].w0;
+      const float c1 = columns_[dx].w1;
+      const std::uint8_t* pa = a + sx * 3;
+      const std::uint8_t* pb = b + sx * 3;
+      if (std::fabs(c1) > kThreshold) ++sx;
+      const bool fromNextColumn = c1 > kThreshold;
+      for (int ch = 0; ch < 3; ++ch) {
+        float value = pa[ch] * c0 * r0;
+        if (fromNextColumn) value += pa[3 + ch] * c1 * r0;
+        if (fromNextRow) {
+          value += pb[ch] * c0 * r1;
+          if (fromNextColumn) value += pb[3 + ch] * c1 * r1;
+        }
+        out[ch] = ToByte(value);
+      }
+    }
+  }
+}
+
+// ---- averaging stretch --------------------------------------------------------
+
+void AverageStretch::BuildSpans(int srcSize, int dstSize, std::vector<Span>& spans,
+                                std::vector<Tap>& taps) {
+  spans.clear();
+  taps.clear();
+  // Destination pixel d covers source [d * s / D, (d + 1) * s / D); in units
+  // of 1 / D every boundary is an integer.
+  for (int d = 0; d < dstSize; ++d) {
+    const long long begin = static_cast<long long>(d) * srcSize;
+    const long long end = begin + srcSize;
+    Span span{static_cast<int>(taps.size()), 0};
+    for (long long s = begin / dstSize; s * dstSize < end && s < srcSize; ++s) {
+      long long from = std::max(begin, s * dstSize);
+      long long to = std::min(end, (s + 1) * dstSize);
+      taps.push_back({static_cast<int>(s), static_cast<float>(to - from) / srcSize});
+      ++span.count;
+    }
+    spans.push_back(span);
+  }
+}
+
+AverageStretch::AverageStretch(int srcWidth, int srcHeight, int dstWidth, int dstHeight)
+    : sw_(srcWidth), sh_(srcHeight), dw_(dstWidth), dh_(dstHeight) {
+  BuildSpans(sw_, dw_, columnSpans_, columnTaps_);
+  BuildSpans(sh_, dh_, rowSpans_, rowTaps_);
+  rowsOut_.resize(static_cast<std::size_t>(sh_) * dw_ * 3);
+}
+
+void AverageStretch::Scale(const std::uint8_t* src, std::uint8_t* dst) {
+  for (int y = 0; y < sh_; ++y) {
+    const std::uint8_t* in = src + static_cast<std::size_t>(y) * sw_ * 3;
+    float* out = rowsOut_.data() + static_cast<std::size_t>(y) * dw_ * 3;
+    for (int x = 0; x < dw_; ++x, out += 3) {
+      float sum[3] = {0, 0, 0};
+      const Span& span = columnSpans_[x];
+      for (int t = span.first; t < span.first + span.count; ++t) {
+        const std::uint8_t* p = in + columnTaps_[t].index * 3;
+        for (int ch = 0; ch < 3; ++ch) sum[ch] += p[ch] * columnTaps_[t].weight;
+      }
+      std::copy(sum, sum + 3, out);
+    }
+  }
+  const std::size_t rowFloats = static_cast<std::size_t>(dw_) * 3;
+  for (int y = 0; y < dh_; ++y) {
+    std::uint8_t* out = dst + y * rowFloats;
+    const Span& span = rowSpans_[y];
+    for (std::size_t i = 0; i < rowFloats; ++i) {
+      float sum = 0.0f;
+      for (int t = span.first; t < span.first + span.count; ++t)
+        sum += rowsOut_[rowTaps_[t].index * rowFloats + i] * rowTaps_[t].weight;
+      out[i] = ToByte(sum + 0.5f);
+    }
+  }
+}
+
+}  // namespace zq48

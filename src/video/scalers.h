@@ -1,0 +1,76 @@
+#pragma once
+
+// Picture scalers for packed 24-bit pictures (blue, green, red; rows in
+// memory order, so bottom-up pictures stay bottom-up). Every row is exactly
+// width x 3 bytes: one row layout shared by cropping, scaling and the codec,
+// whatever the width.
+
+#include <cstdint>
+#include <vector>
+
+namespace zq48 {
+
+// How one source pixel (reduction) or one destination pixel (enlargement)
+// splits between two neighbours. w1 > 0: the pixel straddles a boundary
+// and w1 goes to the next one; w1 = -1: the current one is complete after it.
+struct AreaWeight {
+  float w0 = 0.0f;
+  float w1 = 0.0f;
+  bool operator==(const AreaWeight&) const = default;
+};
+
+// Weights for reducing n source pixels to m (m <= n).
+std::vector<AreaWeight> ReductionWeights(int n, int m);
+// Weights for enlarging m source pixels to n destination pixels (n > m).
+std::vector<AreaWeight> EnlargementWeights(int n, int m);
+
+// Area-average reduction: each destination pixel is the average of the
+// source area it covers, accumulated in 32-bit floats and truncated.
+class AreaReducer {
+ public:
+  AreaReducer(int srcWidth, int srcHeight, int dstWidth, int dstHeight);
+  void Scale(const std::uint8_t* src, std::uint8_t* dst);
+
+ private:
+  int sw_, sh_, dw_, dh_;
+  std::vector<AreaWeight> columns_, rows_;
+  std::vector<float> current_, next_;  // accumulator rows, one spare pixel wide
+};
+
+// Area enlargement: each destination pixel blends the source pixels it overlaps.
+class AreaEnlarger {
+ public:
+  AreaEnlarger(int srcWidth, int srcHeight, int dstWidth, int dstHeight);
+  void Scale(const std::uint8_t* src, std::uint8_t* dst) const;
+
+ private:
+  int sw_, sh_, dw_, dh_;
+  std::vector<AreaWeight> columns_, rows_;
+};
+
+// An averaging stretch to any size, one dimension growing and the other
+// shrinking included: a separable box filter over the exact source area of
+// each destination pixel.
+class AverageStretch {
+ public:
+  AverageStretch(int srcWidth, int srcHeight, int dstWidth, int dstHeight);
+  void Scale(const std::uint8_t* src, std::uint8_t* dst);
+
+ private:
+  struct Tap {
+    int index;
+    float weight;
+  };
+  struct Span {
+    int first;  // into taps_
+    int count;
+  };
+  static void BuildSpans(int srcSize, int dstSize, std::vector<Span>& spans, std::vector<Tap>& taps);
+
+  int sw_, sh_, dw_, dh_;
+  std::vector<Span> columnSpans_, rowSpans_;
+  std::vector<Tap> columnTaps_, rowTaps_;
+  std::vector<float> rowsOut_;  // horizontally stretched source rows
+};
+
+}  // namespace zq48

@@ -1,0 +1,182 @@
+#include "video/video_encoder_stage.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "video/codec_setup.h"
+
+namespace zq48 {
+
+int RoundCropUp4(int margin) {
+  int r = margin % 4;
+  return r == 0 ? margin : margin + (4 - r);
+}
+
+namespace {
+
+void TakeGeometry(const OutputFilter& filter, int width, int height, VideoEncoderState& s) {
+  s.inputWidth = width;
+  s.inputHeight = height;
+  s.outputWidth = filter.width;
+  s.outputHeight = filter.height;
+  s.bottom = filter.cropBottom;
+  s.left = RoundCropUp4(filter.cropLeft);
+  s.right = RoundCropUp4(filter.cropRight);
+  s.top = filter.cropTop;
+  s.croppedWidth = s.inputWidth - s.left - s.right;
+  s.croppedHeight = s.inputHeight - s.bottom - s.top;
+  s.inputRowBytes = static_cast<std::size_t>(s.inputWidth) * 3;
+  s.outputRowBytes = static_cast<std::size_t>(s.outputWidth) * 3;
+  s.croppedRowBytes = static_cast<std::size_t>(std::max(0, s.croppedWidth)) * 3;
+  s.inputPictureBytes = s.inputRowBytes * s.inputHeight;
+  s.croppedPictureBytes = s.croppedRowBytes * std::max(0, s.croppedHeight);
+  s.outputPictureBytes = s.outputRowBytes * s.outputHeight;
+  s.leftOffsetBytes = static_cast<std::size_t>(s.left) * 3;
+}
+
+bool Cropping(const VideoEncoderState& s) { return s.left + s.right != 0 || s.bottom + s.top != 0; }
+
+void ChooseScaler(VideoEncoderState& s) {
+  const int ow = s.outputWidth, oh = s.outputHeight;
+  if (!Cropping(s) && ow == s.inputWidth && oh == s.inputHeight) {
+    s.scaleMode = ScaleMode::None;
+  } else if (ow <= s.croppedWidth && oh <= s.croppedHeight) {
+    s.scaleMode = ScaleMode::Reduce;
+    s.reducer = std::make_unique<AreaReducer>(s.croppedWidth, s.croppedHeight, ow, oh);
+  } else if (ow > s.croppedWidth && oh > s.croppedHeight) {
+    s.scaleMode = ScaleMode::Enlarge;
+    s.enlarger = std::make_unique<AreaEnlarger>(s.croppedWidth, s.croppedHeight, ow, oh);
+  } else {
+    s.scaleMode = ScaleMode::Stretch;
+    s.stretch = std::make_unique<AverageStretch>(s.inputWidth, s.inputHeight, ow, oh);
+  }
+}
+
+bool SetUpCodec(VideoEncoderState& s) {
+  CodecOptions options = ParseCodecArguments(
+      CodecArguments(s.outputWidth, s.outputHeight, s.videoDataRate, s.outputFrameRate));
+  CodecSetup setup = SetupCodec(options);
+  // A setup that creates no instance has failed, whatever it returned.
+  if (setup.result != 0 || !setup.encoder) return false;
+  s.encoder = std::move(setup.encoder);
+  return true;
+}
+
+// Copies the rows inside the crop margins into the crop buffer. Rows are in
+// memory order, bottom first, so the bottom margin is skipped first.
+void CropInto(const std::uint8_t* picture, VideoEncoderState& s) {
+  for (int row = 0; row < s.croppedHeight; ++row) {
+    const std::uint8_t* from = picture + (s.bottom + row) * s.inputRowBytes + s.leftOffsetBytes;
+    std::memcpy(s.crop.data() + row * s.croppedRowBytes, from, s.croppedRowBytes);
+  }
+}
+
+// The picture to encode, at the output size.
+const std::uint8_t* Scale(const std::uint8_t* picture, VideoEncoderState& s) {
+  const std::uint8_t* working = picture;
+  if (Cropping(s) && s.scaleMode != ScaleMode::Stretch) {
+    CropInto(picture, s);
+    working = s.crop.data();
+  }
+  switch (s.scaleMode) {
+    case ScaleMode::None:
+      return working;
+    case ScaleMode::Reduce:
+      s.reducer->Scale(working, s.scaled.data());
+      break;
+    case ScaleMode::Enlarge:
+      s.enlarger->Scale(working, s.scaled.data());
+      break;
+    case ScaleMode::Stretch:
+      s.stretch->Scale(picture, s.scaled.data());
+      break;
+  }
+  return s.scaled.data();
+}
+
+// Encodes one picture and appends the result. Returns the codec's byte
+// count, or a negative value on a codec error.
+int EncodeOnce(const std::uint8_t* picture, VideoEncoderState& s) {
+  std::memcpy(s.codecInput.data(), picture, s.outputPictureBytes);
+  int length = s.encoder->Encode(s.codecInput.data(), s.bitstream.data(),
+                                 static_cast<int>(s.bitstream.size()));
+  if (length <= 0) return length;
+  s.bitstreamLength = length;
+  s.job->state.videoFile.With([&s, length](VideoFileSlot& slot) {
+    slot.file.Write(s.bitstream.data(), static_cast<std::size_t>(length));  // result ignored
+  });
+  return length;
+}
+
+}  // namespace
+
+bool CreateVideoEncoder(JobContext& job, const OutputFilter& filter, const std::string& inputPath,
+                        VideoEncoderState& s) {
+  s = VideoEncoderState{};
+  s.job = &job;
+  s.beginTime = filter.beginTime;
+  s.endTime = filter.endTime;
+  s.outputFrameRate = filter.frameRate;
+  s.videoDataRate = filter.videoBitRate;
+  auto [width, height] = job.state.variant.With(
+      [](const VariantState& v) { return std::make_pair(v.decodedWidth, v.decodedHeight); });
+  TakeGeometry(filter, width, height, s);
+  s.inputFrameRate = job.state.snapshot.With(
+      [&inputPath](const JobSnapshot& snap) { return snap.catalog.Facts(inputPath).frameRate; });
+
+  // Margins that leave no picture (they may, once raised to multiples of 4)
+  // or an output of no size cannot be encoded.
+  bool usable = s.inputWidth > 0 && s.inputHeight > 0 && s.croppedWidth > 0 &&
+                s.croppedHeight > 0 && s.outputWidth > 0 && s.outputHeight > 0;
+  if (!usable || !SetUpCodec(s)) {
+    job.notifier.ShowApp("Error init encoder video");
+    s.encoder.reset();
+    return false;
+  }
+  s.crop.assign(s.inputPictureBytes, 0);
+  s.bitstream.assign(2 * s.outputPictureBytes, 0);
+  s.codecInput.assign(2 * s.outputPictureBytes, 0);
+  s.scaled.assign(s.outputPictureBytes, 0);
+  s.saved.assign(s.outputPictureBytes, 0);
+  ChooseScaler(s);
+  s.frameRate = std::make_unique<FrameRatePlan>(s.inputFrameRate, s.outputFrameRate);
+  return true;
+}
+
+int EncodeVideoFrame(double time, const std::uint8_t* picture, std::size_t bytes,
+                     VideoEncoderState& s) {
+  if (!picture || s.inputWidth == 0 || s.inputHeight == 0) return kVideoFrameFailed;
+  if (!s.encoder || s.bitstream.empty()) {
+    if (s.job) s.job->notifier.ShowApp("Error encoder video");
+    return kVideoFrameFailed;
+  }
+  // A short picture would be read past its end.
+  if (bytes < s.inputPictureBytes) return kVideoFrameFailed;
+  s.job->state.variant.With([time](VariantState& v) { v.videoInProgress = time; });
+
+  const std::uint8_t* current = Scale(picture, s);
+  FrameRatePlan::Decision plan = s.frameRate->Next(time);
+  const std::uint8_t* chosen = plan.emitSaved ? s.saved.data() : current;
+  for (int i = 0; i < plan.emissions; ++i) {
+    int length = EncodeOnce(chosen, s);
+    if (length < 0) return kVideoFrameFailed;
+    if (length == 0) return kEOutOfMemory;
+  }
+  if (plan.saveCurrent) std::memcpy(s.saved.data(), current, s.outputPictureBytes);
+  return kVideoFrameEncoded;
+}
+
+bool DestroyVideoEncoder(VideoEncoderState& s) {
+  s.encoder.reset();
+  s.reducer.reset();
+  s.enlarger.reset();
+  s.stretch.reset();
+  s.frameRate.reset();
+  for (auto* buffer : {&s.codecInput, &s.scaled, &s.saved, &s.crop, &s.bitstream}) {
+    buffer->clear();
+    buffer->shrink_to_fit();
+  }
+  return true;
+}
+
+}  // namespace zq48

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "encode/job_context.h"
+#include "encode/output_filter.h"
+#include "video/frame_rate_plan.h"
+#include "video/scalers.h"
+#include "video/xvid_encoder.h"
+
+namespace zq48 {
+
+// Results of EncodeVideoFrame.
+inline constexpr int kVideoFrameFailed = 0;
+inline constexpr int kVideoFrameEncoded = 1;
+// The codec produced nothing for a picture (reported like the platform's out-of-memory code).
+inline constexpr std::int32_t kEOutOfMemory = static_cast<std::int32_t>(0x8007000Eu);
+
+// How a (cropped) picture reaches the output size.
+enum class ScaleMode {
+  None,     // no crop and the output is the input size
+  Reduce,   // the output fits inside the cropped picture: area average
+  Enlarge,  // the output is larger both ways: area enlargement
+  Stretch,  // one way larger, the other smaller: the whole uncropped picture is stretched
+};
+
+// The video encoder stage of one variant: crops, scales and converts the
+// frame rate of the decoded pictures and appends the encoder's output to the
+// variant's video stream file. Pictures are packed blue-green-red with
+// bottom-up rows of exactly width x 3 bytes.
+struct VideoEncoderState {
+  int inputWidth = 0;
+  int outputWidth = 0;
+  int croppedWidth = 0;
+  int inputHeight = 0;
+  int outputHeight = 0;
+  int croppedHeight = 0;
+  std::size_t inputRowBytes = 0;
+  std::size_t outputRowBytes = 0;
+  std::size_t croppedRowBytes = 0;
+  std::size_t inputPictureBytes = 0;
+  std::size_t croppedPictureBytes = 0;
+  std::size_t outputPictureBytes = 0;
+  int bottom = 0;  // crop margins; left and right raised to multiples of 4
+  int left = 0;
+  int right = 0;
+  int top = 0;
+  std::size_t leftOffsetBytes = 0;
+  std::vector<std::uint8_t> scaled;
+  std::vector<std::uint8_t> crop;
+  int bitstreamLength = 0;
+  std::vector<std::uint8_t> bitstream;
+  std::vector<std::uint8_t> codecInput;
+  std::vector<std::uint8_t> saved;  // the picture held back by frame-rate reduction
+  double outputFrameRate = 0.0;
+  double inputFrameRate = 0.0;
+  int videoDataRate = 0;  // kbps
+  double beginTime = 0.0;  // the variant's range, read by the movie-file source
+  double endTime = 0.0;
+
+  ScaleMode scaleMode = ScaleMode::None;
+  std::unique_ptr<AreaReducer> reducer;
+  std::unique_ptr<AreaEnlarger> enlarger;
+  std::unique_ptr<AverageStretch> stretch;
+  std::unique_ptr<FrameRatePlan> frameRate;
+  std::unique_ptr<XvidEncoder> encoder;
+  JobContext* job = nullptr;
+};
+
+// Raises a crop margin to the next multiple of 4.
+int RoundCropUp4(int margin);
+
+// Sets the stage up for a variant of `inputPath`: the decoded size comes
+// from the job state, the input frame rate from the job's snapshot.
+// Reports "Error init encoder video" when the encoder cannot be set up.
+bool CreateVideoEncoder(JobContext& job, const OutputFilter& filter, const std::string& inputPath,
+                        VideoEncoderState& state);
+
+// Encodes the picture at `time` seconds zero, one or several times.
+// Returns kVideoFrameEncoded, kVideoFrameFailed, or kEOutOfMemory when the
+// encoder returned nothing.
+int EncodeVideoFrame(double time, const std::uint8_t* picture, std::size_t bytes,
+                     VideoEncoderState& state);
+
+// Releases the encoder and every buffer. Always true.
+bool DestroyVideoEncoder(VideoEncoderState& state);
+
+}  // namespace zq48

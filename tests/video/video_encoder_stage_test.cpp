@@ -1,0 +1,263 @@
+#include "video/video_encoder_stage.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "support/recording_notifier.h"
+#include "support/test_media.h"
+#include "support/video_decode.h"
+#include "video/codec_setup.h"
+
+namespace zq48 {
+namespace {
+
+using Picture = std::vector<std::uint8_t>;
+using testing::RecordingNotifier;
+using testing::TempDir;
+
+class QuietHost : public JobHost, public GraphEventSink {
+ public:
+  void ResetFileBar() override {}
+  void ResetJobBar() override {}
+  void CurrentFile(int) override {}
+  void JobFinished() override {}
+  void SetTitle(const std::string&) override {}
+  void StopPreview() override {}
+  void RangeSwapped(std::uint32_t, std::uint32_t) override {}
+  void OnGraphEvent() override {}
+};
+
+// A coloured test pattern, bottom-up: the top quarter green, below it red
+// on the left half and blue on the right, with a moving grey bar so that
+// pictures differ.
+Picture Pattern(int w, int h, int frame) {
+  Picture p(static_cast<std::size_t>(w) * h * 3);
+  for (int row = 0; row < h; ++row) {
+    int y = h - 1 - row;  // distance from the top
+    for (int x = 0; x < w; ++x) {
+      std::uint8_t* px = &p[(static_cast<std::size_t>(row) * w + x) * 3];
+      if (y < h / 4) {
+        px[0] = 0, px[1] = 220, px[2] = 0;
+      } else if (x < w / 2) {
+        px[0] = 0, px[1] = 0, px[2] = 220;
+      } else {
+        px[0] = 220, px[1] = 0, px[2] = 0;
+      }
+      if (std::abs(x - (frame * 4) % w) < 4) px[0] = px[1] = px[2] = 128;
+    }
+  }
+  return p;
+}
+
+class VideoStage : public ::testing::Test {
+ protected:
+  // Opens the variant's video stream file and tells the stage the decoded size and rate.
+  void Prepare(int width, int height, double inputRate) {
+    path_ = dir_.File("clip.zq48");
+    state_.videoFile.With([this](VideoFileSlot& slot) {
+      slot.file = std::move(*StreamFile::Create(path_));
+      slot.file.WritePlaceholder(HeaderKind::FileOutput);
+      slot.file.WritePlaceholder(HeaderKind::Video);
+    });
+    state_.variant.With([=](VariantState& v) {
+      v.decodedWidth = width;
+      v.decodedHeight = height;
+    });
+    state_.snapshot.With([=](JobSnapshot& s) { s.catalog.MutableFacts(kInput).frameRate = inputRate; });
+  }
+
+  OutputFilter Filter(int width, int height, double fps, int kbps = 300) {
+    OutputFilter f;
+    f.width = width;
+    f.height = height;
+    f.frameRate = fps;
+    f.videoBitRate = kbps;
+    f.videoOn = 1;
+    return f;
+  }
+
+  Picture Payload() {
+    state_.videoFile.With([](VideoFileSlot& slot) { slot.file.Close(); });
+    std::ifstream in(path_, std::ios::binary);
+    Picture all(std::istreambuf_iterator<char>(in), {});
+    return Picture(all.begin() + 24, all.end());
+  }
+
+  static constexpr const char* kInput = "/in/clip.avi";
+  TempDir dir_;
+  std::string path_;
+  JobState state_;
+  RecordingNotifier notifier_;
+  QuietHost host_;
+  JobContext context_{state_, notifier_, host_, host_, true};
+  VideoEncoderState stage_;
+};
+
+TEST(VideoCodecSetup, ArgumentListAndTimeBase) {
+  EXPECT_EQ(CodecArguments(240, 176, 202, 15.0),
+            (std::vector<std::string>{"-t", "0", "-w", "240", "-h", "176", "-b", "202", "-f",
+                                      "    15.000", "-mt", "0", "-q", "6", "-mv", "0"}));
+  CodecOptions o = ParseCodecArguments(CodecArguments(640, 480, 900, 29.97));
+  EXPECT_EQ(o.width, 640);
+  EXPECT_EQ(o.height, 480);
+  EXPECT_EQ(o.bitRateKbps, 900);
+  EXPECT_FLOAT_EQ(o.frameRate, 29.97f);
+  EXPECT_EQ(o.quality, 6);
+  // An option in last position takes no value; an empty list keeps the defaults.
+  EXPECT_EQ(ParseCodecArguments({"-w", "320", "-h"}).height, 0);
+  EXPECT_EQ(ParseCodecArguments({}).bitRateKbps, 900);
+
+  EXPECT_EQ(CodecTimeBase(25.0f), (TimeBase{1, 25}));
+  EXPECT_EQ(CodecTimeBase(29.97f), (TimeBase{1000, 29969}));
+  EXPECT_EQ(CodecTimeBase(23.976f), (TimeBase{1000, 23975}));
+  EXPECT_EQ(CodecTimeBase(12.5f), (TimeBase{1000, 12500}));
+}
+
+TEST(VideoCodecSetup, SettingsTheEncoderCannotUseCreateNoInstance) {
+  CodecOptions good = ParseCodecArguments(CodecArguments(160, 128, 100, 15.0));
+  EXPECT_TRUE(SetupCodec(good).encoder);
+  auto refused = [](CodecOptions o) { return SetupCodec(o); };
+  for (auto change : std::vector<void (*)(CodecOptions&)>{
+           [](CodecOptions& o) { o.width = 0; }, [](CodecOptions& o) { o.height = 2048; },
+           [](CodecOptions& o) { o.quality = 7; }, [](CodecOptions& o) { o.bitRateKbps = 0; },
+           [](CodecOptions& o) { o.frameRate = 0.0f; }, [](CodecOptions& o) { o.maxFrames = 0; }}) {
+    CodecOptions o = good;
+    change(o);
+    CodecSetup setup = refused(o);
+    EXPECT_EQ(setup.result, 0);
+    EXPECT_FALSE(setup.encoder);
+  }
+  good.motionHints = 1;
+  EXPECT_EQ(SetupCodec(good).result, -1);
+}
+
+TEST_F(VideoStage, CropMarginsAreRaisedToMultiplesOfFour) {
+  EXPECT_EQ(RoundCropUp4(5), 8);
+  EXPECT_EQ(RoundCropUp4(2), 4);
+  EXPECT_EQ(RoundCropUp4(4), 4);
+  EXPECT_EQ(RoundCropUp4(0), 0);
+  Prepare(320, 240, 15.0);
+  OutputFilter f = Filter(160, 128, 15.0);
+  f.cropLeft = 5;
+  f.cropRight = 2;
+  f.cropTop = 3;
+  f.cropBottom = 1;
+  ASSERT_TRUE(CreateVideoEncoder(context_, f, kInput, stage_));
+  EXPECT_EQ(stage_.left, 8);
+  EXPECT_EQ(stage_.right, 4);
+  EXPECT_EQ(stage_.croppedWidth, 308);
+  EXPECT_EQ(stage_.croppedHeight, 236);
+  EXPECT_EQ(stage_.scaleMode, ScaleMode::Reduce);
+  DestroyVideoEncoder(stage_);
+}
+
+TEST_F(VideoStage, UnusableSettingsFailCreationWithAMessage) {
+  Prepare(320, 240, 15.0);
+  EXPECT_FALSE(CreateVideoEncoder(context_, Filter(4000, 128, 15.0), kInput, stage_));
+  OutputFilter cropAll = Filter(160, 128, 15.0);
+  cropAll.cropLeft = 157;
+  cropAll.cropRight = 160;  // 160 + 160 once raised: nothing left
+  EXPECT_FALSE(CreateVideoEncoder(context_, cropAll, kInput, stage_));
+  EXPECT_EQ(notifier_.texts(),
+            (std::vector<std::string>{"Error init encoder video", "Error init encoder video"}));
+  // Nothing may be encoded without an encoder.
+  Picture p = Pattern(320, 240, 0);
+  EXPECT_EQ(EncodeVideoFrame(0.0, p.data(), p.size(), stage_), kVideoFrameFailed);
+}
+
+// Encodes `pictures` pattern pictures and checks what FFmpeg's decoder makes
+// of the stream: the output size, the count, and the picture itself (upright,
+// red and blue in place) against the stage's own scaling of the source.
+void ExpectDecodesAsScaled(const Picture& payload, int w, int h, std::size_t count,
+                           const Picture& expectedBottomUp) {
+  testing::DecodedVideo video = testing::DecodeMpeg4(payload);
+  EXPECT_EQ(video.errors, 0);
+  EXPECT_EQ(video.width, w);
+  EXPECT_EQ(video.height, h);
+  ASSERT_EQ(video.pictures.size(), count);
+  Picture expected = testing::FlipRows(expectedBottomUp, w, h);
+  EXPECT_GT(testing::Psnr(video.pictures.back(), expected), 24.0);
+  // The same picture upside down, or with red and blue swapped, is far off.
+  EXPECT_LT(testing::Psnr(video.pictures.back(), expectedBottomUp), 15.0);
+}
+
+TEST_F(VideoStage, EncodedStreamDecodesUprightInItsColours) {
+  Prepare(320, 240, 15.0);
+  ASSERT_TRUE(CreateVideoEncoder(context_, Filter(160, 128, 15.0, 400), kInput, stage_));
+  for (int i = 0; i < 12; ++i) {
+    Picture p = Pattern(320, 240, i);
+    ASSERT_EQ(EncodeVideoFrame(i / 15.0, p.data(), p.size(), stage_), kVideoFrameEncoded);
+  }
+  EXPECT_DOUBLE_EQ(state_.variant.Get().videoInProgress, 11 / 15.0);
+  Picture last(160 * 128 * 3);
+  AreaReducer(320, 240, 160, 128).Scale(Pattern(320, 240, 11).data(), last.data());
+  DestroyVideoEncoder(stage_);
+  ExpectDecodesAsScaled(Payload(), 160, 128, 12, last);
+}
+
+TEST_F(VideoStage, FasterOutputRepeatsPicturesInTheStream) {
+  Prepare(160, 128, 15.0);
+  ASSERT_TRUE(CreateVideoEncoder(context_, Filter(160, 128, 25.0), kInput, stage_));
+  EXPECT_EQ(stage_.scaleMode, ScaleMode::None);
+  std::size_t emissions = 0;
+  FrameRatePlan plan(15.0, 25.0);
+  for (int i = 0; i < 15; ++i) {
+    Picture p = Pattern(160, 128, i);
+    emissions += plan.Next(i / 15.0).emissions;
+    ASSERT_EQ(EncodeVideoFrame(i / 15.0, p.data(), p.size(), stage_), kVideoFrameEncoded);
+  }
+  DestroyVideoEncoder(stage_);
+  ExpectDecodesAsScaled(Payload(), 160, 128, emissions, Pattern(160, 128, 14));
+}
+
+TEST_F(VideoStage, OddInputWidthStaysAligned) {
+  Prepare(642, 480, 15.0);
+  ASSERT_TRUE(CreateVideoEncoder(context_, Filter(320, 240, 15.0, 800), kInput, stage_));
+  for (int i = 0; i < 5; ++i) {
+    Picture p = Pattern(642, 480, i);
+    ASSERT_EQ(EncodeVideoFrame(i / 15.0, p.data(), p.size(), stage_), kVideoFrameEncoded);
+  }
+  Picture last(320 * 240 * 3);
+  AreaReducer(642, 480, 320, 240).Scale(Pattern(642, 480, 4).data(), last.data());
+  DestroyVideoEncoder(stage_);
+  ExpectDecodesAsScaled(Payload(), 320, 240, 5, last);
+}
+
+TEST_F(VideoStage, EnlargingAndStretchingReachTheOutputSize) {
+  Prepare(96, 64, 15.0);
+  ASSERT_TRUE(CreateVideoEncoder(context_, Filter(192, 128, 15.0), kInput, stage_));
+  EXPECT_EQ(stage_.scaleMode, ScaleMode::Enlarge);
+  Picture p = Pattern(96, 64, 0);
+  ASSERT_EQ(EncodeVideoFrame(0.0, p.data(), p.size(), stage_), kVideoFrameEncoded);
+  Picture big(192 * 128 * 3);
+  AreaEnlarger(96, 64, 192, 128).Scale(p.data(), big.data());
+  DestroyVideoEncoder(stage_);
+  ExpectDecodesAsScaled(Payload(), 192, 128, 1, big);
+
+  // Wider but lower than the cropped picture: the whole picture is stretched.
+  Prepare(96, 64, 15.0);
+  OutputFilter f = Filter(128, 48, 15.0);
+  f.cropLeft = 8;
+  ASSERT_TRUE(CreateVideoEncoder(context_, f, kInput, stage_));
+  EXPECT_EQ(stage_.scaleMode, ScaleMode::Stretch);
+  ASSERT_EQ(EncodeVideoFrame(0.0, p.data(), p.size(), stage_), kVideoFrameEncoded);
+  Picture stretched(128 * 48 * 3);
+  AverageStretch(96, 64, 128, 48).Scale(p.data(), stretched.data());
+  DestroyVideoEncoder(stage_);
+  ExpectDecodesAsScaled(Payload(), 128, 48, 1, stretched);
+}
+
+TEST_F(VideoStage, ShortOrMissingPicturesAreRefused) {
+  Prepare(160, 128, 15.0);
+  ASSERT_TRUE(CreateVideoEncoder(context_, Filter(160, 128, 15.0), kInput, stage_));
+  Picture p = Pattern(160, 128, 0);
+  EXPECT_EQ(EncodeVideoFrame(0.0, nullptr, p.size(), stage_), kVideoFrameFailed);
+  EXPECT_EQ(EncodeVideoFrame(0.0, p.data(), p.size() - 1, stage_), kVideoFrameFailed);
+  EXPECT_TRUE(DestroyVideoEncoder(stage_));
+  EXPECT_EQ(Payload().size(), 0u);  // nothing was written
+}
+
+}  // namespace
+}  // namespace zq48
