@@ -8,6 +8,7 @@ PACKAGES=(
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
   libxvidcore-dev libmp3lame-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  default-jdk-headless
 )
 
 missing=()

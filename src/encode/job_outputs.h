@@ -6,6 +6,7 @@
 #include "encode/job_context.h"
 #include "encode/job_messages.h"
 #include "encode/output_filter.h"
+#include "encode/package_resources.h"
 
 namespace zq48 {
 
@@ -18,9 +19,6 @@ struct DriverRecord {
   std::vector<std::string> videoBitRates;  // "%lu" texts, in variant order
   std::vector<std::string> audioBitRates;
 };
-
-// The program resources written once per job beside the pages.
-enum class PackageResource { PlayerArchive, ButtonImage };
 
 // The steps that turn encoded streams into the output package. They run on
 // the job driver's thread; each reports its own failures to the user first
@@ -39,14 +37,14 @@ class JobOutputs {
   virtual bool WriteResourceFile(JobContext& context, PackageResource resource) = 0;
 };
 
-// Stands in for the finishing steps until they exist: it closes a variant's
-// stream files, leaving them under their temporary names, and writes nothing else.
-class StandInJobOutputs : public JobOutputs {
+// The real steps: stream finishing, web page, metafile and package resources.
+class PackageOutputs : public JobOutputs {
  public:
   bool FinishVariant(JobContext& context, DriverRecord& record, const OutputFilter& filter) override;
-  bool WriteWebPage(JobContext&, const DriverRecord&, const std::string&) override { return true; }
+  bool WriteWebPage(JobContext& context, const DriverRecord& record,
+                    const std::string& sourcePath) override;
   bool WriteMetafile(JobContext& context, DriverRecord& record, const std::string& path) override;
-  bool WriteResourceFile(JobContext&, PackageResource) override { return true; }
+  bool WriteResourceFile(JobContext& context, PackageResource resource) override;
 };
 
 }  // namespace zq48

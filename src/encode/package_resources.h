@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace zq48 {
+
+// The files carried inside the program and written out unchanged beside the
+// pages: the web player's archive and the strip of its button images.
+enum class PackageResource { PlayerArchive, ButtonImage };
+
+// The resource's bytes (empty when the program was built without it) and
+// the file name it is written under ("zqmPlayer.jar", "buttons.gif").
+std::span<const std::uint8_t> ResourceBytes(PackageResource resource);
+const char* ResourceFileName(PackageResource resource);
+
+}  // namespace zq48

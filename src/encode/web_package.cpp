@@ -1,0 +1,120 @@
+#include "encode/web_package.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "encode/metafile.h"
+#include "encode/output_names.h"
+
+namespace zq48 {
+
+namespace {
+
+std::string Param(const std::string& name, const std::string& value) {
+  return "<param name=\"" + name + "\" value=\"" + value + "\">\n";
+}
+
+std::string Commented(const std::string& name, const std::string& value) {
+  return "<!-- <param name=\"" + name + "\" value=\"" + value + "\"> -->\n";
+}
+
+bool WriteAll(std::FILE* f, const std::string& text) {
+  return std::fwrite(text.data(), 1, text.size(), f) == text.size();
+}
+
+// Copies an image next to the page under its own name; a failed copy goes
+// unnoticed (the page still names the image).
+void CopyImage(const std::string& image, const std::string& folder) {
+  std::error_code ec;
+  std::filesystem::copy_file(image, folder + BaseName(image, true),
+                             std::filesystem::copy_options::overwrite_existing, ec);
+}
+
+}  // namespace
+
+std::vector<std::string> WebPageBlocks(const WebPageFacts& f) {
+  std::string head =
+      "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n"
+      "<html>\n<head>\n<title></title>\n</head>\n<body>\n"
+      "<applet archive=\"zqmPlayer.jar\" code=\"zqmPlayer.class\" width=\"" +
+      std::to_string(f.width) + "\" height=\"" + std::to_string(f.height) + "\">\n\n";
+  std::string player = Param("AutoPlay", "false") + Param("RepeatForever", "false") +
+                       Param("UrlBase", "codebase") + Param("PanelEnable", "true") +
+                       Param("PanelImagesURL", "buttons.gif") + "\n";
+  std::string meta = Param("MetaURL", f.metafileName);
+  std::string options =
+      "\n" + Commented("BackgroundColor", "FFFFFF") +
+      (f.endImageOn ? Param("VideoEndImageURL", f.endImageName)
+                    : Commented("VideoEndImageURL", "end.jpg")) +
+      (f.titleImageOn ? Param("VideoTitleImageURL", f.titleImageName)
+                      : Commented("VideoTitleImageURL", "title.jpg")) +
+      Commented("PanelButtonsWidths", "15,15,15,7,6,1,6,15") + Commented("MuteAudio", "false") + "\n";
+  std::string tail =
+      "<!-- Under Microsoft JVM alpha blending is very slow, 255 turns off transparency -->\n" +
+      Commented("VideoAlphaValue", "255") +
+      "\n"
+      "If you are not seeing graphics and video, your email reader or web browser is not "
+      "equipped to show Java rich media. Please visit\n"
+      "www.java.com !\n"
+      "</applet>\n</body>\n</html>";
+  return {head, player, meta, options, tail};
+}
+
+bool WriteWebPage(JobContext& context, const DriverRecord& record, const std::string& sourcePath) {
+  EncodeSettings settings =
+      context.state.snapshot.With([](const JobSnapshot& s) { return s.catalog.Settings(); });
+  const std::string& folder = settings.destinationFolder();
+  WebPageFacts facts;
+  facts.width = record.largestWidth + 20;
+  facts.height = record.largestHeight + 16;
+  facts.metafileName = MetafileName(folder, sourcePath, true);
+  facts.titleImageOn = settings.titleImageOn;
+  facts.titleImageName = BaseName(settings.titleImagePath, true);
+  facts.endImageOn = settings.endImageOn;
+  facts.endImageName = BaseName(settings.endImagePath, true);
+
+  std::string name = folder + OutputBaseName(sourcePath) + ".html";
+  std::remove(name.c_str());
+  std::FILE* f = std::fopen(name.c_str(), "wb");
+  if (!f) {
+    context.notifier.ShowApp("Error create HTML");
+    return false;
+  }
+  std::vector<std::string> blocks = WebPageBlocks(facts);
+  bool ok = true;
+  for (std::size_t i = 0; i < blocks.size() && ok; ++i) {
+    if (i == 3) {
+      if (settings.titleImageOn) CopyImage(settings.titleImagePath, folder);
+      if (settings.endImageOn) CopyImage(settings.endImagePath, folder);
+    }
+    ok = WriteAll(f, blocks[i]);
+  }
+  if (std::fclose(f) != 0) ok = false;
+  if (!ok) {
+    context.notifier.ShowApp("Error write HTML");
+    return false;
+  }
+  return true;
+}
+
+bool WriteResourceFile(JobContext& context, PackageResource resource) {
+  std::span<const std::uint8_t> bytes = ResourceBytes(resource);
+  if (bytes.empty()) return false;
+  std::string folder = context.state.snapshot.With(
+      [](const JobSnapshot& s) { return s.catalog.Settings().destinationFolder(); });
+  std::string name = folder + ResourceFileName(resource);
+  std::FILE* f = std::fopen(name.c_str(), "wb");
+  if (!f) {
+    context.notifier.ShowApp("Error create JAVA applet.");
+    return false;
+  }
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  if (std::fclose(f) != 0) ok = false;
+  if (!ok) {
+    context.notifier.ShowApp("Error write JAVA applet.");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace zq48
