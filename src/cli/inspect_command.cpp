@@ -3,6 +3,7 @@
 #include <cinttypes>
 
 #include "container/stream_file_reader.h"
+#include "encode/metafile.h"
 
 namespace zq48::cli {
 
@@ -35,12 +36,45 @@ void PrintReport(std::FILE* out, const std::string& path, const StreamFileReport
   std::fprintf(out, "consistent: %s\n", r.problems.empty() ? "yes" : "no");
 }
 
+bool IsMetafile(const std::string& path) {
+  const std::string tail = ".meta.zq48";
+  return path.size() >= tail.size() && path.compare(path.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+void PrintRates(std::FILE* out, const char* name, const std::vector<std::uint32_t>& rates) {
+  std::fprintf(out, "%s:", name);
+  for (std::uint32_t r : rates) std::fprintf(out, " %u", r);
+  std::fputc('\n', out);
+}
+
+// A metafile: its two counts and rates. Returns false when it is not one.
+bool InspectMetafile(std::FILE* out, const std::string& path) {
+  std::string problem;
+  std::optional<Metafile> m = ReadMetafile(path, &problem);
+  std::fprintf(out, "file: %s\nkind: metafile\n", path.c_str());
+  if (!m) {
+    std::fprintf(out, "problem: %s\nconsistent: no\n", problem.c_str());
+    return false;
+  }
+  std::fprintf(out, "video count: %zu\naudio count: %zu\n", m->videoRates.size(), m->audioRates.size());
+  PrintRates(out, "video rates", m->videoRates);
+  PrintRates(out, "audio rates", m->audioRates);
+  std::fprintf(out, "consistent: yes\n");
+  return true;
+}
+
 }  // namespace
 
 int RunInspect(const CliOptions& options, std::FILE* out) {
   int status = 0;
   bool first = true;
   for (const std::string& path : options.files) {
+    if (IsMetafile(path)) {
+      if (!first) std::fputc('\n', out);
+      first = false;
+      if (!InspectMetafile(out, path)) status = 1;
+      continue;
+    }
     std::string error;
     auto report = InspectStreamFile(path, StreamFileKindOfName(path), &error);
     if (!report) {

@@ -151,6 +151,18 @@ TEST_F(Zq48enc, InspectPrintsHeadersAndFlagsInconsistentFiles) {
                          "consistent: no\n"),
             std::string::npos);
   EXPECT_NE(bad.err.find("missing.zq48: No such file or directory"), std::string::npos) << bad.err;
+
+  std::string meta = dir_.File("m.meta.zq48");
+  {
+    std::ofstream out(meta, std::ios::binary);
+    const std::uint8_t bytes[] = {2, 0, 0, 0, 1, 0, 0, 0, 0x40, 0x1F, 0, 0, 0x80, 0x3E, 0, 0, 0x40, 0x1F, 0, 0};
+    out.write(reinterpret_cast<const char*>(bytes), sizeof bytes);
+  }
+  Result rates = Exec("--inspect '" + meta + "'");
+  EXPECT_EQ(rates.status, 0);
+  EXPECT_EQ(rates.out, "file: " + meta +
+                           "\nkind: metafile\nvideo count: 2\naudio count: 1\nvideo rates: 8000 16000\n"
+                           "audio rates: 8000\nconsistent: yes\n");
 }
 
 }  // namespace
