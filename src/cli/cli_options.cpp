@@ -3,6 +3,8 @@
 #include <getopt.h>
 
 #include <cerrno>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace zq48::cli {
@@ -15,9 +17,24 @@ ParseResult Just(Command command) {
   return {options, {}};
 }
 
-enum LongOnly { kRangeBegin = 256, kRangeEnd, kQuality, kProbe, kLadder, kInspect };
+ParseResult Usage(std::string error) { return {std::nullopt, std::move(error)}; }
 
-std::optional<long> ParseNumber(const char* text) {
+enum LongOnly {
+  kRangeBegin = 256,
+  kRangeEnd,
+  kQuality,
+  kProbe,
+  kLadder,
+  kInspect,
+  kTitleImage,
+  kEndImage,
+  kBegin,
+  kEnd,
+  kCrop,
+  kVolume,
+};
+
+std::optional<long> ParseWhole(const char* text) {
   errno = 0;
   char* end = nullptr;
   long value = std::strtol(text, &end, 10);
@@ -25,48 +42,130 @@ std::optional<long> ParseNumber(const char* text) {
   return value;
 }
 
+std::optional<double> ParseReal(const char* text) {
+  errno = 0;
+  char* end = nullptr;
+  double value = std::strtod(text, &end);
+  if (errno != 0 || end == text || *end != '\0' || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::optional<Crop> ParseCrop(const char* text) {
+  Crop c;
+  char tail = 0;
+  if (std::sscanf(text, "%d,%d,%d,%d%c", &c.left, &c.right, &c.top, &c.bottom, &tail) != 4)
+    return std::nullopt;
+  return c;
+}
+
+const option kOptions[] = {
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {"verbose", no_argument, nullptr, 'v'},
+    {"output", required_argument, nullptr, 'o'},
+    {"probe", no_argument, nullptr, kProbe},
+    {"ladder", no_argument, nullptr, kLadder},
+    {"inspect", no_argument, nullptr, kInspect},
+    {"range-begin", required_argument, nullptr, kRangeBegin},
+    {"range-end", required_argument, nullptr, kRangeEnd},
+    {"quality", required_argument, nullptr, kQuality},
+    {"title-image", required_argument, nullptr, kTitleImage},
+    {"end-image", required_argument, nullptr, kEndImage},
+    {"begin", required_argument, nullptr, kBegin},
+    {"end", required_argument, nullptr, kEnd},
+    {"crop", required_argument, nullptr, kCrop},
+    {"volume", required_argument, nullptr, kVolume},
+    {nullptr, 0, nullptr, 0},
+};
+
+// Applies one option with a value; an error text when the value is bad.
+std::optional<std::string> TakeValue(int c, const char* value, CliOptions& o) {
+  switch (c) {
+    case 'o': o.destination = value; return std::nullopt;
+    case kTitleImage: o.titleImage = value; return std::nullopt;
+    case kEndImage: o.endImage = value; return std::nullopt;
+    case kRangeBegin:
+    case kRangeEnd:
+    case kQuality: {
+      std::optional<long> n = ParseWhole(value);
+      if (!n) return std::string("not a whole number: '") + value + "'";
+      (c == kRangeBegin ? o.rangeBegin : c == kRangeEnd ? o.rangeEnd : o.quality) = n;
+      return std::nullopt;
+    }
+    case kBegin:
+    case kEnd:
+    case kVolume: {
+      std::optional<double> x = ParseReal(value);
+      if (!x) return std::string("not a number: '") + value + "'";
+      (c == kBegin ? o.begin : c == kEnd ? o.end : o.volume) = x;
+      return std::nullopt;
+    }
+    case kCrop:
+      o.crop = ParseCrop(value);
+      if (!o.crop) return std::string("--crop wants LEFT,RIGHT,TOP,BOTTOM in pixels, not '") + value + "'";
+      return std::nullopt;
+    default:
+      return std::string("unknown option");
+  }
+}
+
+std::optional<std::string> CheckOptions(CliOptions& o, bool commandGiven) {
+  if (!commandGiven) {
+    if (o.destination.empty()) return "say what to do: -o DEST to encode, or --probe, --ladder or --inspect";
+    o.command = Command::Encode;
+  }
+  if (o.files.empty()) return "no input file given";
+  if (o.quality && (*o.quality < 0 || *o.quality > 100)) return "the quality must be 0..100";
+  if (o.volume && (*o.volume < 0.5 || *o.volume > 1.5)) return "the volume must be 0.5..1.5";
+  return std::nullopt;
+}
+
 }  // namespace
 
 const char* UsageText() {
-  return "Usage: zq48enc --probe FILE...\n"
+  return "Usage: zq48enc [OPTION]... -o DEST FILE...\n"
+         "       zq48enc --probe FILE...\n"
          "       zq48enc --ladder [--range-begin KBPS] [--range-end KBPS] [--quality Q] FILE...\n"
          "       zq48enc --inspect FILE...\n"
          "\n"
-         "ZQ48 Encoder, the command-line front end.\n"
+         "ZQ48 Encoder, the command-line front end. With -o it encodes every FILE into a\n"
+         "ladder of variants in DEST: per variant a video and an audio stream file named\n"
+         "after their measured bit rates, per file a page (.html) and a metafile\n"
+         "(.meta.zq48), and once the player archive and its button image.\n"
          "\n"
+         "Encoding:\n"
+         "  -o, --output DEST        destination folder (created when missing)\n"
+         "      --range-begin KBPS   lowest total bit rate of the ladder (48..900, default 48)\n"
+         "      --range-end KBPS     highest total bit rate of the ladder (48..900, default 350)\n"
+         "      --quality Q          quality 0..100 (default 50): higher means more rungs\n"
+         "      --title-image FILE   image the player shows before the film\n"
+         "      --end-image FILE     image the player shows after the film\n"
+         "      --begin S, --end S   encode only this time range of every file (seconds)\n"
+         "      --crop L,R,T,B       cut these margins off every picture (pixels)\n"
+         "      --volume F           sound volume factor 0.5..1.5 (default 1)\n"
+         "  A progress line is shown on standard error. Ctrl-C stops: the variant in\n"
+         "  progress is deleted, everything finished before stays.\n"
+         "\n"
+         "Other commands:\n"
          "  --probe            print the media facts of each FILE, one 'name: value' a line\n"
          "  --ladder           print the output variants of each FILE, one a line\n"
-         "      --range-begin KBPS  lowest total bit rate of the ladder (48..900, default 48)\n"
-         "      --range-end KBPS    highest total bit rate of the ladder (48..900, default 350)\n"
-         "      --quality Q         quality 0..100 (default 50)\n"
          "  --inspect          print the headers of each stream file (.zq48) or the rates of\n"
          "                     each metafile (.meta.zq48) and check them against the file\n"
          "  -v, --verbose      also show the media libraries' own diagnostics\n"
          "  -h, --help         show this help and exit\n"
          "  -V, --version      show the version and exit\n"
          "\n"
-         "Exit status: 0 when every file was processed, 1 when a file was refused\n"
-         "or is inconsistent, 2 on a usage error.\n";
+         "Exit status: 0 when every file was processed (for an encode: every variant of\n"
+         "every file finished), 1 when a file was refused or is inconsistent or a variant\n"
+         "failed, 2 on a usage error, 130 when an encode was stopped with Ctrl-C.\n";
 }
 
 ParseResult ParseCommandLine(int argc, char** argv) {
-  static const option kOptions[] = {
-      {"help", no_argument, nullptr, 'h'},
-      {"version", no_argument, nullptr, 'V'},
-      {"verbose", no_argument, nullptr, 'v'},
-      {"probe", no_argument, nullptr, kProbe},
-      {"ladder", no_argument, nullptr, kLadder},
-      {"inspect", no_argument, nullptr, kInspect},
-      {"range-begin", required_argument, nullptr, kRangeBegin},
-      {"range-end", required_argument, nullptr, kRangeEnd},
-      {"quality", required_argument, nullptr, kQuality},
-      {nullptr, 0, nullptr, 0},
-  };
   CliOptions opts;
   bool commandGiven = false;
   optind = 0;  // full re-initialisation, so the parser can run more than once
   opterr = 0;
-  for (int c; (c = getopt_long(argc, argv, ":hVv", kOptions, nullptr)) != -1;) {
+  for (int c; (c = getopt_long(argc, argv, ":hVvo:", kOptions, nullptr)) != -1;) {
     switch (c) {
       case 'h': return Just(Command::Help);
       case 'V': return Just(Command::Version);
@@ -78,28 +177,19 @@ ParseResult ParseCommandLine(int argc, char** argv) {
                           : c == kLadder ? Command::Ladder
                                          : Command::Inspect;
         if (commandGiven && opts.command != command)
-          return {std::nullopt, "give one of --probe, --ladder and --inspect"};
+          return Usage("give one of --probe, --ladder and --inspect");
         opts.command = command;
         commandGiven = true;
         break;
       }
-      case kRangeBegin:
-      case kRangeEnd:
-      case kQuality: {
-        std::optional<long> value = ParseNumber(optarg);
-        if (!value) return {std::nullopt, std::string("not a whole number: '") + optarg + "'"};
-        (c == kRangeBegin ? opts.rangeBegin : c == kRangeEnd ? opts.rangeEnd : opts.quality) = value;
-        break;
-      }
-      case ':': return {std::nullopt, std::string("option needs a value: ") + argv[optind - 1]};
-      default: return {std::nullopt, std::string("unknown option: ") + argv[optind - 1]};
+      case ':': return Usage(std::string("option needs a value: ") + argv[optind - 1]);
+      case '?': return Usage(std::string("unknown option: ") + argv[optind - 1]);
+      default:
+        if (auto error = TakeValue(c, optarg, opts)) return Usage(*error);
     }
   }
   for (int i = optind; i < argc; ++i) opts.files.emplace_back(argv[i]);
-  if (!commandGiven) return {std::nullopt, "say what to do: --probe, --ladder or --inspect"};
-  if (opts.files.empty()) return {std::nullopt, "no input file given"};
-  if (opts.quality && (*opts.quality < 0 || *opts.quality > 100))
-    return {std::nullopt, "the quality must be 0..100"};
+  if (auto error = CheckOptions(opts, commandGiven)) return Usage(*error);
   return {opts, {}};
 }
 

@@ -6,15 +6,29 @@
 
 namespace zq48::cli {
 
-enum class Command { Help, Version, Probe, Ladder, Inspect };
+enum class Command { Help, Version, Encode, Probe, Ladder, Inspect };
+
+struct Crop {
+  int left = 0;
+  int right = 0;
+  int top = 0;
+  int bottom = 0;
+};
 
 struct CliOptions {
   Command command = Command::Help;
   std::vector<std::string> files;
+  std::string destination;         // -o: where an encode writes
   std::optional<long> rangeBegin;  // kbps
   std::optional<long> rangeEnd;    // kbps
   std::optional<long> quality;     // 0..100
-  bool verbose = false;            // let FFmpeg print its own diagnostics
+  std::string titleImage;
+  std::string endImage;
+  std::optional<double> begin;  // seconds, for every file
+  std::optional<double> end;
+  std::optional<Crop> crop;       // pixels, for every file
+  std::optional<double> volume;   // factor, for every file with sound
+  bool verbose = false;           // let FFmpeg print its own diagnostics
 };
 
 struct ParseResult {

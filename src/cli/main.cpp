@@ -7,6 +7,7 @@ extern "C" {
 }
 
 #include "cli/cli_options.h"
+#include "cli/encode_command.h"
 #include "cli/inspect_command.h"
 #include "cli/probe_commands.h"
 #include "cli/stderr_notifier.h"
@@ -31,6 +32,8 @@ int main(int argc, char** argv) {
     case Command::Version:
       std::puts("zq48enc (ZQ48 Encoder) 1.0");
       return 0;
+    case Command::Encode:
+      return RunEncode(options, notifier);
     case Command::Probe:
       return RunProbe(options, notifier, stdout);
     case Command::Ladder:

@@ -1,32 +1,13 @@
 #include "cli/probe_commands.h"
 
 #include <cinttypes>
-#include <climits>
 
-#include "catalog/probe.h"
-#include "encode/filter_ladder.h"
+#include "cli/file_catalog.h"
 #include "encode/output_names.h"
-#include "encode/settings_checks.h"
-#include "sources/ffmpeg_general_media.h"
-#include "sources/ffmpeg_movie_media.h"
 
 namespace zq48::cli {
 
 namespace {
-
-// The engine's media services over FFmpeg, and a probe that uses them.
-class Prober {
- public:
-  Prober(InputCatalog& catalog, Notifier& notifier)
-      : probe_(catalog, notifier,
-               MediaServices{&general_, FfmpegMovieMedia::Available() ? &movie_ : nullptr}) {}
-  bool Probe(const std::string& path) { return probe_.Probe(path); }
-
- private:
-  FfmpegGeneralMedia general_;
-  FfmpegMovieMedia movie_;
-  MediaProbe probe_;
-};
 
 const char* YesNo(bool value) { return value ? "yes" : "no"; }
 
@@ -61,32 +42,13 @@ void PrintFilter(std::FILE* out, const OutputFilter& f) {
                f.cropRight, f.cropTop);
 }
 
-std::uint32_t ToKbps(long value) {
-  return value < 0 || value > static_cast<long>(UINT32_MAX) ? 0 : static_cast<std::uint32_t>(value);
-}
-
-// Applies the ladder options to the settings and checks the range as the
-// desktop program does before a job.
-bool ApplyLadderSettings(const CliOptions& options, EncodeSettings& settings, Notifier& notifier) {
-  if (options.rangeBegin) settings.rangeBegin = ToKbps(*options.rangeBegin);
-  if (options.rangeEnd) settings.rangeEnd = ToKbps(*options.rangeEnd);
-  if (options.quality) settings.quality = static_cast<int>(*options.quality);
-  return CheckRange(settings, notifier).ok;
-}
-
 }  // namespace
 
 int RunProbe(const CliOptions& options, Notifier& notifier, std::FILE* out) {
   InputCatalog catalog;
-  Prober prober(catalog, notifier);
-  int status = 0;
+  int status = AddFiles(options, catalog, notifier) ? 0 : 1;
   bool first = true;
-  for (const std::string& path : options.files) {
-    if (!prober.Probe(path)) {
-      std::fprintf(stderr, "zq48enc: %s: not accepted\n", path.c_str());
-      status = 1;
-      continue;
-    }
+  for (const std::string& path : catalog.InputPaths()) {
     if (!first) std::fputc('\n', out);
     first = false;
     PrintFacts(out, path, catalog.Facts(path));
@@ -97,19 +59,9 @@ int RunProbe(const CliOptions& options, Notifier& notifier, std::FILE* out) {
 int RunLadder(const CliOptions& options, Notifier& notifier, std::FILE* out) {
   InputCatalog catalog;
   if (!ApplyLadderSettings(options, catalog.Settings(), notifier)) return 2;
-  Prober prober(catalog, notifier);
-  int status = 0;
+  int status = AddFiles(options, catalog, notifier) ? 0 : 1;
   bool first = true;
-  for (const std::string& path : options.files) {
-    if (!prober.Probe(path)) {
-      std::fprintf(stderr, "zq48enc: %s: not accepted\n", path.c_str());
-      status = 1;
-      continue;
-    }
-    // A new file's volume is full when it has sound, none otherwise.
-    catalog.MutableOptions(path).volume = catalog.Facts(path).hasAudio ? 1.0f : 0.0f;
-    catalog.AddInputPath(path);
-    GenerateSimpleFilters(catalog, path);
+  for (const std::string& path : catalog.InputPaths()) {
     if (!first) std::fputc('\n', out);
     first = false;
     std::fprintf(out, "file: %s\n", path.c_str());

@@ -1,0 +1,87 @@
+#include "cli/file_catalog.h"
+
+#include <climits>
+#include <cstdio>
+
+#include "catalog/probe.h"
+#include "encode/filter_ladder.h"
+#include "encode/settings_checks.h"
+#include "sources/ffmpeg_general_media.h"
+#include "sources/ffmpeg_movie_media.h"
+
+namespace zq48::cli {
+
+namespace {
+
+std::uint32_t ToKbps(long value) {
+  return value < 0 || value > static_cast<long>(UINT32_MAX) ? 0 : static_cast<std::uint32_t>(value);
+}
+
+TimeRangeAndCrop FileOptionsOf(const CliOptions& o) {
+  TimeRangeAndCrop v;
+  v.begin = static_cast<float>(o.begin.value_or(0.0));
+  v.end = static_cast<float>(o.end.value_or(0.0));
+  if (o.crop) {
+    v.left = o.crop->left;
+    v.right = o.crop->right;
+    v.top = o.crop->top;
+    v.bottom = o.crop->bottom;
+  }
+  return v;
+}
+
+void SetFileOptions(const CliOptions& o, const MediaFacts& facts, FileOptions& file) {
+  // A new file's volume is full when it has sound, none otherwise.
+  file.volume = facts.hasAudio ? static_cast<float>(o.volume.value_or(1.0)) : 0.0f;
+  TimeRangeAndCrop v = FileOptionsOf(o);
+  file.beginTime = v.begin;
+  file.endTime = v.end;
+  file.cropLeft = v.left;
+  file.cropRight = v.right;
+  file.cropTop = v.top;
+  file.cropBottom = v.bottom;
+}
+
+}  // namespace
+
+bool ApplyLadderSettings(const CliOptions& options, EncodeSettings& settings, Notifier& notifier) {
+  if (options.rangeBegin) settings.rangeBegin = ToKbps(*options.rangeBegin);
+  if (options.rangeEnd) settings.rangeEnd = ToKbps(*options.rangeEnd);
+  if (options.quality) settings.quality = static_cast<int>(*options.quality);
+  settings.titleImageOn = !options.titleImage.empty();
+  settings.titleImagePath = options.titleImage;
+  settings.endImageOn = !options.endImage.empty();
+  settings.endImagePath = options.endImage;
+  return CheckRange(settings, notifier).ok;
+}
+
+bool CheckFileOptions(const CliOptions& options, const InputCatalog& catalog, Notifier& notifier) {
+  std::optional<std::string> problem = ValidateTimeRangeAndCrop(FileOptionsOf(options), catalog);
+  if (!problem) return true;
+  notifier.Show({*problem, kInvalidInputCaption, Presentation::AppBox});
+  return false;
+}
+
+bool AddFiles(const CliOptions& options, InputCatalog& catalog, Notifier& notifier) {
+  FfmpegGeneralMedia general;
+  FfmpegMovieMedia movie;
+  MediaProbe probe(catalog, notifier,
+                   MediaServices{&general, FfmpegMovieMedia::Available() ? &movie : nullptr});
+  bool all = true;
+  for (const std::string& path : options.files) {
+    if (!probe.Probe(path)) {
+      std::fprintf(stderr, "zq48enc: %s: not accepted\n", path.c_str());
+      catalog.Forget(path);
+      all = false;
+      continue;
+    }
+    catalog.AddInputPath(path);
+  }
+  for (const std::string& path : catalog.InputPaths()) {
+    SetFileOptions(options, catalog.Facts(path), catalog.MutableOptions(path));
+    GenerateSimpleFilters(catalog, path);
+  }
+  return all;
+}
+
+}  // namespace zq48::cli

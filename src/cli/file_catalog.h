@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/notifier.h"
+#include "catalog/input_catalog.h"
+#include "cli/cli_options.h"
+
+namespace zq48::cli {
+
+// Probes every file of the command line into the catalog, gives the accepted
+// ones the per-file options of the command line and their simple ladders,
+// in command-line order. Returns false when a file was refused; the others
+// are still listed.
+bool AddFiles(const CliOptions& options, InputCatalog& catalog, Notifier& notifier);
+
+// Applies the ladder options (range, quality) to the settings and checks the
+// range as the desktop program does before a job (an inverted range is swapped).
+bool ApplyLadderSettings(const CliOptions& options, EncodeSettings& settings, Notifier& notifier);
+
+// Checks the time range and cropping options against every listed file.
+bool CheckFileOptions(const CliOptions& options, const InputCatalog& catalog, Notifier& notifier);
+
+}  // namespace zq48::cli

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sources/blocking_queue.h"
+#include "sources/ffmpeg_handles.h"
+
+namespace zq48 {
+
+// Decodes one input file as fast as the decoders run and hands the results
+// to callbacks: pictures as packed 24-bit blue-green-red with bottom-up rows
+// at the negotiated size, sound as interleaved signed 16-bit PCM at the
+// source's own channel count and rate, each with its time in seconds from
+// the start of the range. Streams that are not decoded are skipped; the
+// source still runs to its end.
+//
+// Threads: one reads the file; the picture branch decodes on one thread and
+// delivers on another, so decoding the next picture overlaps with encoding
+// the last; the sound branch decodes and delivers on a third. Completion is
+// reported once, after every branch has reached its end.
+class DecodeGraph {
+ public:
+  using Delivery = std::function<void(double time, const std::uint8_t* data, std::size_t bytes)>;
+
+  enum class OpenStatus {
+    Ok,
+    NoSource,       // the file does not open
+    VideoFailed,    // no picture stream, or no decoder for it
+    NoAudioStream,  // sound was asked for but the file has none
+    AudioFailed,    // no decoder for the sound
+  };
+
+  DecodeGraph() = default;
+  ~DecodeGraph();
+  DecodeGraph(const DecodeGraph&) = delete;
+  DecodeGraph& operator=(const DecodeGraph&) = delete;
+
+  OpenStatus Open(const std::string& path, bool decodeVideo, bool decodeAudio);
+
+  // The negotiated formats, valid after a successful Open.
+  int width() const { return width_; }
+  int height() const { return height_; }
+  int channels() const { return channels_; }
+  int sampleRate() const { return sampleRate_; }
+
+  // Start and stop positions in 100 ns units from the start of the file.
+  // Delivery then covers [start, stop); a stop at or before the start
+  // delivers nothing. Without a range the whole file is delivered.
+  void SetRange(std::int64_t start100ns, std::int64_t stop100ns);
+
+  // Starts delivering. `pictures` and `sound` run on the graph's threads;
+  // `completed` runs once when every branch has ended (not after Stop).
+  bool Run(Delivery pictures, Delivery sound, std::function<void()> completed);
+  void Pause();
+  void Resume();
+  // Ends delivery and waits for every thread. No callback runs after it returns.
+  void Stop();
+
+ private:
+  struct Picture {
+    double time = 0.0;
+    std::vector<std::uint8_t> bgr;
+  };
+  struct Branch {
+    int stream = -1;
+    ff::CodecContextPtr decoder;
+    std::unique_ptr<BlockingQueue<ff::PacketPtr>> packets;
+  };
+
+  void ReadPackets();
+  void DecodePictures();
+  void DeliverPictures();
+  void DecodeSound();
+  bool HandlePicture(const AVFrame& frame, double& lastTime);
+  bool ConvertPicture(const AVFrame& frame, std::vector<std::uint8_t>& bgr);
+  bool DeliverSound(const AVFrame& frame);
+  void WaitWhilePaused();
+  void PartEnded();
+  double SecondsOf(const AVStream* stream, std::int64_t pts) const;
+
+  ff::FormatContextPtr source_;
+  Branch video_;
+  Branch audio_;
+  int width_ = 0;
+  int height_ = 0;
+  int channels_ = 0;
+  int sampleRate_ = 0;
+  double rangeStart_ = 0.0;   // seconds from the file's start
+  double rangeLength_ = 1e300;  // seconds delivered from the range start
+  double fileStart_ = 0.0;   // the file's first time stamp
+
+  ff::SwsPtr sws_;
+  int swsFormat_ = -1;
+  int swsWidth_ = 0;
+  int swsHeight_ = 0;
+  ff::SwrPtr swr_;
+  std::vector<std::uint8_t> pcm_;
+  double nextSoundTime_ = -1.0;
+
+  std::unique_ptr<BlockingQueue<Picture>> pictures_;
+  std::mutex spareMutex_;
+  std::vector<std::vector<std::uint8_t>> spare_;  // picture buffers to reuse
+  Delivery deliverPictures_;
+  Delivery deliverSound_;
+  std::function<void()> completed_;
+
+  std::mutex pauseMutex_;
+  std::condition_variable pauseChanged_;
+  bool paused_ = false;
+  std::atomic<bool> stopping_{false};
+  std::atomic<int> runningParts_{0};
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace zq48

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "encode/decode_workers.h"
+
+namespace zq48 {
+
+// The real decode workers, over FFmpeg.
+class DecodeWorkerFactory : public WorkerFactory {
+ public:
+  std::unique_ptr<GeneralWorker> CreateGeneralWorker() override;
+  std::unique_ptr<MessageThread> CreateMovieVideoWorker(MessageThread& driver) override;
+  std::unique_ptr<MessageThread> CreateMovieAudioWorker(MessageThread& driver) override;
+};
+
+}  // namespace zq48
