@@ -23,8 +23,9 @@ EncodeController::EncodeResult EncodeController::Encode(const std::string& desti
     return EncodeResult::Refused;
 
   if (driver_) {
-    // Stop was pressed and the job has not ended yet: nothing to resume.
-    if (state_.Stopped()) return EncodeResult::Refused;
+    // Stop was pressed, or the job has ended and waits to be cleaned up:
+    // nothing to resume.
+    if (state_.Stopped() || driver_->Ended()) return EncodeResult::Refused;
     driver_->Post(WM_JOB_RESUME);
     MarkRunning();
     return EncodeResult::Resumed;
@@ -55,7 +56,9 @@ void EncodeController::MarkRunning() {
 }
 
 void EncodeController::Pause() {
-  if (!driver_) return;
+  // A stopped job only waits for its end: pausing it again could hold its
+  // workers in their pause wait for good.
+  if (!driver_ || state_.Stopped()) return;
   driver_->Post(WM_JOB_PAUSE);
   state_.flags.With([](RunFlags& f) { f.paused = true; });
 }

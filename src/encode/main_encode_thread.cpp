@@ -87,6 +87,9 @@ bool MainEncodeThread::PrepareVariant(const std::string& path) {
     v.outputBasePath = basePath;
     v.filter = *filter;
     v.audioSampleCount = 0;
+    // Nothing of an earlier variant (or of a stopped job) may count for this one.
+    v.videoInProgress = 0.0;
+    v.audioInProgress = 0.0;
     // The stages name this variant's files when they create them; until
     // then no earlier variant's file may be taken for this one's.
     v.videoTempPath.clear();

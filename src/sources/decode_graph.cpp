@@ -47,7 +47,8 @@ DecodeGraph::OpenStatus DecodeGraph::Open(const std::string& path, bool decodeVi
     video_.stream = FirstStream(source_.get(), true);
     if (video_.stream < 0) return OpenStatus::VideoFailed;
     AVStream* st = source_->streams[video_.stream];
-    video_.decoder = ff::OpenDecoder(st);
+    // Picture decoding may use every core; the stages run on threads of their own.
+    video_.decoder = ff::OpenDecoder(st, 0);
     if (!video_.decoder || video_.decoder->width <= 0 || video_.decoder->height <= 0)
       return OpenStatus::VideoFailed;
     width_ = video_.decoder->width;

@@ -11,15 +11,14 @@ FormatContextPtr OpenInput(const std::string& path, const AVInputFormat* format,
   return FormatContextPtr(ctx);
 }
 
-CodecContextPtr OpenDecoder(const AVStream* stream) {
+CodecContextPtr OpenDecoder(const AVStream* stream, int threads) {
   const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
   if (!codec) return nullptr;
   CodecContextPtr ctx(avcodec_alloc_context3(codec));
   if (!ctx) return nullptr;
   if (avcodec_parameters_to_context(ctx.get(), stream->codecpar) < 0) return nullptr;
   ctx->pkt_timebase = stream->time_base;
-  // One thread: probing decodes a single picture, and the job runs its own threads.
-  ctx->thread_count = 1;
+  ctx->thread_count = threads;
   if (avcodec_open2(ctx.get(), codec, nullptr) < 0) return nullptr;
   return ctx;
 }

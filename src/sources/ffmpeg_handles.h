@@ -45,8 +45,9 @@ using SwrPtr = std::unique_ptr<SwrContext, SwrFreer>;
 FormatContextPtr OpenInput(const std::string& path, const AVInputFormat* format = nullptr,
                            int* error = nullptr);
 
-// A decoder opened for one stream, or null when there is none or it fails to open.
-CodecContextPtr OpenDecoder(const AVStream* stream);
+// A decoder opened for one stream, or null when there is none or it fails to
+// open. `threads` 0 lets the decoder use every core.
+CodecContextPtr OpenDecoder(const AVStream* stream, int threads = 1);
 
 // True for a video stream that carries real pictures (not a cover image).
 bool IsPictureStream(const AVStream* stream);

@@ -66,16 +66,62 @@ std::vector<AreaWeight> EnlargementWeights(int n, int m) {
 }
 
 // ---- reduction ------------------------------------------------------------
+//
+// Every destination value is the sum, in source order, of pixel x c x r
+// terms computed exactly as written: (pixel x column weight) x row weight,
+// each in 32-bit floats. The loops below are arranged for speed but perform
+// the same operations on each accumulator in the same order, so the output
+// is the same to the byte.
 
 AreaReducer::AreaReducer(int srcWidth, int srcHeight, int dstWidth, int dstHeight)
     : sw_(srcWidth),
       sh_(srcHeight),
       dw_(dstWidth),
       dh_(dstHeight),
-      columns_(ReductionWeights(srcWidth, dstWidth)),
       rows_(ReductionWeights(srcHeight, dstHeight)),
       current_(static_cast<std::size_t>(dstWidth + 1) * 3),
-      next_(static_cast<std::size_t>(dstWidth + 1) * 3) {}
+      next_(static_cast<std::size_t>(dstWidth + 1) * 3) {
+  int col = 0;
+  for (const AreaWeight& w : ReductionWeights(srcWidth, dstWidth)) {
+    // Past the last destination column nothing is accumulated any more.
+    if (col >= dstWidth) break;
+    const bool advance = std::fabs(w.w1) > kThreshold;
+    columns_.push_back({w.w0, w.w1, w.w1 > kThreshold, advance ? 3 : 0});
+    if (advance) ++col;
+  }
+}
+
+template <bool kIntoNextRow>
+void AreaReducer::AccumulateRow(const std::uint8_t* p, float r0, float r1) {
+  float* cur = current_.data();
+  float* nxt = next_.data();
+  for (const ColumnStep& c : columns_) {
+    const float v0 = p[0], v1 = p[1], v2 = p[2];
+    const float a0 = v0 * c.c0, a1 = v1 * c.c0, a2 = v2 * c.c0;
+    cur[0] += a0 * r0;
+    cur[1] += a1 * r0;
+    cur[2] += a2 * r0;
+    if (kIntoNextRow) {
+      nxt[0] += a0 * r1;
+      nxt[1] += a1 * r1;
+      nxt[2] += a2 * r1;
+    }
+    if (c.intoNext) {
+      const float b0 = v0 * c.c1, b1 = v1 * c.c1, b2 = v2 * c.c1;
+      cur[3] += b0 * r0;
+      cur[4] += b1 * r0;
+      cur[5] += b2 * r0;
+      if (kIntoNextRow) {
+        nxt[3] += b0 * r1;
+        nxt[4] += b1 * r1;
+        nxt[5] += b2 * r1;
+      }
+    }
+    p += 3;
+    cur += c.advance;
+    nxt += c.advance;
+  }
+}
 
 void AreaReducer::Scale(const std::uint8_t* src, std::uint8_t* dst) {
   std::fill(current_.begin(), current_.end(), 0.0f);
@@ -86,29 +132,10 @@ void AreaReducer::Scale(const std::uint8_t* src, std::uint8_t* dst) {
   for (int sy = 0; sy < sh_ && rowsWritten < dh_; ++sy) {
     const float r0 = rows_[sy].w0;
     const float r1 = rows_[sy].w1;
-    const bool intoNextRow = r1 > kThreshold;
-    const std::uint8_t* p = src + sy * srcStride;
-    float* cur = current_.data();
-    float* nxt = next_.data();
-    int col = 0;
-    for (int sx = 0; sx < sw_ && col < dw_; ++sx, p += 3) {
-      const float c0 = columns_[sx].w0;
-      const float c1 = columns_[sx].w1;
-      const bool intoNextColumn = c1 > kThreshold;
-      for (int ch = 0; ch < 3; ++ch) {
-        const float v = p[ch];
-        cur[ch] += v * c0 * r0;
-        if (intoNextColumn) cur[3 + ch] += v * c1 * r0;
-        if (intoNextRow) {
-          nxt[ch] += v * c0 * r1;
-          if (intoNextColumn) nxt[3 + ch] += v * c1 * r1;
-        }
-      }
-      if (std::fabs(c1) > kThreshold) {
-        ++col;
-        cur += 3;
-        nxt += 3;
-      }
+    if (r1 > kThreshold) {
+      AccumulateRow<true>(src + sy * srcStride, r0, r1);
+    } else {
+      AccumulateRow<false>(src + sy * srcStride, r0, r1);
     }
     if (std::fabs(r1) > kThreshold) {
       std::uint8_t* out = dst + rowsWritten * dstStride;

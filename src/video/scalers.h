@@ -32,8 +32,19 @@ class AreaReducer {
   void Scale(const std::uint8_t* src, std::uint8_t* dst);
 
  private:
+  // One source column: its weights and what they mean for the walk.
+  struct ColumnStep {
+    float c0;
+    float c1;
+    bool intoNext;  // part of the pixel goes to the next destination column
+    int advance;    // 3 when the current destination column is complete after it, else 0
+  };
+  template <bool kIntoNextRow>
+  void AccumulateRow(const std::uint8_t* p, float r0, float r1);
+
   int sw_, sh_, dw_, dh_;
-  std::vector<AreaWeight> columns_, rows_;
+  std::vector<ColumnStep> columns_;
+  std::vector<AreaWeight> rows_;
   std::vector<float> current_, next_;  // accumulator rows, one spare pixel wide
 };
 

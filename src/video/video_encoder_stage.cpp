@@ -137,7 +137,7 @@ bool CreateVideoEncoder(JobContext& job, const OutputFilter& filter, const std::
   s.bitstream.assign(2 * s.outputPictureBytes, 0);
   s.codecInput.assign(2 * s.outputPictureBytes, 0);
   s.scaled.assign(s.outputPictureBytes, 0);
-  s.saved.assign(s.outputPictureBytes, 0);
+  s.saved.assign(s.inputPictureBytes, 0);
   ChooseScaler(s);
   s.frameRate = std::make_unique<FrameRatePlan>(s.inputFrameRate, s.outputFrameRate);
   return true;
@@ -154,15 +154,18 @@ int EncodeVideoFrame(double time, const std::uint8_t* picture, std::size_t bytes
   if (bytes < s.inputPictureBytes) return kVideoFrameFailed;
   s.job->state.variant.With([time](VariantState& v) { v.videoInProgress = time; });
 
-  const std::uint8_t* current = Scale(picture, s);
   FrameRatePlan::Decision plan = s.frameRate->Next(time);
-  const std::uint8_t* chosen = plan.emitSaved ? s.saved.data() : current;
-  for (int i = 0; i < plan.emissions; ++i) {
-    int length = EncodeOnce(chosen, s);
-    if (length < 0) return kVideoFrameFailed;
-    if (length == 0) return kEOutOfMemory;
+  if (plan.emissions > 0) {
+    // Pictures are scaled only when they are encoded: a held-back picture
+    // is kept as it came and scaled if it is chosen after all.
+    const std::uint8_t* chosen = Scale(plan.emitSaved ? s.saved.data() : picture, s);
+    for (int i = 0; i < plan.emissions; ++i) {
+      int length = EncodeOnce(chosen, s);
+      if (length < 0) return kVideoFrameFailed;
+      if (length == 0) return kEOutOfMemory;
+    }
   }
-  if (plan.saveCurrent) std::memcpy(s.saved.data(), current, s.outputPictureBytes);
+  if (plan.saveCurrent) std::memcpy(s.saved.data(), picture, s.inputPictureBytes);
   return kVideoFrameEncoded;
 }
 

@@ -55,7 +55,7 @@ struct VideoEncoderState {
   int bitstreamLength = 0;
   std::vector<std::uint8_t> bitstream;
   std::vector<std::uint8_t> codecInput;
-  std::vector<std::uint8_t> saved;  // the picture held back by frame-rate reduction
+  std::vector<std::uint8_t> saved;  // the picture held back by frame-rate reduction, as it came
   double outputFrameRate = 0.0;
   double inputFrameRate = 0.0;
   int videoDataRate = 0;  // kbps

@@ -51,7 +51,7 @@ class Zq48enc : public ::testing::Test {
 TEST_F(Zq48enc, HelpAndUsageErrors) {
   Result help = Exec("--help");
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("Usage: zq48enc --probe FILE..."), std::string::npos);
+  EXPECT_NE(help.out.find("Usage: zq48enc [OPTION]... -o DEST FILE..."), std::string::npos);
 
   for (const char* args : {"", "--probe", "--bogus x.avi", "--ladder --quality", "--ladder --quality 101 x",
                            "--ladder --range-end 3k x.avi", "--probe --ladder x.avi"}) {

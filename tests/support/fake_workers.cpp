@@ -1,0 +1,383 @@
+#include "support/fake_workers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <thread>
+#include <tuple>
+
+#include "encode/job_context.h"
+#include "encode/job_messages.h"
+
+namespace zq48::testing {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// Tells a fake general worker that the test released it.
+constexpr MessageId kReleaseMessage = WM_USER + 0x200;
+
+// Creates a stream file with its placeholder header and a little payload
+// under the file's own lock, then names it in lock B, as the stages do.
+std::string CreateStreamFile(JobState& state, const std::string& path, bool video) {
+  auto create = [&](StreamFile& slot) {
+    std::optional<StreamFile> file = StreamFile::Create(path);
+    ASSERT_TRUE(file) << "cannot create " << path;
+    const char payload[32] = "not really encoded";
+    EXPECT_TRUE(file->WritePlaceholder(video ? HeaderKind::Video : HeaderKind::Audio));
+    EXPECT_TRUE(file->Write(payload, sizeof payload));
+    slot = std::move(*file);
+  };
+  if (video) {
+    state.videoFile.With([&](VideoFileSlot& slot) { create(slot.file); });
+    state.variant.With([&](VariantState& v) { v.videoTempPath = path; });
+  } else {
+    state.audioFile.With([&](AudioFileSlot& slot) { create(slot.file); });
+    state.variant.With([&](VariantState& v) { v.audioTempPath = path; });
+  }
+  return path;
+}
+
+// What both kinds of fake worker share: their script and their record.
+struct WorkerLink {
+  FakeWorkerFactory& factory;
+  const int index;
+  const WorkerScript script;
+  void Note(const std::function<void(WorkerRecord&)>& change) { factory.Update(index, change); }
+  void Received(MessageId m) { Note([m](WorkerRecord& r) { r.received.push_back(m); }); }
+};
+
+// The general path's worker: it answers messages at once, as a worker whose
+// decode runs on threads of its own does, and reports the end of stream
+// through the job's graph-event sink when its script lets it.
+class FakeGeneralWorker : public GeneralWorker {
+ public:
+  explicit FakeGeneralWorker(WorkerLink link) : link_(link) {
+    On(WM_DS_START, [this](WParam w) {
+      link_.Received(WM_DS_START);
+      OnStart(JobContext::From(w));
+    });
+    On(WM_DS_STOP, [this](WParam) {
+      link_.Received(WM_DS_STOP);
+      PostQuit();  // a stopped worker ends its thread; the driver waits for that
+    });
+    On(WM_DS_PAUSE, [this](WParam) { link_.Received(WM_DS_PAUSE); });
+    On(WM_DS_RESUME, [this](WParam) { link_.Received(WM_DS_RESUME); });
+    On(kReleaseMessage, [this](WParam) { TryFinish(); });
+  }
+  ~FakeGeneralWorker() override {
+    link_.factory.ForgetGeneral(link_.index);
+    EndAndJoin();
+  }
+
+ private:
+  void OnStart(JobContext& context) {
+    context_ = &context;
+    JobState& state = context.state;
+    auto [base, clear] = state.variant.With([](const VariantState& v) {
+      return std::make_pair(v.outputBasePath, v.videoTempPath.empty() && v.audioTempPath.empty());
+    });
+    std::vector<std::string> files;
+    if (!link_.script.fail) {
+      files = {CreateStreamFile(state, VideoTempPath(base), true),
+               CreateStreamFile(state, AudioTempPath(base), false)};
+      state.variant.With([this](VariantState& v) {
+        v.videoInProgress = link_.script.videoSeconds;
+        v.audioInProgress = link_.script.audioSeconds;
+      });
+    }
+    link_.Note([&](WorkerRecord& r) {
+      r.started = true;
+      r.tempPathsClearAtStart = clear;
+      r.createdFiles = files;
+    });
+    TryFinish();
+  }
+
+  void TryFinish() {
+    const WorkerScript& s = link_.script;
+    if (!context_ || finished_) return;
+    if (!s.finishAtOnce && !s.fail && !link_.factory.WaitForRelease(link_.index, milliseconds(0)))
+      return;
+    finished_ = true;
+    QueueGraphEvent(kGraphEventComplete + 1);  // some other event comes first
+    QueueGraphEvent(kGraphEventComplete);
+    context_->graphEvents.OnGraphEvent();
+  }
+
+  void ExitInstance() override {
+    link_.Note([](WorkerRecord& r) { r.ended = true; });
+  }
+
+  WorkerLink link_;
+  JobContext* context_ = nullptr;  // from the start message
+  bool finished_ = false;
+};
+
+// A movie-file worker: it creates its stream file and then runs its whole
+// "decode" in the start message's handler, as the real ones do, reading
+// the job's flags before every buffer. It always reports done.
+class FakeMovieWorker : public MessageThread {
+ public:
+  FakeMovieWorker(WorkerLink link, bool video, MessageThread& driver)
+      : link_(link), video_(video), driver_(driver) {
+    const MessageId start = video ? WM_QT_VIDEO_START : WM_QT_AUDIO_START;
+    On(start, [this, start](WParam w) {
+      link_.Received(start);
+      Run(JobContext::From(w).state);
+    });
+    // Nothing else should ever reach a movie-file worker: note it if it does.
+    for (MessageId other : {video ? WM_QT_AUDIO_START : WM_QT_VIDEO_START, WM_DS_START,
+                            WM_DS_STOP, WM_DS_PAUSE, WM_DS_RESUME})
+      On(other, [this, other](WParam) { link_.Received(other); });
+  }
+  ~FakeMovieWorker() override { EndAndJoin(); }
+
+ private:
+  void Run(JobState& state) {
+    const WorkerScript& s = link_.script;
+    std::vector<std::string> files;
+    if (!s.fail) {
+      std::string base = state.variant.With([](const VariantState& v) { return v.outputBasePath; });
+      files = {CreateStreamFile(state, video_ ? VideoTempPath(base) : AudioTempPath(base), video_)};
+      state.variant.With([&](VariantState& v) {
+        (video_ ? v.videoInProgress : v.audioInProgress) = video_ ? s.videoSeconds : s.audioSeconds;
+      });
+    }
+    link_.Note([&](WorkerRecord& r) {
+      r.started = true;
+      r.createdFiles = files;
+    });
+    if (!s.fail) Decode(state);
+    driver_.Post(video_ ? WM_JOB_QT_VIDEO_DONE : WM_JOB_QT_AUDIO_DONE);
+    link_.Note([](WorkerRecord& r) { r.reportedDone = true; });
+    // Lingering keeps the driver in its wait for this thread's end.
+    const int releases = s.finishAtOnce || s.fail ? 1 : 2;
+    if (s.lingerAfterDone &&
+        !link_.factory.WaitForRelease(link_.index, milliseconds(kJobWaitBound), releases))
+      link_.Note([](WorkerRecord& r) { r.gaveUp = true; });
+    PostQuit();
+  }
+
+  // Per buffer, as the real workers do: end when stopped; wait in steps of
+  // 100 ms while paused (without looking at the stopped flag); end when
+  // stopped meanwhile; then "decode" the buffer.
+  void Decode(JobState& state) {
+    const auto deadline = std::chrono::steady_clock::now() + kJobWaitBound;
+    auto gaveUp = [&] {
+      if (std::chrono::steady_clock::now() < deadline) return false;
+      link_.Note([](WorkerRecord& r) { r.gaveUp = true; });
+      return true;
+    };
+    auto stopped = [&] {
+      if (!state.Stopped()) return false;
+      link_.Note([](WorkerRecord& r) { r.sawStop = true; });
+      return true;
+    };
+    for (;;) {
+      if (stopped()) return;
+      while (state.Paused()) {
+        link_.Note([](WorkerRecord& r) { ++r.pauseWaits; });
+        std::this_thread::sleep_for(milliseconds(100));
+        if (gaveUp()) return;
+      }
+      if (stopped() || link_.script.finishAtOnce) return;
+      if (link_.factory.WaitForRelease(link_.index, milliseconds(100)) || gaveUp()) return;
+    }
+  }
+
+  void ExitInstance() override {
+    link_.Note([](WorkerRecord& r) { r.ended = true; });
+  }
+
+  WorkerLink link_;
+  const bool video_;
+  MessageThread& driver_;
+};
+
+}  // namespace
+
+void EventLog::Add(std::string entry) {
+  std::lock_guard lock(mutex_);
+  entries_.push_back(std::move(entry));
+}
+
+std::vector<std::string> EventLog::Entries() const {
+  std::lock_guard lock(mutex_);
+  return entries_;
+}
+
+int EventLog::Count(const std::string& prefix) const {
+  std::lock_guard lock(mutex_);
+  int n = 0;
+  for (const std::string& e : entries_) n += e.rfind(prefix, 0) == 0 ? 1 : 0;
+  return n;
+}
+
+void EventLog::Clear() {
+  std::lock_guard lock(mutex_);
+  entries_.clear();
+}
+
+void RecordingJobHost::JobFinished() {
+  log_.Add("JobFinished");
+  std::lock_guard lock(mutex_);
+  ++finishedCount_;
+  finished_.notify_all();
+}
+
+bool RecordingJobHost::WaitForJobsFinished(int count) {
+  std::unique_lock lock(mutex_);
+  return finished_.wait_for(lock, kJobWaitBound, [&] { return finishedCount_ >= count; });
+}
+
+std::vector<std::string> RecordingJobOutputs::AmountsSeen() const {
+  std::lock_guard lock(mutex_);
+  return amounts_;
+}
+
+void RecordingJobOutputs::Log(JobContext& context, const std::string& entry) {
+  DoneAmounts done = context.state.done.Get();
+  double inProgress = context.state.variant.With(
+      [](const VariantState& v) { return v.videoInProgress + v.audioInProgress; });
+  char amounts[64];
+  std::snprintf(amounts, sizeof amounts, ": %g/%g +%g", done.file, done.job, inProgress);
+  {
+    std::lock_guard lock(mutex_);
+    amounts_.push_back(entry + amounts);
+  }
+  log_.Add(entry);
+}
+
+bool RecordingJobOutputs::FinishVariant(JobContext& context, DriverRecord& record,
+                                        const OutputFilter& filter) {
+  if (onFinishVariant) onFinishVariant();
+  auto [source, video, audio] = context.state.variant.With([](const VariantState& v) {
+    return std::make_tuple(v.sourcePath, v.videoTempPath, v.audioTempPath);
+  });
+  Log(context, "FinishVariant " + source + " " + std::to_string(filter.videoBitRate));
+  context.state.videoFile.With([](VideoFileSlot& slot) { slot.file.Close(); });
+  context.state.audioFile.With([](AudioFileSlot& slot) {
+    slot.file.Close();
+    slot.minimal.Close();
+  });
+  for (const std::string& temp : {video, audio}) {
+    if (renameFinished && !temp.empty()) {
+      EXPECT_EQ(std::rename(temp.c_str(), FinalPath(temp).c_str()), 0) << temp;
+    }
+  }
+  record.videoBitRates.push_back(std::to_string(filter.videoBitRate));
+  return true;
+}
+
+bool RecordingJobOutputs::WriteWebPage(JobContext& context, const DriverRecord& record,
+                                       const std::string& sourcePath) {
+  Log(context, "WebPage " + sourcePath + " " + std::to_string(record.largestWidth) + "x" +
+                   std::to_string(record.largestHeight));
+  return pageResult;
+}
+
+bool RecordingJobOutputs::WriteMetafile(JobContext& context, DriverRecord& record,
+                                        const std::string& sourcePath) {
+  std::string rates;
+  for (const std::string& rate : record.videoBitRates) rates += (rates.empty() ? "" : ",") + rate;
+  Log(context, "Metafile " + sourcePath + " " + rates);
+  record.videoBitRates.clear();
+  record.audioBitRates.clear();
+  return metafileResult;
+}
+
+bool RecordingJobOutputs::WriteResourceFile(JobContext& context, PackageResource resource) {
+  bool archive = resource == PackageResource::PlayerArchive;
+  Log(context, archive ? "Resource archive" : "Resource button");
+  return archive ? archiveResult : buttonResult;
+}
+
+void FakeWorkerFactory::SetScript(WorkerKind kind, const WorkerScript& script) {
+  std::lock_guard lock(mutex_);
+  kindScripts_[kind] = script;
+}
+
+void FakeWorkerFactory::SetScriptFor(int index, const WorkerScript& script) {
+  std::lock_guard lock(mutex_);
+  indexScripts_[index] = script;
+}
+
+WorkerScript FakeWorkerFactory::Register(WorkerKind kind, int& index) {
+  std::lock_guard lock(mutex_);
+  index = static_cast<int>(records_.size());
+  records_.push_back({});
+  records_.back().kind = kind;
+  released_.push_back(0);
+  changed_.notify_all();
+  auto byIndex = indexScripts_.find(index);
+  return byIndex != indexScripts_.end() ? byIndex->second : kindScripts_[kind];
+}
+
+std::unique_ptr<GeneralWorker> FakeWorkerFactory::CreateGeneralWorker() {
+  int index = 0;
+  WorkerScript script = Register(WorkerKind::General, index);
+  auto worker = std::make_unique<FakeGeneralWorker>(WorkerLink{*this, index, script});
+  {
+    std::lock_guard lock(mutex_);
+    liveGeneral_[index] = worker.get();
+  }
+  worker->Start();
+  return worker;
+}
+
+std::unique_ptr<MessageThread> FakeWorkerFactory::CreateMovieVideoWorker(MessageThread& driver) {
+  int index = 0;
+  WorkerScript script = Register(WorkerKind::MovieVideo, index);
+  auto worker = std::make_unique<FakeMovieWorker>(WorkerLink{*this, index, script}, true, driver);
+  worker->Start();
+  return worker;
+}
+
+std::unique_ptr<MessageThread> FakeWorkerFactory::CreateMovieAudioWorker(MessageThread& driver) {
+  int index = 0;
+  WorkerScript script = Register(WorkerKind::MovieAudio, index);
+  auto worker = std::make_unique<FakeMovieWorker>(WorkerLink{*this, index, script}, false, driver);
+  worker->Start();
+  return worker;
+}
+
+void FakeWorkerFactory::ForgetGeneral(int index) {
+  std::lock_guard lock(mutex_);
+  liveGeneral_.erase(index);
+}
+
+void FakeWorkerFactory::Release(int index) {
+  std::lock_guard lock(mutex_);
+  ASSERT_LT(index, static_cast<int>(released_.size())) << "no worker " << index;
+  ++released_[index];
+  changed_.notify_all();
+  // A general worker cannot be destroyed while the lock is held.
+  auto live = liveGeneral_.find(index);
+  if (live != liveGeneral_.end()) live->second->Post(kReleaseMessage);
+}
+
+bool FakeWorkerFactory::WaitForRelease(int index, milliseconds wait, int times) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, wait, [&] { return released_[index] >= times; });
+}
+
+void FakeWorkerFactory::Update(int index, const std::function<void(WorkerRecord&)>& change) {
+  std::lock_guard lock(mutex_);
+  change(records_[index]);
+  changed_.notify_all();
+}
+
+bool FakeWorkerFactory::WaitUntil(
+    const std::function<bool(const std::vector<WorkerRecord>&)>& done) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, kJobWaitBound, [&] { return done(records_); });
+}
+
+std::vector<WorkerRecord> FakeWorkerFactory::Records() const {
+  std::lock_guard lock(mutex_);
+  return records_;
+}
+
+}  // namespace zq48::testing
