@@ -1,0 +1,119 @@
+#include "sources/movie_video_worker.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "encode/job_messages.h"
+
+namespace zq48 {
+
+namespace {
+
+// Waits while the job is paused; true when the job is stopped.
+bool StoppedAfterPause(JobState& state) {
+  if (state.Stopped()) return true;
+  // A stop also ends the wait, so a paused job can always be stopped.
+  while (state.Paused() && !state.Stopped()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  return state.Stopped();
+}
+
+// The movie draws top-down; the encoder wants bottom-up rows.
+void HandOver(MovieVideoSource& movie, double time, std::vector<std::uint8_t>& rows,
+              const MoviePictureSink& sink) {
+  const std::uint8_t* picture = movie.Picture();
+  if (!picture) return;
+  const std::size_t row = static_cast<std::size_t>(movie.width()) * 3;
+  const int height = movie.height();
+  rows.resize(row * height);
+  for (int k = 0; k < height; ++k) std::memcpy(&rows[k * row], picture + (height - 1 - k) * row, row);
+  sink(time, rows.data(), rows.size());
+}
+
+}  // namespace
+
+bool ExtractMovieVideo(MovieVideoSource& movie, double begin, double end, JobContext& job,
+                       const MoviePictureSink& sink) {
+  const std::int64_t scale = movie.TimeScale();
+  const std::int64_t seconds = scale > 0 ? movie.Duration() / scale : 0;
+  const std::int64_t samples = movie.SampleCount();
+  // Whole seconds over the samples: a movie under one second gives every picture the begin time.
+  const double step = samples > 0 ? static_cast<double>(seconds) / samples : 0.0;
+  if (!movie.GoToFirstSampleAtOrAfter(static_cast<std::int64_t>(scale * begin))) {
+    job.notifier.ShowApp("error GoToFirstVideoSample");
+    return false;
+  }
+  std::vector<std::uint8_t> rows;
+  double t = begin;
+  for (std::int64_t i = 1; i <= samples; ++i) {
+    if (StoppedAfterPause(job.state)) break;
+    HandOver(movie, t, rows, sink);
+    t += step;
+    // The end test looks at the picture just handed over, so the first
+    // picture past the end is still encoded.
+    if (end != 0 && scale * end < static_cast<double>(movie.CurrentTime())) break;
+    if (!movie.GoToNextSample()) break;
+  }
+  return true;
+}
+
+MovieVideoWorker::MovieVideoWorker(MessageThread& driver) : driver_(driver) {
+  On(WM_QT_VIDEO_START, [this](WParam w) { OnStart(w); });
+}
+
+void MovieVideoWorker::OnStart(WParam wparam) {
+  Run(JobContext::From(wparam));
+  // Whatever happened, the driver learns that the video of the variant has ended.
+  PostQuit();
+  driver_.Post(WM_JOB_QT_VIDEO_DONE);
+}
+
+bool MovieVideoWorker::Run(JobContext& job) {
+  auto [path, basePath, filter] = job.state.variant.With([](const VariantState& v) {
+    return std::make_tuple(v.sourcePath, v.outputBasePath, v.filter);
+  });
+  ::unlink(basePath.c_str());
+  job.state.variant.With([&basePath](VariantState& v) { v.videoTempPath = basePath; });
+  std::optional<StreamFile> file = StreamFile::Create(basePath);
+  if (!file) {
+    job.notifier.Show({"Can't create output file", "", Presentation::PlainBox});
+    return false;
+  }
+  int failed = job.state.videoFile.With([&file](VideoFileSlot& slot) {
+    slot.file = std::move(*file);
+    if (!slot.file.WritePlaceholder(HeaderKind::FileOutput)) return 1;
+    return slot.file.WritePlaceholder(HeaderKind::Video) ? 0 : 2;
+  });
+  if (failed) {
+    job.notifier.ShowApp(failed == 1 ? "Could not HEADER_FILE_OUTPUT write to file 3"
+                                     : "Could not write HEADER_VIDEO to file");
+    return false;
+  }
+  std::unique_ptr<MovieVideoSource> movie = OpenMovieVideo(path);
+  if (!movie) {
+    job.notifier.ShowApp("error open movie");
+    return false;
+  }
+  auto [width, height] = job.state.snapshot.With([&path](const JobSnapshot& s) {
+    return std::make_pair(s.catalog.Facts(path).width, s.catalog.Facts(path).height);
+  });
+  job.state.variant.With([w = width, h = height](VariantState& v) {
+    v.decodedWidth = w;
+    v.decodedHeight = h;
+  });
+  VideoEncoderState stage;
+  if (!CreateVideoEncoder(job, filter, path, stage)) {
+    job.notifier.ShowApp("error init encoder video");
+    return false;
+  }
+  ExtractMovieVideo(*movie, stage.beginTime, stage.endTime, job,
+                    [&stage](double t, const std::uint8_t* picture, std::size_t bytes) {
+                      EncodeVideoFrame(t, picture, bytes, stage);  // a failed picture is skipped
+                    });
+  DestroyVideoEncoder(stage);
+  return true;
+}
+
+}  // namespace zq48
