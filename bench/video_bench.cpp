@@ -6,6 +6,7 @@
 
 #include <random>
 
+#include "support/null_job_host.h"
 #include "support/recording_notifier.h"
 #include "support/test_media.h"
 #include "video/video_encoder_stage.h"
@@ -56,23 +57,11 @@ void BM_AreaEnlarge320x240To640x480(benchmark::State& state) {
 }
 BENCHMARK(BM_AreaEnlarge320x240To640x480)->Unit(benchmark::kMillisecond);
 
-class NoHost : public zq48::JobHost, public zq48::GraphEventSink {
- public:
-  void ResetFileBar() override {}
-  void ResetJobBar() override {}
-  void CurrentFile(int) override {}
-  void JobFinished() override {}
-  void SetTitle(const std::string&) override {}
-  void StopPreview() override {}
-  void RangeSwapped(std::uint32_t, std::uint32_t) override {}
-  void OnGraphEvent() override {}
-};
-
 void BM_VideoStage640x480To320x240(benchmark::State& state) {
   zq48::testing::TempDir dir;
   zq48::JobState job;
   zq48::testing::RecordingNotifier notifier;
-  NoHost host;
+  zq48::testing::NullJobHost host;
   zq48::JobContext context{job, notifier, host, host, true};
   std::string path = dir.File("bench.zq48");
   job.videoFile.With([&](zq48::VideoFileSlot& slot) { slot.file = std::move(*zq48::StreamFile::Create(path)); });

@@ -8,29 +8,18 @@
 
 #include "audio/mp3_codec.h"
 #include "encode/job_context.h"
+#include "support/null_job_host.h"
 #include "support/recording_notifier.h"
 
 namespace zq48::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class QuietHost : public JobHost, public GraphEventSink {
- public:
-  void ResetFileBar() override {}
-  void ResetJobBar() override {}
-  void CurrentFile(int) override {}
-  void JobFinished() override {}
-  void SetTitle(const std::string&) override {}
-  void StopPreview() override {}
-  void RangeSwapped(std::uint32_t, std::uint32_t) override {}
-  void OnGraphEvent() override {}
-};
-
 // The parts of a running job the audio path touches.
 struct AudioJob {
   JobState state;
   RecordingNotifier notifier;
-  QuietHost host;
+  NullJobHost host;
   JobContext context{state, notifier, host, host};
 
   // Puts a new audio stream file with its zeroed header into the job state.

@@ -10,6 +10,7 @@
 #include "encode/finish_variant.h"
 #include "encode/metafile.h"
 #include "encode/web_package.h"
+#include "support/null_job_host.h"
 #include "support/recording_notifier.h"
 #include "support/test_media.h"
 
@@ -20,18 +21,6 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 using testing::RecordingNotifier;
 using testing::TempDir;
-
-class QuietHost : public JobHost, public GraphEventSink {
- public:
-  void ResetFileBar() override {}
-  void ResetJobBar() override {}
-  void CurrentFile(int) override {}
-  void JobFinished() override {}
-  void SetTitle(const std::string&) override {}
-  void StopPreview() override {}
-  void RangeSwapped(std::uint32_t, std::uint32_t) override {}
-  void OnGraphEvent() override {}
-};
 
 Bytes ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -114,7 +103,7 @@ class Finishing : public ::testing::Test {
   std::string folder_, videoTemp_, audioTemp_;
   JobState state_;
   RecordingNotifier notifier_;
-  QuietHost host_;
+  testing::NullJobHost host_;
   JobContext context_{state_, notifier_, host_, host_, true};
   DriverRecord record_;
   OutputFilter filter_;

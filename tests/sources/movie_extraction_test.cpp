@@ -13,6 +13,7 @@
 #include "encode/metafile.h"
 #include "sources/movie_audio_worker.h"
 #include "sources/movie_video_worker.h"
+#include "support/null_job_host.h"
 #include "support/recording_notifier.h"
 #include "support/test_media.h"
 #include "support/video_decode.h"
@@ -24,18 +25,6 @@ namespace fs = std::filesystem;
 using testing::ClipSpec;
 using testing::RecordingNotifier;
 using testing::TempDir;
-
-class QuietHost : public JobHost, public GraphEventSink {
- public:
-  void ResetFileBar() override {}
-  void ResetJobBar() override {}
-  void CurrentFile(int) override {}
-  void JobFinished() override {}
-  void SetTitle(const std::string&) override {}
-  void StopPreview() override {}
-  void RangeSwapped(std::uint32_t, std::uint32_t) override {}
-  void OnGraphEvent() override {}
-};
 
 // A movie of evenly spaced samples whose pictures say which sample they are.
 class FakeMovie : public MovieVideoSource {
@@ -89,7 +78,7 @@ class MovieExtraction : public ::testing::Test {
   }
   JobState state_;
   RecordingNotifier notifier_;
-  QuietHost host_;
+  testing::NullJobHost host_;
   JobContext context_{state_, notifier_, host_, host_, true};
 };
 
@@ -169,7 +158,7 @@ class MovieSound : public ::testing::Test {
   TempDir dir_;
   JobState state_;
   RecordingNotifier notifier_;
-  QuietHost host_;
+  testing::NullJobHost host_;
   JobContext context_{state_, notifier_, host_, host_, true};
 };
 

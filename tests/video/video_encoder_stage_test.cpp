@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "support/null_job_host.h"
 #include "support/recording_notifier.h"
 #include "support/test_media.h"
 #include "support/video_decode.h"
@@ -16,18 +17,6 @@ namespace {
 using Picture = std::vector<std::uint8_t>;
 using testing::RecordingNotifier;
 using testing::TempDir;
-
-class QuietHost : public JobHost, public GraphEventSink {
- public:
-  void ResetFileBar() override {}
-  void ResetJobBar() override {}
-  void CurrentFile(int) override {}
-  void JobFinished() override {}
-  void SetTitle(const std::string&) override {}
-  void StopPreview() override {}
-  void RangeSwapped(std::uint32_t, std::uint32_t) override {}
-  void OnGraphEvent() override {}
-};
 
 // A coloured test pattern, bottom-up: the top quarter green, below it red
 // on the left half and blue on the right, with a moving grey bar so that
@@ -90,7 +79,7 @@ class VideoStage : public ::testing::Test {
   std::string path_;
   JobState state_;
   RecordingNotifier notifier_;
-  QuietHost host_;
+  testing::NullJobHost host_;
   JobContext context_{state_, notifier_, host_, host_, true};
   VideoEncoderState stage_;
 };
