@@ -47,8 +47,9 @@ DecodeGraph::OpenStatus DecodeGraph::Open(const std::string& path, bool decodeVi
     video_.stream = FirstStream(source_.get(), true);
     if (video_.stream < 0) return OpenStatus::VideoFailed;
     AVStream* st = source_->streams[video_.stream];
-    // Picture decoding may use every core; the stages run on threads of their own.
-    video_.decoder = ff::OpenDecoder(st, 0);
+    // One decoding thread: the graph's own threads already keep both cores
+    // busy, and FFmpeg's frame threads bought nothing measurable here.
+    video_.decoder = ff::OpenDecoder(st);
     if (!video_.decoder || video_.decoder->width <= 0 || video_.decoder->height <= 0)
       return OpenStatus::VideoFailed;
     width_ = video_.decoder->width;

@@ -61,7 +61,7 @@ bool FfmpegMovieVideo::Open(const std::string& path) {
   for (unsigned i = 0; i < movie_->nb_streams && !stream_; ++i)
     if (ff::IsPictureStream(movie_->streams[i])) stream_ = movie_->streams[i];
   if (!stream_ || !packet_ || !frame_) return false;
-  decoder_ = ff::OpenDecoder(stream_, 0);
+  decoder_ = ff::OpenDecoder(stream_);
   if (!decoder_) return false;
   width_ = stream_->codecpar->width;
   height_ = stream_->codecpar->height;
