@@ -19,9 +19,8 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Until the desktop program exists this shows the command-line front end's help.
 run: build
-	./$(BUILD)/bin/zq48enc --help
+	./$(BUILD)/bin/zq48-encoder
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

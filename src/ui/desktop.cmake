@@ -1,0 +1,24 @@
+# zq48-encoder: the Qt desktop program (included from src/CMakeLists.txt).
+# Everything but main() is a library, so that the tests can build the window
+# around their own doubles.
+add_library(zq48_desktop STATIC
+  ${CMAKE_CURRENT_SOURCE_DIR}/app/application.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/app/list_columns.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/app/qsettings_store.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/app/qt_notifier.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/about_dialog.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/exit_confirmation.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/file_dialog.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/file_list_pane.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/main_window.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/pane_emphasis.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/pane_splitter.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/preview_placeholder.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/qt_job_host.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/settings_placeholder.cpp
+)
+set_target_properties(zq48_desktop PROPERTIES AUTOMOC ON)
+target_link_libraries(zq48_desktop PUBLIC zq48 zq48_ui_encoder Qt6::Widgets)
+
+add_executable(zq48-encoder ${CMAKE_CURRENT_SOURCE_DIR}/ui/main.cpp)
+target_link_libraries(zq48-encoder PRIVATE zq48_desktop)

@@ -1,0 +1,291 @@
+#include "ui/main_window.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+#include "app/application.h"
+#include "ui/about_dialog.h"
+#include "ui/encoder_view.h"
+#include "ui/exit_confirmation.h"
+#include "ui/file_list_pane.h"
+#include "ui/menu_ids.h"
+#include "ui/pane_emphasis.h"
+#include "ui/preview_placeholder.h"
+#include "ui/settings_placeholder.h"
+
+namespace zq48 {
+
+namespace {
+// The grid keeps a small margin to the window's right and bottom edges.
+constexpr int kEdgeMargin = 5;
+}  // namespace
+
+MainWindow::MainWindow(Application& app, JobServices services, QWidget* parent)
+    : QMainWindow(parent),
+      app_(app),
+      notifier_(services.notifier),
+      controller_(app.Catalog(), app.Store(), services.notifier, host_, services.workers,
+                  services.outputs, app.MovieFilesAvailable()) {
+  setWindowTitle(kAppCaption);
+  BuildPanes();
+  BuildMenus();
+  ConnectJob();
+  settings_->setFocus();
+}
+
+MainWindow::~MainWindow() {
+  delete emphasis_;
+  controller_.StopAndWait();
+  // The views read the job's state, which goes with the controller: they go first.
+  delete panes_;
+}
+
+void MainWindow::BuildPanes() {
+  auto* frame = new QWidget(this);
+  auto* layout = new QVBoxLayout(frame);
+  layout->setContentsMargins(0, 0, kEdgeMargin, kEdgeMargin);
+  panes_ = new PaneSplitter(frame);
+  layout->addWidget(panes_);
+  setCentralWidget(frame);
+
+  list_ = new FileListPane(app_, notifier_);
+  settings_ = new SettingsPlaceholder(app_.Catalog().Settings());
+  preview_ = new PreviewPlaceholder;
+  encoder_ = new EncoderView(controller_.State(), app_.Catalog().Settings());
+  panes_->SetPane(Pane::List, list_);
+  panes_->SetPane(Pane::Settings, settings_);
+  panes_->SetPane(Pane::Preview, preview_);
+  panes_->SetPane(Pane::Encoder, encoder_);
+  // The panes without an emphasis request of their own ask when the pointer enters them.
+  for (QWidget* pane : {static_cast<QWidget*>(list_), static_cast<QWidget*>(settings_),
+                        static_cast<QWidget*>(preview_)})
+    pane->installEventFilter(this);
+
+  emphasis_ = new PaneEmphasis(*panes_, this);
+  connect(emphasis_, &PaneEmphasis::started, this, [this] { encoder_->SetAnimating(true); });
+  connect(emphasis_, &PaneEmphasis::finished, this, [this] {
+    encoder_->SetAnimating(false);
+    encoder_->ShowButtons();
+  });
+
+  connect(list_, &FileListPane::hasItemsChanged, this, &MainWindow::OnListHasItems);
+  connect(list_, &FileListPane::hasSelectionChanged, this,
+          [this](bool selected) { Action(menu::kDeleteFile)->setEnabled(selected); });
+  connect(encoder_, &EncoderView::encodeRequested, this, &MainWindow::StartEncode);
+  connect(encoder_, &EncoderView::pauseRequested, this, &MainWindow::PauseEncode);
+  connect(encoder_, &EncoderView::stopRequested, this, &MainWindow::StopEncode);
+  connect(encoder_, &EncoderView::fullScreenRequested, this, [this](bool fill) {
+    if (fill)
+      MaximizePane(Pane::Encoder);
+    else
+      RestorePanes();
+  });
+  connect(encoder_, &EncoderView::emphasizeRequested, this,
+          [this] { EmphasizeFromPointer(Pane::Encoder); });
+  connect(encoder_, &EncoderView::titleChanged, this, &QWidget::setWindowTitle);
+}
+
+QAction* MainWindow::AddAction(QMenu* menu, const QString& text, int id) {
+  QAction* action = menu->addAction(text);
+  action->setData(id);
+  actions_[id] = action;
+  return action;
+}
+
+void MainWindow::BuildMenus() {
+  QMenu* file = menuBar()->addMenu("File");
+  connect(AddAction(file, "Add file(s)", menu::kAddFiles), &QAction::triggered, list_,
+          &FileListPane::OpenAddDialog);
+  connect(AddAction(file, "Delete file", menu::kDeleteFile), &QAction::triggered, list_,
+          &FileListPane::DeleteSelected);
+  connect(AddAction(file, "Delete all", menu::kDeleteAll), &QAction::triggered, list_,
+          &FileListPane::DeleteAll);
+  file->addSeparator();
+  connect(AddAction(file, "Exit", menu::kExit), &QAction::triggered, this, &QWidget::close);
+
+  // The entries enable themselves once a player exists to play in.
+  QMenu* preview = menuBar()->addMenu("Preview");
+  AddAction(preview, "&Play", menu::kPlay);
+  AddAction(preview, "Pause", menu::kPause);
+  AddAction(preview, "&Stop", menu::kStop);
+
+  QMenu* help = menuBar()->addMenu("Help");
+  connect(AddAction(help, "About", menu::kAbout), &QAction::triggered, this,
+          &MainWindow::ShowAbout);
+
+  for (int id : {menu::kDeleteFile, menu::kDeleteAll, menu::kPlay, menu::kPause, menu::kStop})
+    Action(id)->setEnabled(false);
+}
+
+QAction* MainWindow::Action(int id) const {
+  auto it = actions_.find(id);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+void MainWindow::ConnectJob() {
+  connect(&host_, &QtJobHost::resetFileBar, encoder_, &EncoderView::ResetFileBar);
+  connect(&host_, &QtJobHost::resetJobBar, encoder_, &EncoderView::ResetJobBar);
+  connect(&host_, &QtJobHost::currentFile, encoder_, &EncoderView::ShowCurrentFile);
+  connect(&host_, &QtJobHost::titleChanged, this, &QWidget::setWindowTitle);
+  connect(&host_, &QtJobHost::stopPreview, preview_, &PreviewPlaceholder::Stop);
+  connect(&host_, &QtJobHost::rangeSwapped, settings_, &SettingsPlaceholder::ShowSettings);
+  connect(&host_, &QtJobHost::jobFinished, this, &MainWindow::OnJobFinished);
+}
+
+// ---- the job ----------------------------------------------------------------
+
+void MainWindow::StartEncode() {
+  preview_->Stop();
+  switch (controller_.Encode(settings_->DestinationText())) {
+    case EncodeController::EncodeResult::Refused:
+      return;
+    case EncodeController::EncodeResult::Resumed:
+      encoder_->SetButtonsRunning();
+      encoder_->StartRefresh();  // the clock has kept running through the pause
+      return;
+    case EncodeController::EncodeResult::Started:
+      break;
+  }
+  settings_->ShowSettings();  // the folder as checked and kept
+  if (!encoder_->IsFullScreen()) {
+    enlargedForJob_ = true;
+    ToggleEncoderFullScreen();
+  }
+  encoder_->EnableFullScreenToggle(false);
+  encoder_->SetButtonsRunning();
+  encoder_->StartClock();
+  encoder_->StartRefresh();
+}
+
+void MainWindow::PauseEncode() {
+  if (!controller_.HasJob()) return;
+  encoder_->SetButtonsPaused();
+  controller_.Pause();
+  encoder_->StopRefresh();  // the clock goes on: elapsed time includes the pause
+}
+
+void MainWindow::StopEncode() {
+  // Without a job nothing would ever end the disabled state.
+  if (!controller_.HasJob()) return;
+  userStopped_ = true;
+  if (encoder_->IsFullScreen() && enlargedForJob_) ToggleEncoderFullScreen();
+  encoder_->EnableFullScreenToggle(true);
+  // Nothing can be pressed until the job has really ended.
+  encoder_->SetButtonsDisabled();
+  controller_.Stop();
+  encoder_->StopRefresh();
+  encoder_->StopClock();
+  setWindowTitle(kAppCaption);
+}
+
+void MainWindow::OnJobFinished() {
+  // Closing the window may already have awaited and forgotten the job.
+  if (!controller_.HasJob()) return;
+  controller_.HandleJobFinished();
+  encoder_->StopRefresh();
+  encoder_->StopClock();
+  if (app_.Catalog().InputPathCount() > 0)
+    encoder_->SetButtonsIdle();
+  else
+    encoder_->SetButtonsDisabled();
+  // After a Stop the pane and the toggle were already given back.
+  if (!userStopped_) {
+    if (encoder_->IsFullScreen() && enlargedForJob_) ToggleEncoderFullScreen();
+    encoder_->EnableFullScreenToggle(true);
+  }
+  userStopped_ = false;
+  enlargedForJob_ = false;
+  setWindowTitle(kAppCaption);
+}
+
+void MainWindow::OnListHasItems(bool hasItems) {
+  Action(menu::kDeleteAll)->setEnabled(hasItems);
+  encoder_->ListChanged(hasItems, controller_.HasJob());
+}
+
+void MainWindow::ToggleEncoderFullScreen() {
+  // The view's own toggle command, so that its flag and button follow.
+  QMetaObject::invokeMethod(encoder_, "toggleFullScreen", Qt::DirectConnection);
+}
+
+// ---- panes ------------------------------------------------------------------
+
+void MainWindow::MaximizePane(Pane pane) {
+  StopAnimation();
+  const int height = panes_->height();
+  const int width = panes_->width();
+  if (PaneRow(pane) == 0)
+    panes_->SetRowSizes(height, 0);
+  else
+    panes_->SetRowSizes(0, height);
+  if (PaneColumn(pane) == 0)
+    panes_->SetColumnSizes(width, 0);
+  else
+    panes_->SetColumnSizes(0, width);
+}
+
+void MainWindow::RestorePanes() {
+  StopAnimation();
+  const int height = panes_->height();
+  const int width = panes_->width();
+  panes_->SetRowSizes(height / 2, height - height / 2);
+  panes_->SetColumnSizes(width / 2, width - width / 2);
+}
+
+void MainWindow::EmphasizePane(Pane pane) { emphasis_->Start(pane); }
+
+// A layout set at once ends a running animation, or the next tick would undo it.
+void MainWindow::StopAnimation() {
+  if (!emphasis_->Running()) return;
+  emphasis_->Stop();
+  encoder_->SetAnimating(false);
+  encoder_->ShowButtons();
+}
+
+void MainWindow::EmphasizeFromPointer(Pane pane) {
+  const int index = static_cast<int>(pane);
+  if (emphasized_[index] || encoder_->IsFullScreen()) return;
+  emphasized_.fill(false);
+  emphasized_[index] = true;
+  EmphasizePane(pane);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Enter) {
+    if (watched == list_)
+      EmphasizeFromPointer(Pane::List);
+    else if (watched == settings_)
+      EmphasizeFromPointer(Pane::Settings);
+    else if (watched == preview_)
+      EmphasizeFromPointer(Pane::Preview);
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- window -----------------------------------------------------------------
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (controller_.HasJob()) {
+    if (!ConfirmExit()) {
+      event->ignore();
+      return;
+    }
+    StopEncode();
+    controller_.StopAndWait();
+  }
+  preview_->Stop();
+  event->accept();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::WindowStateChange) app_.SetMaximised(isMaximized());
+  QMainWindow::changeEvent(event);
+}
+
+void MainWindow::ShowAbout() {
+  AboutDialog about(this);
+  about.exec();
+}
+
+}  // namespace zq48

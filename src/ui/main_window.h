@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <map>
+
+#include "encode/encode_controller.h"
+#include "ui/pane_splitter.h"
+#include "ui/qt_job_host.h"
+
+namespace zq48 {
+
+class Application;
+class EncoderView;
+class FileListPane;
+class PaneEmphasis;
+class PreviewPlaceholder;
+class SettingsPlaceholder;
+
+// What the main window needs from outside besides the application: how to
+// talk to the user, and the job's decode workers and output steps.
+struct JobServices {
+  Notifier& notifier;
+  WorkerFactory& workers;
+  JobOutputs& outputs;
+};
+
+// The program's window: the menus, the four panes (file list, settings,
+// preview, encoder progress) in a two-by-two grid, and the encode job,
+// which it starts, pauses, resumes and stops for the encoder view.
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  MainWindow(Application& app, JobServices services, QWidget* parent = nullptr);
+  // A job still running is stopped and awaited first.
+  ~MainWindow() override;
+
+  // The pane fills the grid at once.
+  void MaximizePane(Pane pane);
+  // Four equal panes.
+  void RestorePanes();
+  // Animates the pane to two thirds of the grid; at the end the encoder
+  // view shows its buttons again.
+  void EmphasizePane(Pane pane);
+
+  QAction* Action(int id) const;
+  PaneSplitter& Panes() { return *panes_; }
+  PaneEmphasis& Emphasis() { return *emphasis_; }
+  EncoderView& Encoder() { return *encoder_; }
+  FileListPane& FileList() { return *list_; }
+  SettingsPlaceholder& Settings() { return *settings_; }
+  EncodeController& Controller() { return controller_; }
+
+ public slots:
+  // The encoder view's three buttons.
+  void StartEncode();  // also resumes a paused job
+  void PauseEncode();
+  void StopEncode();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildPanes();
+  void BuildMenus();
+  QAction* AddAction(QMenu* menu, const QString& text, int id);
+  void ConnectJob();
+  void OnJobFinished();
+  void OnListHasItems(bool hasItems);
+  void EmphasizeFromPointer(Pane pane);
+  void StopAnimation();
+  void ToggleEncoderFullScreen();
+  void ShowAbout();
+
+  Application& app_;
+  Notifier& notifier_;
+  QtJobHost host_;  // declared before the controller, which calls it until it is gone
+  EncodeController controller_;
+
+  PaneSplitter* panes_ = nullptr;
+  PaneEmphasis* emphasis_ = nullptr;
+  FileListPane* list_ = nullptr;
+  SettingsPlaceholder* settings_ = nullptr;
+  PreviewPlaceholder* preview_ = nullptr;
+  EncoderView* encoder_ = nullptr;
+  std::map<int, QAction*> actions_;
+
+  // Set while the pointer's last emphasis went to that pane, so that moving
+  // about inside a pane does not start the animation again.
+  std::array<bool, kPaneCount> emphasized_{};
+  bool userStopped_ = false;     // Stop was pressed during the present job
+  bool enlargedForJob_ = false;  // the encoder pane was made full screen for the job
+};
+
+}  // namespace zq48

@@ -1,0 +1,376 @@
+// The main window: its menus and their enabling, closing with and without a
+// job, the encoder view's buttons as the window drives a job (fake workers,
+// and once with the real ones), the pane layouts and their animation, and
+// the About box.
+
+#include <QEnterEvent>
+#include <QMenuBar>
+#include <QTreeWidget>
+#include <QtTest>
+#include <filesystem>
+
+#include "desktop_fixture.h"
+#include "encode/job_outputs.h"
+#include "modal_answerer.h"
+#include "sources/worker_factory.h"
+#include "support/test_media.h"
+#include "ui/file_list_pane.h"
+#include "ui/menu_ids.h"
+#include "ui/pane_emphasis.h"
+#include "ui/settings_placeholder.h"
+
+using namespace zq48;
+using namespace zq48::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kJobWaitMs = 20000;
+
+// A clip to list and a folder for the job's outputs.
+struct Media {
+  Media() {
+    WriteAvi(clip, ClipSpec{.seconds = 1.0});
+    fs::create_directory(out);
+  }
+  TempDir dir;
+  std::string clip = dir.File("clip.avi");
+  std::string out = dir.File("out");
+};
+
+bool Enabled(MainWindow& w, int id) { return w.Action(id)->isEnabled(); }
+
+// Lists the clip and sets the output folder; false when the list refused the clip.
+bool ListClip(Desktop& d, const Media& media) {
+  d.window->Settings().SetDestinationText(media.out);
+  return d.window->FileList().AddFiles({QString::fromStdString(media.clip)}) == 1;
+}
+
+bool WaitForJobEnd(MainWindow& w) {
+  return QTest::qWaitFor([&] { return !w.Controller().HasJob(); }, kJobWaitMs);
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { ClearSettings(); }
+
+  void menusStartWithOnlyAddExitAndAboutEnabled() {
+    FakeJobParts parts;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    QCOMPARE(w.windowTitle(), QString("ZQ48 Encoder"));
+    QStringList menus;
+    for (QAction* menu : w.menuBar()->actions()) menus << menu->text();
+    QCOMPARE(menus, QStringList({"File", "Preview", "Help"}));
+
+    struct Entry {
+      int id;
+      const char* text;
+      bool enabled;
+    };
+    for (Entry e : {Entry{menu::kAddFiles, "Add file(s)", true},
+                    Entry{menu::kDeleteFile, "Delete file", false},
+                    Entry{menu::kDeleteAll, "Delete all", false}, Entry{menu::kExit, "Exit", true},
+                    Entry{menu::kPlay, "&Play", false}, Entry{menu::kPause, "Pause", false},
+                    Entry{menu::kStop, "&Stop", false}, Entry{menu::kAbout, "About", true}}) {
+      QAction* action = w.Action(e.id);
+      QVERIFY2(action, e.text);
+      QCOMPARE(action->text(), QString(e.text));
+      QCOMPARE(action->data().toInt(), e.id);
+      QCOMPARE(action->isEnabled(), e.enabled);
+    }
+    QCOMPARE(Buttons(w.Encoder()), QString("---"));
+  }
+
+  void listRowsSwitchTheDeleteEntriesAndEncode() {
+    FakeJobParts parts;
+    Media media;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    QVERIFY(ListClip(d, media));
+    // The new row is selected, as the list selects the last file it added.
+    QVERIFY(Enabled(w, menu::kDeleteAll));
+    QVERIFY(Enabled(w, menu::kDeleteFile));
+    QCOMPARE(Buttons(w.Encoder()), QString("E--"));
+
+    w.Action(menu::kDeleteFile)->trigger();
+    QCOMPARE(w.FileList().Count(), 0);
+    QCOMPARE(d.app.Catalog().InputPathCount(), std::size_t{0});
+    QVERIFY(!Enabled(w, menu::kDeleteAll));
+    QVERIFY(!Enabled(w, menu::kDeleteFile));
+    QCOMPARE(Buttons(w.Encoder()), QString("---"));
+  }
+
+  void exitWithoutJobClosesWithoutAsking() {
+    FakeJobParts parts;
+    Desktop d(parts.workers, parts.outputs);
+    ModalAnswerer answerer("Back");
+    d.window->Action(menu::kExit)->trigger();
+    QVERIFY(!d.window->isVisible());
+    QVERIFY(answerer.seen().isEmpty());
+  }
+
+  void exitDuringJobAsksAndOnlyYesLeaves() {
+    FakeJobParts parts;
+    parts.workers.SetScript(WorkerKind::General, WorkerScript{.finishAtOnce = false});
+    Media media;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    QVERIFY(ListClip(d, media));
+    w.StartEncode();
+    QVERIFY(w.Controller().HasJob());
+
+    ModalAnswerer answerer("Back");
+    w.Action(menu::kExit)->trigger();
+    QVERIFY(w.isVisible());
+    QVERIFY(w.Controller().HasJob());
+    QCOMPARE(answerer.seen().size(), 1);
+    QCOMPARE(answerer.seen()[0].title, QString("ZQ48"));
+    QCOMPARE(answerer.seen()[0].text, QString("Are you sure you want to exit?"));
+    QVERIFY(answerer.seen()[0].buttons.contains("Yes"));
+    QVERIFY(answerer.seen()[0].buttons.contains("Back"));
+
+    answerer.Press("");  // Escape
+    w.Action(menu::kExit)->trigger();
+    QVERIFY(w.isVisible());
+    QCOMPARE(answerer.seen().size(), 2);
+
+    // Yes stops the job and waits for its end before the window goes.
+    answerer.Press("Yes");
+    w.Action(menu::kExit)->trigger();
+    QVERIFY(!w.isVisible());
+    QVERIFY(!w.Controller().HasJob());
+    QVERIFY(parts.workers.Records().at(0).ended);
+  }
+
+  // Encode, Pause, Encode again (resume), Stop, and the job's end.
+  void buttonsFollowTheJobThroughPauseResumeAndStop() {
+    FakeJobParts parts;
+    parts.workers.SetScript(WorkerKind::General, WorkerScript{.finishAtOnce = false});
+    Media media;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    EncoderView& view = w.Encoder();
+    QAbstractButton* toggle = ViewButton(view, "fullScreen");
+    QVERIFY(ListClip(d, media));
+
+    w.StartEncode();
+    QCOMPARE(Buttons(view), QString("-PS"));
+    // The job gets the whole window, and the toggle cannot take it away.
+    QVERIFY(view.IsFullScreen());
+    QCOMPARE(w.Panes().RowSize(0), 0);
+    QVERIFY(!toggle->isEnabled());
+
+    w.PauseEncode();
+    QCOMPARE(Buttons(view), QString("E-S"));
+    QVERIFY(d.app.Catalog().InputPathCount() > 0);
+    QVERIFY(w.Controller().State().Paused());
+
+    w.StartEncode();
+    QCOMPARE(Buttons(view), QString("-PS"));
+    QVERIFY(!w.Controller().State().Paused());
+    QVERIFY(w.Controller().HasJob());
+
+    // The list emptied during the job leaves the buttons to the job.
+    w.FileList().DeleteAll();
+    QCOMPARE(Buttons(view), QString("-PS"));
+
+    w.StopEncode();
+    QCOMPARE(Buttons(view), QString("---"));
+    QVERIFY(!view.IsFullScreen());
+    QVERIFY(toggle->isEnabled());
+    QCOMPARE(w.windowTitle(), QString("ZQ48 Encoder"));
+    // Encode stays off until the stopped job has ended; with the list
+    // emptied it stays off after that too.
+    QVERIFY(WaitForJobEnd(w));
+    QCOMPARE(Buttons(view), QString("---"));
+    QVERIFY(d.notifier.messages().empty());
+  }
+
+  void jobEndGivesBackThePaneAndEnablesEncode() {
+    FakeJobParts parts;
+    parts.workers.SetScript(WorkerKind::General,
+                            WorkerScript{.videoSeconds = 1.0, .audioSeconds = 1.0});
+    Media media;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    QVERIFY(ListClip(d, media));
+    w.StartEncode();
+    QVERIFY(WaitForJobEnd(w));
+    QCOMPARE(Buttons(w.Encoder()), QString("E--"));
+    QVERIFY(!w.Encoder().IsFullScreen());
+    QVERIFY(ViewButton(w.Encoder(), "fullScreen")->isEnabled());
+    QCOMPARE(w.Panes().RowSize(0), w.Panes().height() / 2);
+    QCOMPARE(w.windowTitle(), QString("ZQ48 Encoder"));
+    QCOMPARE(parts.log.Count("WebPage"), 1);
+  }
+
+  // A pane the user made full screen stays so after the job.
+  void jobEndKeepsAPaneTheUserEnlarged() {
+    FakeJobParts parts;
+    Media media;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    QVERIFY(ListClip(d, media));
+    ViewButton(w.Encoder(), "fullScreen")->click();
+    QVERIFY(w.Encoder().IsFullScreen());
+    w.StartEncode();
+    QVERIFY(WaitForJobEnd(w));
+    QVERIFY(w.Encoder().IsFullScreen());
+    QCOMPARE(w.Panes().RowSize(0), 0);
+  }
+
+  void refusedEncodeChangesNothing() {
+    FakeJobParts parts;
+    Media media;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    QVERIFY(ListClip(d, media));
+    w.Settings().SetDestinationText("");
+    w.StartEncode();
+    QVERIFY(!w.Controller().HasJob());
+    QCOMPARE(d.notifier.messages().size(), std::size_t{1});
+    QCOMPARE(Buttons(w.Encoder()), QString("E--"));
+    QVERIFY(!w.Encoder().IsFullScreen());
+    QVERIFY(ViewButton(w.Encoder(), "fullScreen")->isEnabled());
+  }
+
+  void maximizeFillsTheGridAndRestoreGivesFourEqualPanes() {
+    FakeJobParts parts;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    PaneSplitter& grid = w.Panes();
+    const int b = PaneSplitter::kBorder;
+
+    w.MaximizePane(Pane::Encoder);
+    QCOMPARE(grid.PaneWidget(Pane::Encoder)->geometry(),
+             QRect(b, b, grid.width() - 2 * b, grid.height() - 2 * b));
+    for (Pane other : {Pane::List, Pane::Settings, Pane::Preview})
+      QVERIFY(!grid.PaneWidget(other)->isVisible());
+
+    w.MaximizePane(Pane::List);
+    QCOMPARE(grid.PaneWidget(Pane::List)->geometry(),
+             QRect(b, b, grid.width() - 2 * b, grid.height() - 2 * b));
+    QVERIFY(!grid.PaneWidget(Pane::Encoder)->isVisible());
+
+    w.RestorePanes();
+    const QSize list = grid.PaneWidget(Pane::List)->size();
+    for (Pane pane : {Pane::Settings, Pane::Preview, Pane::Encoder}) {
+      QWidget* widget = grid.PaneWidget(pane);
+      QVERIFY(widget->isVisible());
+      // Equal but for the bar between them and an odd pixel.
+      QVERIFY(std::abs(widget->width() - list.width()) <= PaneSplitter::kBar + 1);
+      QVERIFY(std::abs(widget->height() - list.height()) <= PaneSplitter::kBar + 1);
+    }
+    QCOMPARE(grid.PaneWidget(Pane::Encoder)->geometry().bottomRight(),
+             QPoint(grid.width() - 1 - b, grid.height() - 1 - b));
+  }
+
+  void emphasisStepsToTwoThirdsThenShowsTheButtons() {
+    FakeJobParts parts;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    PaneSplitter& grid = w.Panes();
+    PaneEmphasis& emphasis = w.Emphasis();
+    QAbstractButton* encode = ViewButton(w.Encoder(), "encode");
+    const int height = grid.height();
+    const int width = grid.width();
+    const int row = grid.RowSize(1);
+    const int column = grid.ColumnSize(1);
+
+    w.EmphasizePane(Pane::Encoder);
+    QVERIFY(emphasis.Running());
+    QVERIFY(!emphasis.Tick());
+    QCOMPARE(grid.RowSize(1), row + PaneEmphasis::kRowStep);
+    QCOMPARE(grid.ColumnSize(1), column + PaneEmphasis::kColumnStep);
+    QCOMPARE(grid.RowSize(0), height - grid.RowSize(1));
+    QCOMPARE(grid.ColumnSize(0), width - grid.ColumnSize(1));
+    QVERIFY(encode->isHidden());  // the buttons do not slide along
+
+    int ticks = 1;
+    while (!emphasis.Tick()) QVERIFY(++ticks < 1000);
+    QVERIFY(!emphasis.Running());
+    QVERIFY(std::abs(grid.RowSize(1) - height * 2 / 3) <= 2 * PaneEmphasis::kRowStep);
+    QVERIFY(std::abs(grid.ColumnSize(1) - width * 2 / 3) <= 2 * PaneEmphasis::kColumnStep);
+    QVERIFY(!encode->isHidden());
+  }
+
+  void aLayoutSetAtOnceEndsTheAnimation() {
+    FakeJobParts parts;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    w.EmphasizePane(Pane::Encoder);
+    w.Emphasis().Tick();
+    w.MaximizePane(Pane::Encoder);
+    QVERIFY(!w.Emphasis().Running());
+    QCOMPARE(w.Panes().RowSize(0), 0);
+    QVERIFY(!ViewButton(w.Encoder(), "encode")->isHidden());
+  }
+
+  void pointerEmphasisesAPaneOnlyOnArrival() {
+    FakeJobParts parts;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    auto enter = [](QWidget* pane) {
+      QEnterEvent event(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+      QApplication::sendEvent(pane, &event);
+    };
+    enter(&w.FileList());
+    QVERIFY(w.Emphasis().Running());
+    w.Emphasis().Stop();
+    enter(&w.FileList());
+    QVERIFY(!w.Emphasis().Running());
+    enter(&w.Settings());
+    QVERIFY(w.Emphasis().Running());
+  }
+
+  void settingsPaneIsTheActiveOneAtStart() {
+    FakeJobParts parts;
+    Desktop d(parts.workers, parts.outputs);
+    QCOMPARE(d.window->Panes().ActivePane(), std::optional<Pane>(Pane::Settings));
+  }
+
+  void aboutShowsNameAndVersion() {
+    FakeJobParts parts;
+    Desktop d(parts.workers, parts.outputs);
+    ModalAnswerer answerer("OK");
+    d.window->Action(menu::kAbout)->trigger();
+    QCOMPARE(answerer.seen().size(), 1);
+    QCOMPARE(answerer.seen()[0].title, QString("About ZQ48 design 3"));
+    QCOMPARE(answerer.seen()[0].text, QString("ZQ48 design 3 Version 1.0"));
+  }
+
+  // The real decode workers and outputs, from Encode to the job's end.
+  void realEncodeRunsToTheEnd() {
+    DecodeWorkerFactory workers;
+    PackageOutputs outputs;
+    Media media;
+    Desktop d(workers, outputs);
+    MainWindow& w = *d.window;
+    QVERIFY(ListClip(d, media));
+    w.StartEncode();
+    QVERIFY(w.Controller().HasJob());
+    QVERIFY(WaitForJobEnd(w));
+
+    QCOMPARE(d.notifier.texts(), std::vector<std::string>{});
+    for (const char* name : {"clip.meta.zq48", "clip.html", "zqmPlayer.jar", "buttons.gif"})
+      QVERIFY2(fs::exists(fs::path(media.out) / name), name);
+    int videoStreams = 0;
+    for (const auto& entry : fs::directory_iterator(media.out))
+      videoStreams += entry.path().string().ends_with("bps.video.zq48") ? 1 : 0;
+    QCOMPARE(static_cast<std::size_t>(videoStreams), d.app.Catalog().FilterCount(media.clip));
+    QCOMPARE(Buttons(w.Encoder()), QString("E--"));
+    QCOMPARE(w.windowTitle(), QString("ZQ48 Encoder"));
+  }
+};
+
+int RunMainWindowTests(int argc, char** argv) {
+  MainWindowTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "main_window_test.moc"
