@@ -9,5 +9,5 @@ set_target_properties(zq48_ui_encoder_tests PROPERTIES AUTOMOC ON)
 target_link_libraries(zq48_ui_encoder_tests PRIVATE zq48_ui_encoder Qt6::Test)
 add_test(NAME EncoderView COMMAND zq48_ui_encoder_tests)
 set_tests_properties(EncoderView PROPERTIES
-  ENVIRONMENT QT_QPA_PLATFORM=offscreen
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/qt_tsan.supp"
   TIMEOUT 120)
