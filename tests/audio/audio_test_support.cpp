@@ -12,6 +12,7 @@ extern "C" {
 
 #include "audio/lame_codec.h"
 #include "sources/ffmpeg_handles.h"
+#include "support/elementary_decoder.h"
 
 namespace zq48::testing {
 
@@ -54,11 +55,6 @@ class RecordingCodec : public Mp3Codec {
   int frameSize_;
 };
 
-struct ParserCloser {
-  void operator()(AVCodecParserContext* p) const { av_parser_close(p); }
-};
-
-// The bit rate a Layer III frame header names, in kbps; -1 for a bad index.
 int FrameKbps(const std::uint8_t* header) {
   static constexpr int kMpeg1[] = {0,   32,  40,  48,  56,  64,  80, 96,
                                    112, 128, 160, 192, 224, 256, 320};
@@ -69,27 +65,6 @@ int FrameKbps(const std::uint8_t* header) {
   return mpeg1 ? kMpeg1[index] : kMpeg2[index];
 }
 
-void Drain(AVCodecContext* ctx, AVFrame* frame, DecodedMp3& out) {
-  for (;;) {
-    int rc = avcodec_receive_frame(ctx, frame);
-    if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return;
-    if (rc < 0) {
-      ++out.errors;
-      return;
-    }
-    if (frame->decode_error_flags) ++out.errors;
-    if (out.frames == 0) {
-      out.sampleRate = frame->sample_rate;
-      out.channels = frame->ch_layout.nb_channels;
-    } else if (frame->sample_rate != out.sampleRate ||
-               frame->ch_layout.nb_channels != out.channels) {
-      ++out.errors;  // the stream changed format on the way
-    }
-    ++out.frames;
-    out.samples += frame->nb_samples;
-    av_frame_unref(frame);
-  }
-}
 
 }  // namespace
 
@@ -119,42 +94,21 @@ Mp3CodecFactory RecordingFake(std::shared_ptr<CodecLog> log, int frameSize) {
 }
 
 DecodedMp3 DecodeMp3(const Bytes& stream) {
-  const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_MP3);
-  ff::CodecContextPtr ctx(avcodec_alloc_context3(codec));
-  ctx->err_recognition = AV_EF_EXPLODE | AV_EF_BITSTREAM | AV_EF_BUFFER | AV_EF_CRCCHECK;
-  if (avcodec_open2(ctx.get(), codec, nullptr) < 0) throw std::runtime_error("mp3 decoder");
-  std::unique_ptr<AVCodecParserContext, ParserCloser> parser(av_parser_init(AV_CODEC_ID_MP3));
-  ff::PacketPtr packet(av_packet_alloc());
-  ff::FramePtr frame(av_frame_alloc());
-
-  Bytes data(stream);
-  data.resize(stream.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);  // the parser reads past the end
   DecodedMp3 out;
-  const std::uint8_t* at = data.data();
-  int left = static_cast<int>(stream.size());
-  for (;;) {
-    const bool flushing = left == 0;
-    uint8_t* chunk = nullptr;
-    int chunkSize = 0;
-    int used = av_parser_parse2(parser.get(), ctx.get(), &chunk, &chunkSize, at, left,
-                                AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
-    if (used < 0) {
-      ++out.errors;
-      break;
+  auto onPacket = [&out](const std::uint8_t* chunk, int size) {
+    if (size >= 4) out.frameKbps.insert(FrameKbps(chunk));
+  };
+  int refused = DecodeElementaryStream(AV_CODEC_ID_MP3, stream, onPacket, [&out](const AVFrame& f) {
+    if (out.frames == 0) {
+      out.sampleRate = f.sample_rate;
+      out.channels = f.ch_layout.nb_channels;
+    } else if (f.sample_rate != out.sampleRate || f.ch_layout.nb_channels != out.channels) {
+      ++out.errors;  // the stream changed format on the way
     }
-    at += used;
-    left -= used;
-    if (chunkSize > 0) {
-      if (chunkSize >= 4) out.frameKbps.insert(FrameKbps(chunk));
-      packet->data = chunk;
-      packet->size = chunkSize;
-      if (avcodec_send_packet(ctx.get(), packet.get()) < 0) ++out.errors;
-      Drain(ctx.get(), frame.get(), out);
-    }
-    if (flushing && chunkSize == 0) break;
-  }
-  avcodec_send_packet(ctx.get(), nullptr);
-  Drain(ctx.get(), frame.get(), out);
+    ++out.frames;
+    out.samples += f.nb_samples;
+  });
+  out.errors += refused;
   return out;
 }
 

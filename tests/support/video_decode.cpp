@@ -10,14 +10,11 @@ extern "C" {
 }
 
 #include "sources/ffmpeg_handles.h"
+#include "support/elementary_decoder.h"
 
 namespace zq48::testing {
 
 namespace {
-
-struct ParserCloser {
-  void operator()(AVCodecParserContext* p) const { av_parser_close(p); }
-};
 
 std::vector<std::uint8_t> ToBgr(const AVFrame& frame) {
   ff::SwsPtr sws(sws_getContext(frame.width, frame.height, static_cast<AVPixelFormat>(frame.format),
@@ -30,58 +27,15 @@ std::vector<std::uint8_t> ToBgr(const AVFrame& frame) {
   return out;
 }
 
-void Drain(AVCodecContext* ctx, AVFrame* frame, DecodedVideo& out) {
-  for (;;) {
-    int rc = avcodec_receive_frame(ctx, frame);
-    if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return;
-    if (rc < 0) {
-      ++out.errors;
-      return;
-    }
-    if (frame->decode_error_flags) ++out.errors;
-    out.width = frame->width;
-    out.height = frame->height;
-    out.pictures.push_back(ToBgr(*frame));
-    av_frame_unref(frame);
-  }
-}
-
 }  // namespace
 
 DecodedVideo DecodeMpeg4(const std::vector<std::uint8_t>& stream) {
-  const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_MPEG4);
-  ff::CodecContextPtr ctx(avcodec_alloc_context3(codec));
-  ctx->err_recognition = AV_EF_EXPLODE | AV_EF_BITSTREAM | AV_EF_BUFFER;
-  ctx->thread_count = 1;
-  if (avcodec_open2(ctx.get(), codec, nullptr) < 0) throw std::runtime_error("mpeg4 decoder");
-  std::unique_ptr<AVCodecParserContext, ParserCloser> parser(av_parser_init(AV_CODEC_ID_MPEG4));
-  ff::PacketPtr packet(av_packet_alloc());
-  ff::FramePtr frame(av_frame_alloc());
-
-  // The parser needs padding after the data it reads.
-  std::vector<std::uint8_t> data(stream);
-  data.resize(stream.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
   DecodedVideo out;
-  const std::uint8_t* at = data.data();
-  int left = static_cast<int>(stream.size());
-  for (;;) {
-    const bool flushing = left == 0;  // a call with no data hands out what the parser holds
-    uint8_t* chunk = nullptr;
-    int chunkSize = 0;
-    int used = av_parser_parse2(parser.get(), ctx.get(), &chunk, &chunkSize, at, left,
-                                AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
-    at += used;
-    left -= used;
-    if (chunkSize > 0) {
-      packet->data = chunk;
-      packet->size = chunkSize;
-      if (avcodec_send_packet(ctx.get(), packet.get()) < 0) ++out.errors;
-      Drain(ctx.get(), frame.get(), out);
-    }
-    if (flushing && chunkSize == 0) break;
-  }
-  avcodec_send_packet(ctx.get(), nullptr);
-  Drain(ctx.get(), frame.get(), out);
+  out.errors = DecodeElementaryStream(AV_CODEC_ID_MPEG4, stream, nullptr, [&out](const AVFrame& f) {
+    out.width = f.width;
+    out.height = f.height;
+    out.pictures.push_back(ToBgr(f));
+  });
   return out;
 }
 
