@@ -35,6 +35,20 @@ void InputCatalog::AddInputPath(const std::string& path) {
     inputPaths_.push_back(path);
 }
 
+void InputCatalog::ReorderInputPaths(const std::vector<std::string>& order) {
+  std::vector<std::string> reordered;
+  reordered.reserve(inputPaths_.size());
+  for (const std::string& path : order) {
+    const bool listed = std::find(inputPaths_.begin(), inputPaths_.end(), path) != inputPaths_.end();
+    const bool taken = std::find(reordered.begin(), reordered.end(), path) != reordered.end();
+    if (listed && !taken) reordered.push_back(path);
+  }
+  for (const std::string& path : inputPaths_)
+    if (std::find(reordered.begin(), reordered.end(), path) == reordered.end())
+      reordered.push_back(path);
+  inputPaths_ = std::move(reordered);
+}
+
 void InputCatalog::Forget(const std::string& path) {
   files_.erase(path);
   std::erase(inputPaths_, path);

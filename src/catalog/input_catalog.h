@@ -32,6 +32,9 @@ class InputCatalog {
   std::size_t InputPathCount() const { return inputPaths_.size(); }
   const std::string& InputPathAt(std::size_t index) const { return inputPaths_.at(index); }
   const std::vector<std::string>& InputPaths() const { return inputPaths_; }
+  // Puts the listed paths first, in the given order (the file list was
+  // sorted); unknown ones are skipped, listed ones not given follow as they were.
+  void ReorderInputPaths(const std::vector<std::string>& order);
   // Drops everything the catalog knows of the path.
   void Forget(const std::string& path);
 

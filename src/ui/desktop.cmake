@@ -9,13 +9,27 @@ add_library(zq48_desktop STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/about_dialog.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/exit_confirmation.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/file_dialog.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ui/file_list_pane.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/add_files_worker.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/file_list_view.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/list_acceptance.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/list_sorting.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/media_description.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/media_list_widget.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/time_range_dialog.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/wait_dialog.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/main_window.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/pane_emphasis.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/pane_splitter.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/preview_placeholder.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/qt_job_host.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ui/settings_placeholder.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/codec_names.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/expert_page.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/filter_table.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/frame_rate_steps.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/movie_info_dialog.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/movie_info_texts.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/settings_view.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/simple_page.cpp
 )
 set_target_properties(zq48_desktop PROPERTIES AUTOMOC ON)
 target_link_libraries(zq48_desktop PUBLIC zq48 zq48_ui_encoder Qt6::Widgets)

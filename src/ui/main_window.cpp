@@ -8,11 +8,12 @@
 #include "ui/about_dialog.h"
 #include "ui/encoder_view.h"
 #include "ui/exit_confirmation.h"
-#include "ui/file_list_pane.h"
+#include "ui/file_list_view.h"
 #include "ui/menu_ids.h"
+#include "ui/movie_info_dialog.h"
 #include "ui/pane_emphasis.h"
 #include "ui/preview_placeholder.h"
-#include "ui/settings_placeholder.h"
+#include "ui/settings_view.h"
 
 namespace zq48 {
 
@@ -49,8 +50,8 @@ void MainWindow::BuildPanes() {
   layout->addWidget(panes_);
   setCentralWidget(frame);
 
-  list_ = new FileListPane(app_, notifier_);
-  settings_ = new SettingsPlaceholder(app_.Catalog().Settings());
+  list_ = new FileListView(app_, notifier_);
+  settings_ = new SettingsView(app_, notifier_);
   preview_ = new PreviewPlaceholder;
   encoder_ = new EncoderView(controller_.State(), app_.Catalog().Settings());
   panes_->SetPane(Pane::List, list_);
@@ -69,9 +70,19 @@ void MainWindow::BuildPanes() {
     encoder_->ShowButtons();
   });
 
-  connect(list_, &FileListPane::hasItemsChanged, this, &MainWindow::OnListHasItems);
-  connect(list_, &FileListPane::hasSelectionChanged, this,
+  connect(list_, &FileListView::listHasItems, this, &MainWindow::OnListHasItems);
+  connect(list_, &FileListView::listHasSelection, this,
           [this](bool selected) { Action(menu::kDeleteFile)->setEnabled(selected); });
+  // The list asks for the preview through the main window's own commands.
+  connect(list_, &FileListView::playRequested, this, [this] { Action(menu::kPlay)->trigger(); });
+  connect(list_, &FileListView::pauseRequested, this, [this] { Action(menu::kPause)->trigger(); });
+  connect(list_, &FileListView::stopRequested, this, [this] { Action(menu::kStop)->trigger(); });
+  list_->SetPreviewRule([this](int id) { return Action(id) && Action(id)->isEnabled(); });
+  connect(list_, &FileListView::informationRequested, this, [this](const QString& path) {
+    ShowMovieInformation(this, app_.Catalog(), path.toStdString());
+  });
+  connect(list_, &FileListView::fileOptionsChanged, settings_, &SettingsView::Refresh);
+  connect(list_, &FileListView::selectedFileChanged, settings_, &SettingsView::SelectFile);
   connect(encoder_, &EncoderView::encodeRequested, this, &MainWindow::StartEncode);
   connect(encoder_, &EncoderView::pauseRequested, this, &MainWindow::PauseEncode);
   connect(encoder_, &EncoderView::stopRequested, this, &MainWindow::StopEncode);
@@ -96,11 +107,11 @@ QAction* MainWindow::AddAction(QMenu* menu, const QString& text, int id) {
 void MainWindow::BuildMenus() {
   QMenu* file = menuBar()->addMenu("File");
   connect(AddAction(file, "Add file(s)", menu::kAddFiles), &QAction::triggered, list_,
-          &FileListPane::OpenAddDialog);
+          &FileListView::OpenAddDialog);
   connect(AddAction(file, "Delete file", menu::kDeleteFile), &QAction::triggered, list_,
-          &FileListPane::DeleteSelected);
+          &FileListView::DeleteSelected);
   connect(AddAction(file, "Delete all", menu::kDeleteAll), &QAction::triggered, list_,
-          &FileListPane::DeleteAll);
+          &FileListView::DeleteAll);
   file->addSeparator();
   connect(AddAction(file, "Exit", menu::kExit), &QAction::triggered, this, &QWidget::close);
 
@@ -129,7 +140,7 @@ void MainWindow::ConnectJob() {
   connect(&host_, &QtJobHost::currentFile, encoder_, &EncoderView::ShowCurrentFile);
   connect(&host_, &QtJobHost::titleChanged, this, &QWidget::setWindowTitle);
   connect(&host_, &QtJobHost::stopPreview, preview_, &PreviewPlaceholder::Stop);
-  connect(&host_, &QtJobHost::rangeSwapped, settings_, &SettingsPlaceholder::ShowSettings);
+  connect(&host_, &QtJobHost::rangeSwapped, settings_, &SettingsView::ShowSettings);
   connect(&host_, &QtJobHost::jobFinished, this, &MainWindow::OnJobFinished);
 }
 

@@ -12,10 +12,10 @@ namespace zq48 {
 
 class Application;
 class EncoderView;
-class FileListPane;
+class FileListView;
 class PaneEmphasis;
 class PreviewPlaceholder;
-class SettingsPlaceholder;
+class SettingsView;
 
 // What the main window needs from outside besides the application: how to
 // talk to the user, and the job's decode workers and output steps.
@@ -48,8 +48,8 @@ class MainWindow : public QMainWindow {
   PaneSplitter& Panes() { return *panes_; }
   PaneEmphasis& Emphasis() { return *emphasis_; }
   EncoderView& Encoder() { return *encoder_; }
-  FileListPane& FileList() { return *list_; }
-  SettingsPlaceholder& Settings() { return *settings_; }
+  FileListView& FileList() { return *list_; }
+  SettingsView& Settings() { return *settings_; }
   EncodeController& Controller() { return controller_; }
 
  public slots:
@@ -82,8 +82,8 @@ class MainWindow : public QMainWindow {
 
   PaneSplitter* panes_ = nullptr;
   PaneEmphasis* emphasis_ = nullptr;
-  FileListPane* list_ = nullptr;
-  SettingsPlaceholder* settings_ = nullptr;
+  FileListView* list_ = nullptr;
+  SettingsView* settings_ = nullptr;
   PreviewPlaceholder* preview_ = nullptr;
   EncoderView* encoder_ = nullptr;
   std::map<int, QAction*> actions_;

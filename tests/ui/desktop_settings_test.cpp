@@ -11,8 +11,9 @@
 #include "app/qsettings_store.h"
 #include "desktop_fixture.h"
 #include "support/test_media.h"
-#include "ui/file_list_pane.h"
-#include "ui/settings_placeholder.h"
+#include "ui/file_list_view.h"
+#include "ui/media_list_widget.h"
+#include "ui/settings_view.h"
 
 using namespace zq48;
 using namespace zq48::testing;
@@ -137,9 +138,10 @@ class DesktopSettingsTest : public QObject {
     FakeJobParts parts;
     {
       Desktop first(parts.workers, parts.outputs);
-      auto* list = first.window->FileList().findChild<QTreeWidget*>();
-      QCOMPARE(list->columnCount(), 2);  // "Size" and "Duration" start hidden
-      list->setColumnWidth(1, 321);
+      MediaListWidget& list = first.window->FileList().List();
+      // "Size" and "Duration" start hidden
+      QCOMPARE(list.VisibleTitles(), QStringList({"File name", "Full path"}));
+      list.setColumnWidth(1, 321);
     }
     {
       QSettingsStore store;
@@ -149,9 +151,8 @@ class DesktopSettingsTest : public QObject {
     QCOMPARE(ColumnNamed(second.app, "Full path").width, 321);
     QCOMPARE(ColumnNamed(second.app, "File name").width, 200);
     QCOMPARE(ColumnNamed(second.app, "Full path").id, 32775);
-    auto* list = second.window->FileList().findChild<QTreeWidget*>();
-    QCOMPARE(list->columnCount(), 3);
-    QCOMPARE(list->headerItem()->text(2), QString("Size"));
+    QCOMPARE(second.window->FileList().List().VisibleTitles(),
+             QStringList({"File name", "Full path", "Size"}));
   }
 };
 

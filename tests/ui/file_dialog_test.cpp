@@ -18,7 +18,8 @@
 #include "modal_answerer.h"
 #include "support/recording_notifier.h"
 #include "support/test_media.h"
-#include "ui/file_list_pane.h"
+#include "ui/file_list_view.h"
+#include "list_adding.h"
 
 using namespace zq48;
 using namespace zq48::testing;
@@ -142,10 +143,10 @@ class FileDialogTest : public QObject {
     QSettingsStore store;
     Application app(store, true);
     RecordingNotifier notifier;
-    FileListPane list(app, notifier);
-    QSignalSpy hasItems(&list, &FileListPane::hasItemsChanged);
+    FileListView list(app, notifier);
+    QSignalSpy hasItems(&list, &FileListView::listHasItems);
 
-    QCOMPARE(list.AddFiles({Q(dir.File("loud.avi")), Q(dir.File("silent.avi"))}), 2);
+    QCOMPARE(AddAndWait(list, {Q(dir.File("loud.avi")), Q(dir.File("silent.avi"))}), 2);
     const InputCatalog& catalog = app.Catalog();
     QCOMPARE(catalog.InputPaths(),
              (std::vector<std::string>{dir.File("loud.avi"), dir.File("silent.avi")}));
@@ -168,14 +169,14 @@ class FileDialogTest : public QObject {
     QSettingsStore store;
     Application app(store, false);  // no movie files in this build
     RecordingNotifier notifier;
-    FileListPane list(app, notifier);
+    FileListView list(app, notifier);
 
-    QCOMPARE(list.AddFiles({Q(dir.File("a.avi"))}), 1);
-    QCOMPARE(list.AddFiles({Q(dir.File("sub/a.avi"))}), 0);  // the name is listed already
-    QCOMPARE(list.AddFiles({Q(dir.File("CLIP.AVI"))}), 0);   // extensions match as written
-    QCOMPARE(list.AddFiles({Q(dir.File("m.mov"))}), 0);
+    QCOMPARE(AddAndWait(list, {Q(dir.File("a.avi"))}), 1);
+    QCOMPARE(AddAndWait(list, {Q(dir.File("sub/a.avi"))}), 0);  // the name is listed already
+    QCOMPARE(AddAndWait(list, {Q(dir.File("CLIP.AVI"))}), 0);   // extensions match as written
+    QCOMPARE(AddAndWait(list, {Q(dir.File("m.mov"))}), 0);
     QVERIFY(notifier.messages().empty());
-    QCOMPARE(list.AddFiles({Q(dir.File("junk.avi"))}), 0);
+    QCOMPARE(AddAndWait(list, {Q(dir.File("junk.avi"))}), 0);
     QCOMPARE(notifier.messages().size(), std::size_t{1});  // the probe says why
     QVERIFY(!app.Catalog().Contains(dir.File("junk.avi")));
     QCOMPARE(app.Catalog().InputPaths(), std::vector<std::string>{dir.File("a.avi")});
@@ -187,7 +188,7 @@ class FileDialogTest : public QObject {
     QSettingsStore store;
     Application app(store, true);
     RecordingNotifier notifier;
-    FileListPane list(app, notifier);
+    FileListView list(app, notifier);
     QString title;
     QStringList filters;
     OnNextModal act([&](QWidget* modal) {
@@ -201,6 +202,7 @@ class FileDialogTest : public QObject {
       ButtonNamed(*dialog, "Cancel")->click();
     });
     list.OpenAddDialog();
+    QVERIFY(QTest::qWaitFor([&] { return !list.Busy(); }));
 
     QCOMPARE(title, QString("Add file(s) to list"));
     QCOMPARE(filters, QStringList({"Media files (*.avi *.mpeg *.mpg *.mov)", "All Files (*)"}));

@@ -13,11 +13,13 @@
 #include "encode/job_outputs.h"
 #include "modal_answerer.h"
 #include "sources/worker_factory.h"
+#include "ui/expert_page.h"
 #include "support/test_media.h"
-#include "ui/file_list_pane.h"
+#include "ui/file_list_view.h"
+#include "list_adding.h"
 #include "ui/menu_ids.h"
 #include "ui/pane_emphasis.h"
-#include "ui/settings_placeholder.h"
+#include "ui/settings_view.h"
 
 using namespace zq48;
 using namespace zq48::testing;
@@ -43,7 +45,7 @@ bool Enabled(MainWindow& w, int id) { return w.Action(id)->isEnabled(); }
 // Lists the clip and sets the output folder; false when the list refused the clip.
 bool ListClip(Desktop& d, const Media& media) {
   d.window->Settings().SetDestinationText(media.out);
-  return d.window->FileList().AddFiles({QString::fromStdString(media.clip)}) == 1;
+  return AddAndWait(d.window->FileList(), {QString::fromStdString(media.clip)}) == 1;
 }
 
 bool WaitForJobEnd(MainWindow& w) {
@@ -96,8 +98,12 @@ class MainWindowTest : public QObject {
     QVERIFY(Enabled(w, menu::kDeleteAll));
     QVERIFY(Enabled(w, menu::kDeleteFile));
     QCOMPARE(Buttons(w.Encoder()), QString("E--"));
+    // The selected file's variants are what the Expert page shows.
+    const std::string listed = d.app.Catalog().InputPathAt(0);
+    QCOMPARE(w.Settings().Expert().CurrentFile(), listed);
 
     w.Action(menu::kDeleteFile)->trigger();
+    QCOMPARE(w.Settings().Expert().CurrentFile(), std::string());
     QCOMPARE(w.FileList().Count(), 0);
     QCOMPARE(d.app.Catalog().InputPathCount(), std::size_t{0});
     QVERIFY(!Enabled(w, menu::kDeleteAll));

@@ -1,0 +1,350 @@
+#include "ui/file_list_view.h"
+
+#include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QMenu>
+#include <QShortcut>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "app/application.h"
+#include "encode/filter_ladder.h"
+#include "ui/add_files_worker.h"
+#include "ui/file_dialog.h"
+#include "ui/media_description.h"
+#include "ui/media_list_widget.h"
+#include "ui/menu_ids.h"
+#include "ui/time_range_dialog.h"
+#include "ui/volume_steps.h"
+#include "ui/wait_dialog.h"
+
+namespace zq48 {
+
+namespace {
+
+// Command ids of the toolbar and the context menu.
+constexpr int kToolbarAdd = 32810;
+constexpr int kToolbarInformation = 32811;
+constexpr int kFirstVolumeId = 32798;
+
+TimeRangeAndCrop RangeOf(const FileOptions& o) {
+  return {static_cast<float>(o.beginTime), static_cast<float>(o.endTime), o.cropLeft,
+          o.cropRight, o.cropTop, o.cropBottom};
+}
+
+void ApplyRange(const TimeRangeAndCrop& v, FileOptions& o) {
+  o.beginTime = v.begin;
+  o.endTime = v.end;
+  o.cropLeft = v.left;
+  o.cropRight = v.right;
+  o.cropTop = v.top;
+  o.cropBottom = v.bottom;
+}
+
+// The simple ladder copies the per-file options into each variant when it
+// is built; without a rebuild a new volume or range would never reach the
+// encode. Lists edited by hand are the user's and stay as they are.
+void RebuildLadder(InputCatalog& catalog, const std::string& path) {
+  if (catalog.IsCustomFilters(path)) return;
+  catalog.RemoveAllFilters(path);
+  GenerateSimpleFilters(catalog, path);
+}
+
+}  // namespace
+
+FileListView::FileListView(Application& app, Notifier& notifier, QWidget* parent)
+    : QWidget(parent),
+      app_(app),
+      notifier_(notifier),
+      patterns_(QString::fromStdString(app.MediaPatterns())),
+      worker_(std::make_unique<AddFilesWorker>(notifier, app.MovieFilesAvailable())) {
+  setObjectName("fileListView");
+  list_ = new MediaListWidget(app_.Columns(), this);
+  wait_ = new WaitDialog(this);
+  BuildToolbar();
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(findChild<QToolBar*>());
+  layout->addWidget(list_);
+
+  connect(worker_.get(), &AddFilesWorker::probed, this, &FileListView::OnProbed);
+  connect(worker_.get(), &AddFilesWorker::idle, this, &FileListView::OnAddsDone);
+  connect(list_, &MediaListWidget::pathsDropped, this, &FileListView::AddPaths);
+  // The job encodes the files in the order the list shows them.
+  connect(list_, &MediaListWidget::rowsReordered, this, [this] {
+    std::vector<std::string> order;
+    for (const QString& path : list_->Paths()) order.push_back(path.toStdString());
+    app_.Catalog().ReorderInputPaths(order);
+  });
+  connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] {
+    const bool selected = !list_->selectedItems().isEmpty();
+    infoAction_->setEnabled(selected);
+    emit listHasSelection(selected);
+    emit selectedFileChanged(FirstSelectedPath());
+  });
+  connect(list_, &QTreeWidget::itemDoubleClicked, this, &FileListView::PlaySelected);
+  auto* insert = new QShortcut(QKeySequence(Qt::Key_Insert), this);
+  insert->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(insert, &QShortcut::activated, this, &FileListView::OpenAddDialog);
+}
+
+FileListView::~FileListView() {
+  worker_.reset();  // no result may arrive into a half-destroyed view
+  list_->StoreWidths();
+  SaveListColumns(app_.Store(), app_.Columns());
+}
+
+void FileListView::BuildToolbar() {
+  auto* bar = new QToolBar(this);
+  bar->setIconSize(QSize(16, 15));
+  addAction_ = bar->addAction(style()->standardIcon(QStyle::SP_FileDialogNewFolder), "Add file(s)");
+  addAction_->setData(kToolbarAdd);
+  infoAction_ =
+      bar->addAction(style()->standardIcon(QStyle::SP_FileDialogInfoView), "Information");
+  infoAction_->setData(kToolbarInformation);
+  infoAction_->setEnabled(false);  // follows the selection
+  connect(addAction_, &QAction::triggered, this, &FileListView::OpenAddDialog);
+  connect(infoAction_, &QAction::triggered, this, [this] {
+    if (!FirstSelectedPath().isEmpty()) emit informationRequested(FirstSelectedPath());
+  });
+}
+
+QAction* FileListView::ToolbarAction(int id) const {
+  if (id == kToolbarAdd) return addAction_;
+  if (id == kToolbarInformation) return infoAction_;
+  return nullptr;
+}
+
+int FileListView::Count() const { return list_->topLevelItemCount(); }
+
+bool FileListView::Busy() const { return worker_->Pending() > 0; }
+
+// ---- adding -----------------------------------------------------------------
+
+void FileListView::OpenAddDialog() {
+  if (dialogOpen_) return;  // one dialog at a time
+  dialogOpen_ = true;
+  BXFileDialog dialog(BXFileDialog::Mode::Add, "Add file(s) to list",
+                      {NameFilter("Media files", patterns_), "All Files (*)"},
+                      QString::fromStdString(app_.Catalog().InputFolder()), this);
+  const bool movies = app_.MovieFilesAvailable();
+  dialog.SetDescriber([movies](const QString& path) { return DescribeMedia(path, movies); });
+  connect(&dialog, &BXFileDialog::filesAdded, this,
+          [this](const QString& folder, const QStringList& paths) {
+            RememberInputFolder(folder);
+            AddPaths(paths);
+          });
+  dialog.exec();
+  dialogOpen_ = false;
+}
+
+void FileListView::RememberInputFolder(const QString& folder) {
+  std::string text = folder.toStdString();
+  if (!text.empty() && text.back() != '/') text += '/';
+  app_.Catalog().SetInputFolder(text);
+  app_.Store().WriteSettingString(text, settings::kPathInput, settings::kRootSection);
+}
+
+void FileListView::AddPaths(const QStringList& paths) {
+  for (const QString& path : paths) AddPath(path);
+}
+
+void FileListView::AddPath(const QString& given) {
+  const QString path = ResolveLink(given);
+  const QFileInfo info(path);
+  if (info.isDir()) {
+    if (!accept_.folders) return;
+    for (const QString& file : ExpandFolder(path, patterns_)) AddFile(file);
+  } else if (info.isFile()) {
+    if (!accept_.files) return;
+    if (accept_.checkExtension && !ExtensionAccepted(info.fileName(), patterns_)) return;
+    AddFile(path);
+  }
+}
+
+// Checks what can be checked before probing, then hands the file to the worker.
+void FileListView::AddFile(const QString& path) {
+  const QString name = QFileInfo(path).fileName();
+  if (!accept_.duplicateNames && (list_->HasFileName(name) || queuedNames_.contains(name)))
+    return;
+  if (Count() + worker_->Pending() >= kMaxRows) return;
+  queuedNames_.insert(name);
+  if (!wait_->isVisible()) wait_->ShowBeside(*list_);
+  worker_->Enqueue(path.toStdString());
+}
+
+void FileListView::OnProbed(const ProbedFile& file) {
+  const QString path = QString::fromStdString(file.path);
+  queuedNames_.remove(QFileInfo(path).fileName());
+  if (!file.accepted || Count() >= kMaxRows) return;
+  InputCatalog& catalog = app_.Catalog();
+  catalog.MutableFacts(file.path) = file.facts;
+  catalog.MutableOptions(file.path).volume = file.facts.hasAudio ? 1.0f : 0.0f;
+  catalog.AddInputPath(file.path);
+  GenerateSimpleFilters(catalog, file.path);
+  list_->AddRow(path, file.facts);
+  lastAdded_ = path;
+  if (Count() == 1) emit listHasItems(true);
+}
+
+void FileListView::OnAddsDone() {
+  wait_->hide();
+  for (int i = Count() - 1; i >= 0; --i) {
+    QTreeWidgetItem* row = list_->topLevelItem(i);
+    if (list_->PathOf(row) != lastAdded_) continue;
+    list_->setCurrentItem(row);
+    list_->scrollToItem(row);
+    break;
+  }
+  lastAdded_.clear();
+}
+
+// ---- deleting ---------------------------------------------------------------
+
+void FileListView::DeleteRow(QTreeWidgetItem* row) {
+  app_.Catalog().Forget(list_->PathOf(row).toStdString());
+  if (MediaListWidget::IsPreviewed(row)) emit stopRequested();
+  const bool last = Count() == 1;
+  delete row;
+  if (last) emit listHasItems(false);
+}
+
+void FileListView::DeleteSelected() {
+  const QList<QTreeWidgetItem*> selected = list_->selectedItems();
+  if (selected.isEmpty()) return;
+  emit listHasSelection(false);
+  const QSignalBlocker quiet(list_);  // one notice for the whole deletion, given above
+  for (QTreeWidgetItem* row : selected) DeleteRow(row);
+  infoAction_->setEnabled(false);
+  emit selectedFileChanged(FirstSelectedPath());
+}
+
+void FileListView::DeleteAll() {
+  if (Count() == 0) return;
+  bool previewed = false;
+  for (int i = 0; i < Count(); ++i) {
+    QTreeWidgetItem* row = list_->topLevelItem(i);
+    previewed = previewed || MediaListWidget::IsPreviewed(row);
+    app_.Catalog().Forget(list_->PathOf(row).toStdString());
+  }
+  emit listHasItems(false);
+  if (previewed) emit stopRequested();
+  {
+    const QSignalBlocker quiet(list_);
+    list_->clear();
+  }
+  infoAction_->setEnabled(false);
+  emit listHasSelection(false);
+  emit selectedFileChanged(QString());
+}
+
+// ---- per-file options -------------------------------------------------------
+
+QString FileListView::FirstSelectedPath() const {
+  // Selected rows in list order, whatever order they were picked in.
+  for (int i = 0; i < Count(); ++i) {
+    QTreeWidgetItem* row = list_->topLevelItem(i);
+    if (row->isSelected()) return list_->PathOf(row);
+  }
+  return {};
+}
+
+void FileListView::SetVolumeStep(int step) {
+  InputCatalog& catalog = app_.Catalog();
+  for (QTreeWidgetItem* row : list_->selectedItems()) {
+    const std::string path = list_->PathOf(row).toStdString();
+    catalog.MutableOptions(path).volume = VolumeOfStep(step);
+    RebuildLadder(catalog, path);
+  }
+  emit fileOptionsChanged();
+}
+
+void FileListView::EditTimeRangeAndCrop() {
+  const QString first = FirstSelectedPath();
+  if (first.isEmpty()) return;
+  InputCatalog& catalog = app_.Catalog();
+  TimeRangeDialog dialog(RangeOf(catalog.Options(first.toStdString())), catalog, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const TimeRangeAndCrop values = dialog.Values();
+  for (QTreeWidgetItem* row : list_->selectedItems()) {
+    const std::string path = list_->PathOf(row).toStdString();
+    ApplyRange(values, catalog.MutableOptions(path));
+    RebuildLadder(catalog, path);
+  }
+  emit fileOptionsChanged();
+}
+
+void FileListView::PlaySelected() {
+  QTreeWidgetItem* first = nullptr;
+  for (int i = 0; i < Count() && !first; ++i)
+    if (list_->topLevelItem(i)->isSelected()) first = list_->topLevelItem(i);
+  if (!first) return;
+  list_->SetPreviewed(first);
+  emit stopRequested();
+  emit playRequested();
+}
+
+// ---- context menu -----------------------------------------------------------
+
+void FileListView::AddVolumeMenu(QMenu& advanced, bool selection) {
+  QMenu* volume = advanced.addMenu("Volume");
+  const QString first = FirstSelectedPath();
+  const std::string path = first.toStdString();
+  const bool audio = selection && app_.Catalog().Facts(path).hasAudio;
+  const int checked = selection ? VolumeStepOf(app_.Catalog().Options(path).volume) : -1;
+  for (int step = 0; step < kVolumeSteps; ++step) {
+    const int percent = (step - kVolumeNeutralStep) * 10;
+    const QString text = percent > 0 ? QString("+%1 %").arg(percent) : QString("%1 %").arg(percent);
+    QAction* entry = volume->addAction(text);
+    entry->setData(kFirstVolumeId + step);
+    entry->setCheckable(true);
+    entry->setChecked(step == checked);
+    entry->setEnabled(audio);
+    connect(entry, &QAction::triggered, this, [this, step] { SetVolumeStep(step); });
+  }
+}
+
+std::unique_ptr<QMenu> FileListView::MakeContextMenu() {
+  auto menu = std::make_unique<QMenu>(this);
+  const bool selection = !list_->selectedItems().isEmpty();
+  emit listHasSelection(selection);
+  connect(menu->addAction("&Add file(s)\tIns"), &QAction::triggered, this,
+          &FileListView::OpenAddDialog);
+  QAction* del = menu->addAction("&Delete\tDel");
+  del->setEnabled(selection);
+  connect(del, &QAction::triggered, this, &FileListView::DeleteSelected);
+  QAction* all = menu->addAction("Delete all");
+  all->setEnabled(Count() > 0);
+  connect(all, &QAction::triggered, this, &FileListView::DeleteAll);
+  menu->addSeparator();
+  const std::pair<const char*, int> preview[] = {
+      {"&Play", menu::kPlay}, {"Pause", menu::kPause}, {"&Stop", menu::kStop}};
+  for (const auto& [text, id] : preview) {
+    QAction* entry = menu->addAction(text);
+    entry->setEnabled(previewEnabled_(id));
+    connect(entry, &QAction::triggered, this, [this, id = id] {
+      if (id == menu::kPlay) emit playRequested();
+      if (id == menu::kPause) emit pauseRequested();
+      if (id == menu::kStop) emit stopRequested();
+    });
+  }
+  menu->addSeparator();
+  QMenu* advanced = menu->addMenu("Advanced");
+  AddVolumeMenu(*advanced, selection);
+  QAction* crop = advanced->addAction("Cropping");
+  crop->setEnabled(selection);
+  connect(crop, &QAction::triggered, this, &FileListView::EditTimeRangeAndCrop);
+  QAction* info = menu->addAction("Information");
+  info->setEnabled(selection);
+  connect(info, &QAction::triggered, this,
+          [this] { emit informationRequested(FirstSelectedPath()); });
+  return menu;
+}
+
+void FileListView::contextMenuEvent(QContextMenuEvent* event) {
+  std::unique_ptr<QMenu> menu = MakeContextMenu();
+  menu->exec(event->globalPos());
+}
+
+}  // namespace zq48

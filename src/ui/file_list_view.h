@@ -1,0 +1,110 @@
+#pragma once
+
+#include <QSet>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "ui/list_acceptance.h"
+
+class QAction;
+class QMenu;
+class QMimeData;
+class QTreeWidgetItem;
+
+namespace zq48 {
+
+class AddFilesWorker;
+class Application;
+class MediaListWidget;
+class Notifier;
+class WaitDialog;
+struct ProbedFile;
+
+// The file list pane: the input files of the job, in the order they will
+// be encoded. Files come in through the add-files dialog, the Insert key,
+// the toolbar, drops and whole folders; each is probed off the GUI thread
+// and, when it is media, enters the catalog with its default volume and
+// simple ladder and gets a row. The context menu deletes rows, sets the
+// volume, time range and cropping of the selected files and asks the main
+// window for the preview and the information dialog.
+class FileListView : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kMaxRows = 1001;
+
+  FileListView(Application& app, Notifier& notifier, QWidget* parent = nullptr);
+  // Keeps the column layout for the next start.
+  ~FileListView() override;
+
+  // The add-files dialog; it stays open until closed, each "&Add" adding files.
+  void OpenAddDialog();
+  // Takes each path as given by the dialog or a drop: links are followed,
+  // folders expanded. Files are probed in the background: rows appear later.
+  void AddPaths(const QStringList& paths);
+  // Files accepted for probing whose answer has not come yet.
+  bool Busy() const;
+  void DeleteSelected();
+  void DeleteAll();
+  int Count() const;
+
+  // Sets the volume factor of every selected file to that of the step (0..10).
+  void SetVolumeStep(int step);
+  // The time range and cropping dialog for the selected files.
+  void EditTimeRangeAndCrop();
+  // Which of the main window's preview commands (Play, Pause, Stop ids) are
+  // enabled now; the context menu follows it.
+  void SetPreviewRule(std::function<bool(int id)> enabled) { previewEnabled_ = std::move(enabled); }
+  // The context menu as it would open now.
+  std::unique_ptr<QMenu> MakeContextMenu();
+
+  MediaListWidget& List() { return *list_; }
+  QAction* ToolbarAction(int id) const;
+  void SetAcceptFlags(AcceptFlags flags) { accept_ = flags; }
+
+ signals:
+  // The list got its first row (true) or lost its last one (false).
+  void listHasItems(bool hasItems);
+  void listHasSelection(bool hasSelection);
+  // The first selected file changed (empty: nothing is selected).
+  void selectedFileChanged(const QString& path);
+  void playRequested();
+  void pauseRequested();
+  void stopRequested();
+  void informationRequested(const QString& path);
+  // The volume, time range or cropping of files changed: the settings pages show them again.
+  void fileOptionsChanged();
+
+ protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  void BuildToolbar();
+  void AddPath(const QString& given);
+  void AddFile(const QString& path);
+  void OnProbed(const ProbedFile& file);
+  void OnAddsDone();
+  void RememberInputFolder(const QString& folder);
+  void DeleteRow(QTreeWidgetItem* row);
+  void PlaySelected();
+  QString FirstSelectedPath() const;
+  void AddVolumeMenu(QMenu& advanced, bool selection);
+
+  Application& app_;
+  Notifier& notifier_;
+  AcceptFlags accept_;
+  QString patterns_;
+  MediaListWidget* list_ = nullptr;
+  QAction* addAction_ = nullptr;
+  QAction* infoAction_ = nullptr;
+  std::unique_ptr<AddFilesWorker> worker_;
+  WaitDialog* wait_ = nullptr;
+  QSet<QString> queuedNames_;  // file names on their way in, for the duplicate rule
+  QString lastAdded_;
+  bool dialogOpen_ = false;
+  std::function<bool(int)> previewEnabled_ = [](int) { return false; };
+};
+
+}  // namespace zq48
