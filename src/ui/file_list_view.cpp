@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QMenu>
 #include <QShortcut>
 #include <QToolBar>
@@ -10,6 +11,7 @@
 #include "app/application.h"
 #include "encode/filter_ladder.h"
 #include "ui/add_files_worker.h"
+#include "ui/effect_button.h"
 #include "ui/file_dialog.h"
 #include "ui/media_description.h"
 #include "ui/media_list_widget.h"
@@ -62,10 +64,27 @@ FileListView::FileListView(Application& app, Notifier& notifier, QWidget* parent
   list_ = new MediaListWidget(app_.Columns(), this);
   wait_ = new WaitDialog(this);
   BuildToolbar();
+  fullScreenToggle_ = new EffectButton(this);
+  fullScreenToggle_->setObjectName("fullScreen");
+  fullScreenToggle_->setCheckable(true);
+  fullScreenToggle_->setFixedSize(24, 20);
+  fullScreenToggle_->SetToolTips("Full screen", "pushed state ('No full screen')");
+  fullScreenToggle_->SetIcons(style()->standardIcon(QStyle::SP_TitleBarMaxButton),
+                              style()->standardIcon(QStyle::SP_TitleBarNormalButton));
+  fullScreenToggle_->SetEffect({ButtonEffect::kGlowOverFace, 8, 30, 0, QColor(0, 0, 0)});
+  connect(fullScreenToggle_, &QAbstractButton::clicked, this, &FileListView::toggleFullScreen);
+
+  // The toolbar on the left, the toggle in the top-right corner.
+  auto* top = new QHBoxLayout;
+  top->setContentsMargins(0, 0, 0, 0);
+  top->setSpacing(0);
+  top->addWidget(findChild<QToolBar*>());
+  top->addStretch(1);
+  top->addWidget(fullScreenToggle_, 0, Qt::AlignTop);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  layout->addWidget(findChild<QToolBar*>());
+  layout->addLayout(top);
   layout->addWidget(list_);
 
   connect(worker_.get(), &AddFilesWorker::probed, this, &FileListView::OnProbed);
@@ -83,6 +102,7 @@ FileListView::FileListView(Application& app, Notifier& notifier, QWidget* parent
     emit listHasSelection(selected);
     emit selectedFileChanged(FirstSelectedPath());
   });
+  connect(list_, &MediaListWidget::selectionTouched, this, &FileListView::ReportSelection);
   connect(list_, &QTreeWidget::itemDoubleClicked, this, &FileListView::PlaySelected);
   auto* insert = new QShortcut(QKeySequence(Qt::Key_Insert), this);
   insert->setContext(Qt::WidgetWithChildrenShortcut);
@@ -119,6 +139,14 @@ QAction* FileListView::ToolbarAction(int id) const {
 int FileListView::Count() const { return list_->topLevelItemCount(); }
 
 bool FileListView::Busy() const { return worker_->Pending() > 0; }
+
+void FileListView::toggleFullScreen() {
+  fullScreen_ = !fullScreen_;
+  fullScreenToggle_->setChecked(fullScreen_);
+  emit fullScreenRequested(fullScreen_);
+}
+
+void FileListView::ReportSelection() { emit listHasSelection(!list_->selectedItems().isEmpty()); }
 
 // ---- adding -----------------------------------------------------------------
 

@@ -17,6 +17,7 @@ namespace zq48 {
 
 class AddFilesWorker;
 class Application;
+class EffectButton;
 class MediaListWidget;
 class Notifier;
 class WaitDialog;
@@ -63,6 +64,7 @@ class FileListView : public QWidget {
   MediaListWidget& List() { return *list_; }
   QAction* ToolbarAction(int id) const;
   void SetAcceptFlags(AcceptFlags flags) { accept_ = flags; }
+  bool IsFullScreen() const { return fullScreen_; }
 
  signals:
   // The list got its first row (true) or lost its last one (false).
@@ -76,6 +78,13 @@ class FileListView : public QWidget {
   void informationRequested(const QString& path);
   // The volume, time range or cropping of files changed: the settings pages show them again.
   void fileOptionsChanged();
+  // The toggle asks the main window to make this pane fill the window (true)
+  // or to restore the two-by-two layout (false).
+  void fullScreenRequested(bool fill);
+
+ public slots:
+  // The full-screen toggle's command.
+  void toggleFullScreen();
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
@@ -91,6 +100,7 @@ class FileListView : public QWidget {
   void PlaySelected();
   QString FirstSelectedPath() const;
   void AddVolumeMenu(QMenu& advanced, bool selection);
+  void ReportSelection();
 
   Application& app_;
   Notifier& notifier_;
@@ -99,6 +109,8 @@ class FileListView : public QWidget {
   MediaListWidget* list_ = nullptr;
   QAction* addAction_ = nullptr;
   QAction* infoAction_ = nullptr;
+  EffectButton* fullScreenToggle_ = nullptr;
+  bool fullScreen_ = false;
   std::unique_ptr<AddFilesWorker> worker_;
   WaitDialog* wait_ = nullptr;
   QSet<QString> queuedNames_;  // file names on their way in, for the duplicate rule

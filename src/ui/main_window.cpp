@@ -92,6 +92,8 @@ void MainWindow::BuildPanes() {
     else
       RestorePanes();
   });
+  connect(list_, &FileListView::fullScreenRequested, this,
+          [this](bool fill) { fill ? MaximizePane(Pane::List) : RestorePanes(); });
   connect(encoder_, &EncoderView::emphasizeRequested, this,
           [this] { EmphasizeFromPointer(Pane::Encoder); });
   connect(encoder_, &EncoderView::titleChanged, this, &QWidget::setWindowTitle);
@@ -159,6 +161,7 @@ void MainWindow::StartEncode() {
       break;
   }
   settings_->ShowSettings();  // the folder as checked and kept
+  if (list_->IsFullScreen()) list_->toggleFullScreen();  // the job's pane takes the window
   if (!encoder_->IsFullScreen()) {
     enlargedForJob_ = true;
     ToggleEncoderFullScreen();
@@ -256,7 +259,7 @@ void MainWindow::StopAnimation() {
 
 void MainWindow::EmphasizeFromPointer(Pane pane) {
   const int index = static_cast<int>(pane);
-  if (emphasized_[index] || encoder_->IsFullScreen()) return;
+  if (emphasized_[index] || encoder_->IsFullScreen() || list_->IsFullScreen()) return;
   emphasized_.fill(false);
   emphasized_[index] = true;
   EmphasizePane(pane);

@@ -3,6 +3,7 @@
 #include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <algorithm>
@@ -155,8 +156,18 @@ void MediaListWidget::AddRow(const QString& path, const MediaFacts& facts) {
   }
   row->setData(0, kPathRole, path);
   row->setData(0, kPreviewRole, false);
+  row->setIcon(0, IconFor(path));
   addTopLevelItem(row);
   Recolour();
+}
+
+// Asking the provider means a look at the file and its type; files of one
+// extension share one icon, asked for once.
+QIcon MediaListWidget::IconFor(const QString& path) {
+  const QString extension = QFileInfo(path).suffix();
+  auto it = icons_.constFind(extension);
+  if (it == icons_.constEnd()) it = icons_.insert(extension, iconProvider_.icon(QFileInfo(path)));
+  return *it;
 }
 
 QString MediaListWidget::PathOf(const QTreeWidgetItem* row) const {
@@ -290,6 +301,27 @@ void MediaListWidget::dropEvent(QDropEvent* event) {
     return;
   }
   event->acceptProposedAction();
+}
+
+// ---- selection reports ------------------------------------------------------
+
+void MediaListWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+  QTreeWidget::mouseDoubleClickEvent(event);
+  emit selectionTouched();
+}
+
+void MediaListWidget::keyPressEvent(QKeyEvent* event) {
+  QTreeWidget::keyPressEvent(event);
+  switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+      emit selectionTouched();
+      break;
+    default:
+      break;
+  }
 }
 
 }  // namespace zq48

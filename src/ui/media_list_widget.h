@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QColor>
+#include <QFileIconProvider>
+#include <QHash>
+#include <QIcon>
 #include <QStringList>
 #include <QTreeWidget>
 #include <string>
@@ -52,6 +55,8 @@ class MediaListWidget : public QTreeWidget {
   void SetPreviewed(QTreeWidgetItem* row);
   static bool IsPreviewed(const QTreeWidgetItem* row);
   int SortedColumn() const { return sortedColumn_; }
+  // File-type icons fetched so far, one per extension.
+  int CachedIconCount() const { return static_cast<int>(icons_.size()); }
 
   // Puts the header's widths into the records.
   void StoreWidths();
@@ -64,11 +69,16 @@ class MediaListWidget : public QTreeWidget {
   void rowsReordered();
   // The records' order or visibility changed.
   void columnsChanged();
+  // A double click (either button) or an arrow key went through: the
+  // selection may be worth reporting even when it did not change.
+  void selectionTouched();
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   ListColumn* Record(const QString& title);
@@ -79,11 +89,14 @@ class MediaListWidget : public QTreeWidget {
   void Renumber();
   void Recolour();
   void FillCell(QTreeWidgetItem* row, int logical) const;
+  QIcon IconFor(const QString& path);
 
   std::vector<ListColumn>& columns_;
   int sortedColumn_ = -1;  // logical index; -1 unsorted
   bool ascending_ = true;
   bool arranging_ = false;  // the widget itself is moving sections
+  QFileIconProvider iconProvider_;
+  QHash<QString, QIcon> icons_;  // by file extension ("" for none)
 };
 
 }  // namespace zq48

@@ -1,6 +1,7 @@
 // The file list: what it takes in and refuses, probing in the background,
 // sorting, columns and their persistence, the context menu and the time
 // range and cropping dialog.
+#include <QAbstractButton>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
@@ -416,6 +417,85 @@ class FileListTest : public QObject {
       QCOMPARE(o.cropTop, 4);
       QCOMPARE(f.app.Catalog().FilterAt(dir.File(name), 0)->cropLeft, 8);
     }
+  }
+  void fullScreenToggleAsksToFillThenToRestore() {
+    ListFixture f;
+    f.view.resize(400, 300);
+    f.view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.view));
+    auto* toggle = f.view.findChild<QAbstractButton*>("fullScreen");
+    QVERIFY(toggle);
+    // Top-right corner of the pane, above the list.
+    QCOMPARE(toggle->geometry().right(), f.view.width() - 1);
+    QCOMPARE(toggle->geometry().top(), 0);
+    QVERIFY(toggle->geometry().bottom() < f.view.List().geometry().top());
+    QCOMPARE(toggle->toolTip(), QString("Full screen"));
+
+    QSignalSpy fills(&f.view, &FileListView::fullScreenRequested);
+    toggle->click();
+    QCOMPARE(fills.size(), 1);
+    QCOMPARE(fills.at(0).at(0).toBool(), true);
+    QVERIFY(f.view.IsFullScreen());
+    QVERIFY(toggle->isChecked());
+    QCOMPARE(toggle->toolTip(), QString("pushed state ('No full screen')"));
+
+    toggle->click();
+    QCOMPARE(fills.size(), 2);
+    QCOMPARE(fills.at(1).at(0).toBool(), false);
+    QVERIFY(!f.view.IsFullScreen());
+    QVERIFY(!toggle->isChecked());
+    QCOMPARE(toggle->toolTip(), QString("Full screen"));
+  }
+
+  void fileTypeIconsAreFetchedOncePerExtension() {
+    ListFixture f;
+    MediaListWidget& list = f.view.List();
+    FakeRow(list, "/m/a.avi", "1");
+    QCOMPARE(list.CachedIconCount(), 1);
+    FakeRow(list, "/n/b.avi", "1");
+    QCOMPARE(list.CachedIconCount(), 1);
+    QCOMPARE(list.topLevelItem(1)->icon(0).cacheKey(), list.topLevelItem(0)->icon(0).cacheKey());
+    FakeRow(list, "/m/c.mpg", "1");
+    FakeRow(list, "/m/noext", "1");
+    QCOMPARE(list.CachedIconCount(), 3);
+  }
+
+  void arrowKeysAndDoubleClicksReportTheSelection() {
+    ListFixture f;
+    MediaListWidget& list = f.view.List();
+    FakeRow(list, "/m/a.avi", "1");
+    FakeRow(list, "/m/b.avi", "1");
+    f.view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.view));
+    list.setFocus();
+    list.setCurrentItem(list.topLevelItem(1));  // selects the last row
+    QVERIFY(list.topLevelItem(1)->isSelected());
+
+    // Down on the last row changes nothing, yet the state is reported.
+    QSignalSpy selection(&f.view, &FileListView::listHasSelection);
+    QTest::keyClick(&list, Qt::Key_Down);
+    QVERIFY(list.topLevelItem(1)->isSelected());
+    QCOMPARE(selection.size(), 1);
+    QCOMPARE(selection.at(0).at(0).toBool(), true);
+
+    // A right double click on the selected row.
+    const QPoint at = list.visualItemRect(list.topLevelItem(1)).center();
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, at, list.viewport()->mapToGlobal(at),
+                            Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(list.viewport(), &doubleClick);
+    QCOMPARE(selection.size(), 2);
+    QCOMPARE(selection.at(1).at(0).toBool(), true);
+
+    // With nothing selected, a double click below the rows reports none.
+    list.clearSelection();
+    selection.clear();
+    const QPoint below(at.x(), list.viewport()->height() - 2);
+    QVERIFY(!list.itemAt(below));
+    QMouseEvent empty(QEvent::MouseButtonDblClick, below, list.viewport()->mapToGlobal(below),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list.viewport(), &empty);
+    QCOMPARE(selection.size(), 1);
+    QCOMPARE(selection.at(0).at(0).toBool(), false);
   }
 };
 

@@ -334,6 +334,54 @@ class MainWindowTest : public QObject {
     QVERIFY(w.Emphasis().Running());
   }
 
+  void listToggleFillsTheWindowWithTheListAndGivesItBack() {
+    FakeJobParts parts;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    PaneSplitter& grid = w.Panes();
+    const int b = PaneSplitter::kBorder;
+    auto* toggle = w.FileList().findChild<QAbstractButton*>("fullScreen");
+    QVERIFY(toggle);
+
+    toggle->click();
+    QCOMPARE(grid.PaneWidget(Pane::List)->geometry(),
+             QRect(b, b, grid.width() - 2 * b, grid.height() - 2 * b));
+    for (Pane other : {Pane::Settings, Pane::Preview, Pane::Encoder})
+      QVERIFY(!grid.PaneWidget(other)->isVisible());
+    // The pointer arriving in the filled pane must not animate the layout away.
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(&w.FileList(), &enter);
+    QVERIFY(!w.Emphasis().Running());
+
+    toggle->click();
+    for (Pane pane : {Pane::Settings, Pane::Preview, Pane::Encoder})
+      QVERIFY(grid.PaneWidget(pane)->isVisible());
+    QVERIFY(std::abs(grid.RowSize(0) - grid.RowSize(1)) <= PaneSplitter::kBar + 1);
+  }
+
+  void jobTakesTheWindowFromAFullScreenList() {
+    FakeJobParts parts;
+    parts.workers.SetScript(WorkerKind::General, WorkerScript{.finishAtOnce = false});
+    Media media;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    QVERIFY(ListClip(d, media));
+    auto* toggle = w.FileList().findChild<QAbstractButton*>("fullScreen");
+    toggle->click();
+    QVERIFY(w.FileList().IsFullScreen());
+
+    w.StartEncode();
+    QVERIFY(w.Encoder().IsFullScreen());
+    QVERIFY(!w.FileList().IsFullScreen());
+    QVERIFY(!toggle->isChecked());
+    QCOMPARE(w.Panes().RowSize(0), 0);
+
+    w.StopEncode();
+    QVERIFY(WaitForJobEnd(w));
+    // Back to two by two, and the pointer may emphasise panes again.
+    QVERIFY(w.Panes().RowSize(0) > 0 && w.Panes().RowSize(1) > 0);
+  }
+
   void settingsPaneIsTheActiveOneAtStart() {
     FakeJobParts parts;
     Desktop d(parts.workers, parts.outputs);
