@@ -168,13 +168,13 @@ class Track {
 // index, so successive frames differ and motion search has work to do.
 class VideoTrack final : public Track {
  public:
-  VideoTrack(AVFormatContext* out, const char* encoderName, const ClipSpec& spec)
+  VideoTrack(AVFormatContext* out, const char* encoderName, const ClipSpec& clip)
       : Track(out, encoderName) {
-    ctx_->width = spec.width;
-    ctx_->height = spec.height;
+    ctx_->width = clip.width;
+    ctx_->height = clip.height;
     ctx_->pix_fmt = AV_PIX_FMT_YUV420P;
-    ctx_->time_base = AVRational{spec.fpsDen, spec.fpsNum};
-    ctx_->framerate = AVRational{spec.fpsNum, spec.fpsDen};
+    ctx_->time_base = AVRational{clip.fpsDen, clip.fpsNum};
+    ctx_->framerate = AVRational{clip.fpsNum, clip.fpsDen};
     ctx_->bit_rate = kVideoBitRate;
     ctx_->gop_size = kGopSize;
     // A declared decoder buffer, so the MPEG program stream muxer need not guess.
@@ -183,7 +183,7 @@ class VideoTrack final : public Track {
     ctx_->max_b_frames = 0;
     // MPEG-1 video only takes 15 fps and other low rates at this level.
     ctx_->strict_std_compliance = FF_COMPLIANCE_UNOFFICIAL;
-    Open(std::llround(spec.seconds * spec.fpsNum / spec.fpsDen));
+    Open(std::llround(clip.seconds * clip.fpsNum / clip.fpsDen));
 
     frame_->format = ctx_->pix_fmt;
     frame_->width = ctx_->width;
@@ -214,14 +214,14 @@ class VideoTrack final : public Track {
 // Sound: a 440 Hz tone, a fifth higher on every other channel.
 class AudioTrack final : public Track {
  public:
-  AudioTrack(AVFormatContext* out, const char* encoderName, const ClipSpec& spec)
+  AudioTrack(AVFormatContext* out, const char* encoderName, const ClipSpec& clip)
       : Track(out, encoderName) {
     ctx_->sample_fmt = NotNull(codec_->sample_fmts, "encoder lists no sample format")[0];
-    ctx_->sample_rate = spec.sampleRate;
-    av_channel_layout_default(&ctx_->ch_layout, spec.channels);
-    ctx_->time_base = AVRational{1, spec.sampleRate};
+    ctx_->sample_rate = clip.sampleRate;
+    av_channel_layout_default(&ctx_->ch_layout, clip.channels);
+    ctx_->time_base = AVRational{1, clip.sampleRate};
     ctx_->bit_rate = kAudioBitRate;
-    Open(std::llround(spec.seconds * spec.sampleRate));
+    Open(std::llround(clip.seconds * clip.sampleRate));
 
     // Encoders with a fixed frame size get exactly that; the last frame is
     // padded with silence unless the encoder accepts a short one.
@@ -287,8 +287,8 @@ struct Recipe {
   const char* muxerOptions = nullptr;  // "key=value:key=value"
 };
 
-void WriteClip(const std::string& path, const ClipSpec& spec, const Recipe& recipe) {
-  if (!(spec.seconds > 0)) throw std::invalid_argument("test media: clip length must be positive");
+void WriteClip(const std::string& path, const ClipSpec& clip, const Recipe& recipe) {
+  if (!(clip.seconds > 0)) throw std::invalid_argument("test media: clip length must be positive");
   AVFormatContext* raw = nullptr;
   Check(avformat_alloc_output_context2(&raw, nullptr, recipe.muxer, path.c_str()),
         std::string("no muxer named ") + recipe.muxer);
@@ -296,9 +296,9 @@ void WriteClip(const std::string& path, const ClipSpec& spec, const Recipe& reci
 
   std::unique_ptr<Track> video;
   std::unique_ptr<Track> audio;
-  if (spec.video && recipe.videoEncoder != nullptr)
-    video = std::make_unique<VideoTrack>(out.get(), recipe.videoEncoder, spec);
-  if (spec.audio) audio = std::make_unique<AudioTrack>(out.get(), recipe.audioEncoder, spec);
+  if (clip.video && recipe.videoEncoder != nullptr)
+    video = std::make_unique<VideoTrack>(out.get(), recipe.videoEncoder, clip);
+  if (clip.audio) audio = std::make_unique<AudioTrack>(out.get(), recipe.audioEncoder, clip);
   if (!video && !audio)
     throw std::invalid_argument("test media: clip for " + path + " has no streams");
 
@@ -444,19 +444,19 @@ void ReplaceLeadingFtyp(Bytes& b, const std::string& type) {
 // ---------------------------------------------------------------------------
 // Public writers
 
-void WriteAvi(const std::string& path, const ClipSpec& spec) {
-  WriteClip(path, spec, {"avi", "mpeg4", "pcm_s16le"});
+void WriteAvi(const std::string& path, const ClipSpec& clip) {
+  WriteClip(path, clip, {"avi", "mpeg4", "pcm_s16le"});
 }
 
-void WriteMpegPs(const std::string& path, const ClipSpec& spec) {
-  WriteClip(path, spec, {"mpeg", "mpeg1video", "mp2"});
+void WriteMpegPs(const std::string& path, const ClipSpec& clip) {
+  WriteClip(path, clip, {"mpeg", "mpeg1video", "mp2"});
 }
 
-void WriteMp4(const std::string& path, const ClipSpec& spec) {
-  WriteClip(path, spec, {"mp4", "mpeg4", "aac"});
+void WriteMp4(const std::string& path, const ClipSpec& clip) {
+  WriteClip(path, clip, {"mp4", "mpeg4", "aac"});
 }
 
-void WriteMovie(const std::string& path, const ClipSpec& spec, const std::string& firstAtom) {
+void WriteMovie(const std::string& path, const ClipSpec& clip, const std::string& firstAtom) {
   const bool moovFirst = firstAtom == "moov";
   const bool renamed =
       firstAtom == "free" || firstAtom == "wide" || firstAtom == "skip" || firstAtom == "pnot";
@@ -466,7 +466,7 @@ void WriteMovie(const std::string& path, const ClipSpec& spec, const std::string
 
   // The mov muxer lays out ftyp, wide, mdat, moov; with faststart it puts
   // moov right after ftyp instead.
-  WriteClip(path, spec, {"mov", "mpeg4", "pcm_s16be", moovFirst ? "movflags=+faststart" : nullptr});
+  WriteClip(path, clip, {"mov", "mpeg4", "pcm_s16be", moovFirst ? "movflags=+faststart" : nullptr});
   Bytes bytes = ReadAll(path);
   if (renamed) {
     ReplaceLeadingFtyp(bytes, firstAtom);
@@ -476,9 +476,9 @@ void WriteMovie(const std::string& path, const ClipSpec& spec, const std::string
   WriteAll(path, bytes);
 }
 
-void WriteWav(const std::string& path, const ClipSpec& spec) {
-  if (!spec.audio) throw std::invalid_argument("test media: a WAV file needs audio");
-  WriteClip(path, spec, {"wav", nullptr, "pcm_s16le"});
+void WriteWav(const std::string& path, const ClipSpec& clip) {
+  if (!clip.audio) throw std::invalid_argument("test media: a WAV file needs audio");
+  WriteClip(path, clip, {"wav", nullptr, "pcm_s16le"});
 }
 
 void WriteZeroByte(const std::string& path) { WriteAll(path, nullptr, 0); }

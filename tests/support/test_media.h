@@ -20,19 +20,19 @@ struct ClipSpec {
 };
 
 // AVI: MPEG-4 Part 2 video and 16-bit little-endian PCM.
-void WriteAvi(const std::string& path, const ClipSpec& spec = {});
+void WriteAvi(const std::string& path, const ClipSpec& clip = {});
 // MPEG program stream: MPEG-1 video and MP2 audio.
-void WriteMpegPs(const std::string& path, const ClipSpec& spec = {});
+void WriteMpegPs(const std::string& path, const ClipSpec& clip = {});
 // MP4 whose first atom is "ftyp": MPEG-4 Part 2 video and AAC audio.
-void WriteMp4(const std::string& path, const ClipSpec& spec = {});
+void WriteMp4(const std::string& path, const ClipSpec& clip = {});
 // A movie file whose first atom is `firstAtom` ("mdat", "moov", "free",
 // "wide", "skip" or "pnot"): MPEG-4 Part 2 video and 16-bit big-endian PCM
 // ('twos'). The file must still demux with FFmpeg's mov demuxer and give
 // exactly round(seconds * fps) video samples.
-void WriteMovie(const std::string& path, const ClipSpec& spec = {},
+void WriteMovie(const std::string& path, const ClipSpec& clip = {},
                 const std::string& firstAtom = "mdat");
 // WAV file with 16-bit PCM only (no video stream).
-void WriteWav(const std::string& path, const ClipSpec& spec = {});
+void WriteWav(const std::string& path, const ClipSpec& clip = {});
 
 // Files that are not media.
 void WriteZeroByte(const std::string& path);

@@ -187,22 +187,22 @@ std::vector<char> ReadAll(const std::string& path) {
 // delay for AAC.
 constexpr double kAudioSlack = 0.1;
 
-void ExpectVideo(const MediaInfo& info, AVCodecID codec, const ClipSpec& spec) {
+void ExpectVideo(const MediaInfo& info, AVCodecID codec, const ClipSpec& clip) {
   const StreamInfo& v = info.Video();
   EXPECT_EQ(v.codec, codec) << avcodec_get_name(v.codec);
-  EXPECT_EQ(v.width, spec.width);
-  EXPECT_EQ(v.height, spec.height);
-  const double frames = spec.seconds * spec.fpsNum / spec.fpsDen;
+  EXPECT_EQ(v.width, clip.width);
+  EXPECT_EQ(v.height, clip.height);
+  const double frames = clip.seconds * clip.fpsNum / clip.fpsDen;
   EXPECT_EQ(v.packets, std::lround(frames));
-  EXPECT_NEAR(v.seconds, spec.seconds, 1.0 * spec.fpsDen / spec.fpsNum);
+  EXPECT_NEAR(v.seconds, clip.seconds, 1.0 * clip.fpsDen / clip.fpsNum);
 }
 
-void ExpectAudio(const MediaInfo& info, AVCodecID codec, const ClipSpec& spec) {
+void ExpectAudio(const MediaInfo& info, AVCodecID codec, const ClipSpec& clip) {
   const StreamInfo& a = info.Audio();
   EXPECT_EQ(a.codec, codec) << avcodec_get_name(a.codec);
-  EXPECT_EQ(a.sampleRate, spec.sampleRate);
-  EXPECT_EQ(a.channels, spec.channels);
-  EXPECT_NEAR(a.seconds, spec.seconds, kAudioSlack);
+  EXPECT_EQ(a.sampleRate, clip.sampleRate);
+  EXPECT_EQ(a.channels, clip.channels);
+  EXPECT_NEAR(a.seconds, clip.seconds, kAudioSlack);
 }
 
 class TestMediaTest : public ::testing::Test {
@@ -211,64 +211,64 @@ class TestMediaTest : public ::testing::Test {
 };
 
 TEST_F(TestMediaTest, AviCarriesMpeg4VideoAndPcmAudio) {
-  const ClipSpec spec;
-  WriteAvi(dir_.File("clip.avi"), spec);
+  const ClipSpec clip;
+  WriteAvi(dir_.File("clip.avi"), clip);
   const MediaInfo info = Inspect(dir_.File("clip.avi"));
   EXPECT_EQ(info.format, "avi");
   ASSERT_EQ(info.streams.size(), 2u);
-  ExpectVideo(info, AV_CODEC_ID_MPEG4, spec);
-  ExpectAudio(info, AV_CODEC_ID_PCM_S16LE, spec);
+  ExpectVideo(info, AV_CODEC_ID_MPEG4, clip);
+  ExpectAudio(info, AV_CODEC_ID_PCM_S16LE, clip);
 }
 
 TEST_F(TestMediaTest, ClipLengthFollowsSecondsAndFractionalFrameRate) {
-  ClipSpec spec;
-  spec.fpsNum = 30000;
-  spec.fpsDen = 1001;
-  spec.seconds = 4.0;  // 119.88 frames, so 120
-  spec.sampleRate = 48000;
-  spec.channels = 2;
-  WriteAvi(dir_.File("ntsc.avi"), spec);
+  ClipSpec clip;
+  clip.fpsNum = 30000;
+  clip.fpsDen = 1001;
+  clip.seconds = 4.0;  // 119.88 frames, so 120
+  clip.sampleRate = 48000;
+  clip.channels = 2;
+  WriteAvi(dir_.File("ntsc.avi"), clip);
   const MediaInfo info = Inspect(dir_.File("ntsc.avi"));
-  ExpectVideo(info, AV_CODEC_ID_MPEG4, spec);
+  ExpectVideo(info, AV_CODEC_ID_MPEG4, clip);
   EXPECT_EQ(info.Video().indexEntries, 120);
-  ExpectAudio(info, AV_CODEC_ID_PCM_S16LE, spec);
+  ExpectAudio(info, AV_CODEC_ID_PCM_S16LE, clip);
 }
 
 TEST_F(TestMediaTest, MpegPsCarriesMpeg1VideoAndMp2Audio) {
-  ClipSpec spec;
-  spec.sampleRate = 44100;
-  spec.channels = 2;
-  WriteMpegPs(dir_.File("clip.mpg"), spec);
+  ClipSpec clip;
+  clip.sampleRate = 44100;
+  clip.channels = 2;
+  WriteMpegPs(dir_.File("clip.mpg"), clip);
   const MediaInfo info = Inspect(dir_.File("clip.mpg"));
   EXPECT_EQ(info.format, "mpeg");
   ASSERT_EQ(info.streams.size(), 2u);
-  ExpectVideo(info, AV_CODEC_ID_MPEG1VIDEO, spec);
-  ExpectAudio(info, AV_CODEC_ID_MP2, spec);
+  ExpectVideo(info, AV_CODEC_ID_MPEG1VIDEO, clip);
+  ExpectAudio(info, AV_CODEC_ID_MP2, clip);
   EXPECT_EQ(DecodeVideo(dir_.File("clip.mpg")).frames, 30);
 }
 
 TEST_F(TestMediaTest, Mp4StartsWithFtypAndCarriesAac) {
-  ClipSpec spec;
-  spec.sampleRate = 44100;
-  spec.channels = 2;
-  WriteMp4(dir_.File("clip.mp4"), spec);
+  ClipSpec clip;
+  clip.sampleRate = 44100;
+  clip.channels = 2;
+  WriteMp4(dir_.File("clip.mp4"), clip);
   EXPECT_EQ(FirstAtomType(dir_.File("clip.mp4")), "ftyp");
   const MediaInfo info = Inspect(dir_.File("clip.mp4"));
   EXPECT_NE(info.format.find("mp4"), std::string::npos) << info.format;
   ASSERT_EQ(info.streams.size(), 2u);
-  ExpectVideo(info, AV_CODEC_ID_MPEG4, spec);
-  ExpectAudio(info, AV_CODEC_ID_AAC, spec);
+  ExpectVideo(info, AV_CODEC_ID_MPEG4, clip);
+  ExpectAudio(info, AV_CODEC_ID_AAC, clip);
 }
 
 TEST_F(TestMediaTest, WavHoldsOnlyPcmAudioEvenWhenVideoIsAskedFor) {
-  ClipSpec spec;
-  spec.seconds = 1.5;
-  ASSERT_TRUE(spec.video);
-  WriteWav(dir_.File("tone.wav"), spec);
+  ClipSpec clip;
+  clip.seconds = 1.5;
+  ASSERT_TRUE(clip.video);
+  WriteWav(dir_.File("tone.wav"), clip);
   const MediaInfo info = Inspect(dir_.File("tone.wav"));
   EXPECT_EQ(info.format, "wav");
   ASSERT_EQ(info.streams.size(), 1u);
-  ExpectAudio(info, AV_CODEC_ID_PCM_S16LE, spec);
+  ExpectAudio(info, AV_CODEC_ID_PCM_S16LE, clip);
 }
 
 TEST_F(TestMediaTest, EveryContainerCanLeaveOutEitherStream) {
@@ -277,7 +277,7 @@ TEST_F(TestMediaTest, EveryContainerCanLeaveOutEitherStream) {
       {"avi", WriteAvi},
       {"mpg", WriteMpegPs},
       {"mp4", WriteMp4},
-      {"mov", [](const std::string& path, const ClipSpec& spec) { WriteMovie(path, spec); }},
+      {"mov", [](const std::string& path, const ClipSpec& clip) { WriteMovie(path, clip); }},
   };
   for (const auto& [extension, write] : writers) {
     SCOPED_TRACE(extension);
@@ -315,13 +315,13 @@ TEST_F(TestMediaTest, WritersFailLoudly) {
 class MovieFirstAtomTest : public TestMediaTest, public ::testing::WithParamInterface<const char*> {
  protected:
   static ClipSpec Spec() {
-    ClipSpec spec;
-    spec.width = 64;
-    spec.height = 48;
-    spec.fpsNum = 30;
-    spec.seconds = 10.5;
-    spec.sampleRate = 8000;
-    return spec;
+    ClipSpec clip;
+    clip.width = 64;
+    clip.height = 48;
+    clip.fpsNum = 30;
+    clip.seconds = 10.5;
+    clip.sampleRate = 8000;
+    return clip;
   }
 };
 
