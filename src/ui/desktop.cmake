@@ -20,7 +20,12 @@ add_library(zq48_desktop STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/main_window.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/pane_emphasis.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/pane_splitter.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ui/preview_placeholder.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/playback_clock.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/preview_parts.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/preview_player.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/preview_view.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/preview_volume.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/sound_output.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/qt_job_host.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/codec_names.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/expert_page.cpp
@@ -32,7 +37,7 @@ add_library(zq48_desktop STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/simple_page.cpp
 )
 set_target_properties(zq48_desktop PROPERTIES AUTOMOC ON)
-target_link_libraries(zq48_desktop PUBLIC zq48 zq48_ui_encoder Qt6::Widgets)
+target_link_libraries(zq48_desktop PUBLIC zq48 zq48_ui_encoder Qt6::Widgets Qt6::Multimedia)
 
 add_executable(zq48-encoder ${CMAKE_CURRENT_SOURCE_DIR}/ui/main.cpp)
 target_link_libraries(zq48-encoder PRIVATE zq48_desktop)

@@ -12,7 +12,8 @@
 #include "ui/menu_ids.h"
 #include "ui/movie_info_dialog.h"
 #include "ui/pane_emphasis.h"
-#include "ui/preview_placeholder.h"
+#include "ui/media_list_widget.h"
+#include "ui/preview_view.h"
 #include "ui/settings_view.h"
 
 namespace zq48 {
@@ -52,7 +53,7 @@ void MainWindow::BuildPanes() {
 
   list_ = new FileListView(app_, notifier_);
   settings_ = new SettingsView(app_, notifier_);
-  preview_ = new PreviewPlaceholder;
+  preview_ = new PreviewView;
   encoder_ = new EncoderView(controller_.State(), app_.Catalog().Settings());
   panes_->SetPane(Pane::List, list_);
   panes_->SetPane(Pane::Settings, settings_);
@@ -71,8 +72,10 @@ void MainWindow::BuildPanes() {
   });
 
   connect(list_, &FileListView::listHasItems, this, &MainWindow::OnListHasItems);
-  connect(list_, &FileListView::listHasSelection, this,
-          [this](bool selected) { Action(menu::kDeleteFile)->setEnabled(selected); });
+  connect(list_, &FileListView::listHasSelection, this, [this](bool selected) {
+    Action(menu::kDeleteFile)->setEnabled(selected);
+    UpdatePreviewCommands();
+  });
   // The list asks for the preview through the main window's own commands.
   connect(list_, &FileListView::playRequested, this, [this] { Action(menu::kPlay)->trigger(); });
   connect(list_, &FileListView::pauseRequested, this, [this] { Action(menu::kPause)->trigger(); });
@@ -83,6 +86,9 @@ void MainWindow::BuildPanes() {
   });
   connect(list_, &FileListView::fileOptionsChanged, settings_, &SettingsView::Refresh);
   connect(list_, &FileListView::selectedFileChanged, settings_, &SettingsView::SelectFile);
+  // Deleting the previewed row asks for Stop while the row is still there
+  // and selected; the selection is only settled once the rows are gone.
+  connect(list_, &FileListView::selectedFileChanged, this, &MainWindow::UpdatePreviewCommands);
   connect(encoder_, &EncoderView::encodeRequested, this, &MainWindow::StartEncode);
   connect(encoder_, &EncoderView::pauseRequested, this, &MainWindow::PauseEncode);
   connect(encoder_, &EncoderView::stopRequested, this, &MainWindow::StopEncode);
@@ -92,6 +98,11 @@ void MainWindow::BuildPanes() {
     else
       RestorePanes();
   });
+  connect(preview_, &PreviewView::playRequested, this, [this] { Action(menu::kPlay)->trigger(); });
+  connect(preview_, &PreviewView::pauseRequested, this,
+          [this] { Action(menu::kPause)->trigger(); });
+  connect(preview_, &PreviewView::stopRequested, this, [this] { Action(menu::kStop)->trigger(); });
+  connect(preview_, &PreviewView::finished, this, &MainWindow::StopPreview);
   connect(list_, &FileListView::fullScreenRequested, this,
           [this](bool fill) { fill ? MaximizePane(Pane::List) : RestorePanes(); });
   connect(encoder_, &EncoderView::emphasizeRequested, this,
@@ -117,11 +128,13 @@ void MainWindow::BuildMenus() {
   file->addSeparator();
   connect(AddAction(file, "Exit", menu::kExit), &QAction::triggered, this, &QWidget::close);
 
-  // The entries enable themselves once a player exists to play in.
   QMenu* preview = menuBar()->addMenu("Preview");
-  AddAction(preview, "&Play", menu::kPlay);
-  AddAction(preview, "Pause", menu::kPause);
-  AddAction(preview, "&Stop", menu::kStop);
+  connect(AddAction(preview, "&Play", menu::kPlay), &QAction::triggered, this,
+          &MainWindow::PlayPreview);
+  connect(AddAction(preview, "Pause", menu::kPause), &QAction::triggered, this,
+          &MainWindow::PausePreview);
+  connect(AddAction(preview, "&Stop", menu::kStop), &QAction::triggered, this,
+          &MainWindow::StopPreview);
 
   QMenu* help = menuBar()->addMenu("Help");
   connect(AddAction(help, "About", menu::kAbout), &QAction::triggered, this,
@@ -141,7 +154,7 @@ void MainWindow::ConnectJob() {
   connect(&host_, &QtJobHost::resetJobBar, encoder_, &EncoderView::ResetJobBar);
   connect(&host_, &QtJobHost::currentFile, encoder_, &EncoderView::ShowCurrentFile);
   connect(&host_, &QtJobHost::titleChanged, this, &QWidget::setWindowTitle);
-  connect(&host_, &QtJobHost::stopPreview, preview_, &PreviewPlaceholder::Stop);
+  connect(&host_, &QtJobHost::stopPreview, this, &MainWindow::StopPreview);
   connect(&host_, &QtJobHost::rangeSwapped, settings_, &SettingsView::ShowSettings);
   connect(&host_, &QtJobHost::jobFinished, this, &MainWindow::OnJobFinished);
 }
@@ -149,7 +162,7 @@ void MainWindow::ConnectJob() {
 // ---- the job ----------------------------------------------------------------
 
 void MainWindow::StartEncode() {
-  preview_->Stop();
+  StopPreview();
   switch (controller_.Encode(settings_->DestinationText())) {
     case EncodeController::EncodeResult::Refused:
       return;
@@ -223,6 +236,49 @@ void MainWindow::ToggleEncoderFullScreen() {
   QMetaObject::invokeMethod(encoder_, "toggleFullScreen", Qt::DirectConnection);
 }
 
+// ---- preview ----------------------------------------------------------------
+
+void MainWindow::PlayPreview() {
+  if (preview_->State() == PreviewState::Paused) {
+    preview_->Resume();
+  } else if (preview_->State() == PreviewState::Stopped) {
+    MediaListWidget& rows = list_->List();
+    QTreeWidgetItem* first = nullptr;
+    for (int i = 0; i < rows.topLevelItemCount() && !first; ++i)
+      if (rows.topLevelItem(i)->isSelected()) first = rows.topLevelItem(i);
+    const std::string path = first ? rows.PathOf(first).toStdString() : std::string();
+    if (!first || !app_.Catalog().Contains(path)) return;
+    // A double click has already marked the row; a file that will not play keeps no mark.
+    const bool playing = preview_->Play(QString::fromStdString(path), app_.Catalog().Facts(path));
+    rows.SetPreviewed(playing ? first : nullptr);
+  }
+  UpdatePreviewCommands();
+}
+
+void MainWindow::PausePreview() {
+  preview_->Pause();
+  UpdatePreviewCommands();
+}
+
+void MainWindow::StopPreview() {
+  // A double click marks its row before asking for Stop and Play: only a
+  // preview that runs has a mark of its own to take away.
+  if (preview_->State() != PreviewState::Stopped) {
+    preview_->Stop();
+    list_->List().SetPreviewed(nullptr);
+  }
+  UpdatePreviewCommands();
+}
+
+void MainWindow::UpdatePreviewCommands() {
+  const bool selected = !list_->List().selectedItems().isEmpty();
+  const PreviewCommands commands = EnabledCommands(preview_->State(), selected);
+  Action(menu::kPlay)->setEnabled(commands.play);
+  Action(menu::kPause)->setEnabled(commands.pause);
+  Action(menu::kStop)->setEnabled(commands.stop);
+  preview_->SetCommands(commands);
+}
+
 // ---- panes ------------------------------------------------------------------
 
 void MainWindow::MaximizePane(Pane pane) {
@@ -288,7 +344,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     StopEncode();
     controller_.StopAndWait();
   }
-  preview_->Stop();
+  StopPreview();
   event->accept();
 }
 

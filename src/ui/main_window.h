@@ -14,7 +14,7 @@ class Application;
 class EncoderView;
 class FileListView;
 class PaneEmphasis;
-class PreviewPlaceholder;
+class PreviewView;
 class SettingsView;
 
 // What the main window needs from outside besides the application: how to
@@ -50,6 +50,7 @@ class MainWindow : public QMainWindow {
   EncoderView& Encoder() { return *encoder_; }
   FileListView& FileList() { return *list_; }
   SettingsView& Settings() { return *settings_; }
+  PreviewView& Preview() { return *preview_; }
   EncodeController& Controller() { return controller_; }
 
  public slots:
@@ -57,6 +58,11 @@ class MainWindow : public QMainWindow {
   void StartEncode();  // also resumes a paused job
   void PauseEncode();
   void StopEncode();
+  // The Preview menu's commands. Play resumes a paused preview, or plays
+  // the first selected row; Stop also unmarks the row played.
+  void PlayPreview();
+  void PausePreview();
+  void StopPreview();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -70,6 +76,7 @@ class MainWindow : public QMainWindow {
   void ConnectJob();
   void OnJobFinished();
   void OnListHasItems(bool hasItems);
+  void UpdatePreviewCommands();
   void EmphasizeFromPointer(Pane pane);
   void StopAnimation();
   void ToggleEncoderFullScreen();
@@ -84,7 +91,7 @@ class MainWindow : public QMainWindow {
   PaneEmphasis* emphasis_ = nullptr;
   FileListView* list_ = nullptr;
   SettingsView* settings_ = nullptr;
-  PreviewPlaceholder* preview_ = nullptr;
+  PreviewView* preview_ = nullptr;
   EncoderView* encoder_ = nullptr;
   std::map<int, QAction*> actions_;
 

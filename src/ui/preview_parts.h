@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QImage>
+#include <QSlider>
+#include <QWidget>
+
+namespace zq48 {
+
+// Where the preview's picture is drawn, scaled to fill the area; without a
+// picture the area shows the window's button face.
+class VideoArea : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit VideoArea(QWidget* parent = nullptr);
+  void SetPicture(QImage picture);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QImage picture_;
+};
+
+// The seek bar: 0..100 percent of the file. A click puts the thumb under
+// the pointer at once, and dragging with the button held moves it on; each
+// move is reported.
+class SeekBar : public QSlider {
+  Q_OBJECT
+
+ public:
+  explicit SeekBar(QWidget* parent = nullptr);
+
+ signals:
+  void seekRequested(int percent);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  void MoveTo(int x);
+  bool dragging_ = false;
+};
+
+// The largest rectangle of the picture's shape centred in the box.
+QRect FitAspect(const QRect& box, int width, int height);
+
+}  // namespace zq48
