@@ -105,6 +105,8 @@ void MainWindow::BuildPanes() {
   connect(preview_, &PreviewView::finished, this, &MainWindow::StopPreview);
   connect(list_, &FileListView::fullScreenRequested, this,
           [this](bool fill) { fill ? MaximizePane(Pane::List) : RestorePanes(); });
+  connect(preview_, &PreviewView::fullScreenRequested, this,
+          [this](bool fill) { fill ? MaximizePane(Pane::Preview) : RestorePanes(); });
   connect(encoder_, &EncoderView::emphasizeRequested, this,
           [this] { EmphasizeFromPointer(Pane::Encoder); });
   connect(encoder_, &EncoderView::titleChanged, this, &QWidget::setWindowTitle);
@@ -251,6 +253,7 @@ void MainWindow::PlayPreview() {
     // A double click has already marked the row; a file that will not play keeps no mark.
     const bool playing = preview_->Play(QString::fromStdString(path), app_.Catalog().Facts(path));
     rows.SetPreviewed(playing ? first : nullptr);
+    if (!playing) notifier_.ShowApp("error open movie");
   }
   UpdatePreviewCommands();
 }

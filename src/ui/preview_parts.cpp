@@ -2,7 +2,11 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPolygon>
 #include <QStyle>
+#include <algorithm>
+
+#include "ui/preview_volume.h"
 
 namespace zq48 {
 
@@ -58,6 +62,71 @@ QRect FitAspect(const QRect& box, int width, int height) {
   }
   const int h = static_cast<int>(static_cast<qint64>(box.width()) * height / width);
   return QRect(box.left(), box.top() + (box.height() - h) / 2, box.width(), h);
+}
+
+// ---- volume slider ------------------------------------------------------------
+
+namespace {
+constexpr int kWedgeMargin = 2;  // around the wedge, so that its outline shows whole
+}  // namespace
+
+VolumeSlider::VolumeSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+  setRange(kVolumeSliderMin, kVolumeSliderMax);
+  setMinimumHeight(16);
+}
+
+QRect VolumeSlider::WedgeRect() const {
+  return rect().adjusted(kWedgeMargin, kWedgeMargin, -kWedgeMargin, -kWedgeMargin);
+}
+
+int VolumeSlider::ValueAt(int x) const {
+  const QRect wedge = WedgeRect();
+  if (wedge.width() <= 1) return minimum();
+  return QStyle::sliderValueFromPosition(minimum(), maximum(), x - wedge.left(),
+                                         wedge.width() - 1);
+}
+
+void VolumeSlider::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  const QRect wedge = WedgeRect();
+  // Thin at the quiet end, full height at the loud end.
+  const QPolygon outline({wedge.bottomLeft(), wedge.bottomRight(), wedge.topRight()});
+  const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
+  const int filled = QStyle::sliderPositionFromValue(minimum(), maximum(), value(),
+                                                     wedge.width() - 1);
+  if (filled > 0) {
+    const int x = wedge.left() + filled;
+    const int top = wedge.bottom() - (wedge.height() - 1) * filled / std::max(1, wedge.width() - 1);
+    const QPolygon part({wedge.bottomLeft(), QPoint(x, wedge.bottom()), QPoint(x, top)});
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(palette().color(group, QPalette::Highlight));
+    painter.drawPolygon(part);
+  }
+  painter.setPen(palette().color(group, QPalette::WindowText));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawPolygon(outline);
+}
+
+void VolumeSlider::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QSlider::mousePressEvent(event);
+  dragging_ = true;
+  setSliderDown(true);
+  setValue(ValueAt(event->position().toPoint().x()));
+  event->accept();
+}
+
+void VolumeSlider::mouseMoveEvent(QMouseEvent* event) {
+  if (!dragging_) return QSlider::mouseMoveEvent(event);
+  setValue(ValueAt(event->position().toPoint().x()));
+  event->accept();
+}
+
+void VolumeSlider::mouseReleaseEvent(QMouseEvent* event) {
+  if (!dragging_) return QSlider::mouseReleaseEvent(event);
+  dragging_ = false;
+  setSliderDown(false);
+  event->accept();
 }
 
 }  // namespace zq48

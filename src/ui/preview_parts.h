@@ -44,6 +44,28 @@ class SeekBar : public QSlider {
   bool dragging_ = false;
 };
 
+// The volume slider of the tool bar, 1..100, drawn as a wedge that grows to
+// the right: the part up to the value is filled, the rest is outlined. A
+// click sets the value under the pointer at once; dragging moves it on.
+class VolumeSlider : public QSlider {
+  Q_OBJECT
+
+ public:
+  explicit VolumeSlider(QWidget* parent = nullptr);
+  // The value a pointer at `x` stands for.
+  int ValueAt(int x) const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  QRect WedgeRect() const;
+  bool dragging_ = false;
+};
+
 // The largest rectangle of the picture's shape centred in the box.
 QRect FitAspect(const QRect& box, int width, int height);
 

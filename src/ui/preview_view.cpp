@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "catalog/media_facts.h"
+#include "ui/effect_button.h"
 #include "ui/preview_parts.h"
 #include "ui/preview_volume.h"
 
@@ -20,6 +21,7 @@ constexpr int kToolBarLeft = 10;
 constexpr int kToolBarWidth = 210;
 constexpr int kSeekBarHeight = 20;
 constexpr int kVolumeWidth = 90;
+constexpr QSize kToggleSize(24, 20);
 }  // namespace
 
 PreviewView::PreviewView(QWidget* parent) : QWidget(parent) {
@@ -29,6 +31,14 @@ PreviewView::PreviewView(QWidget* parent) : QWidget(parent) {
   seek_ = new SeekBar(this);
   connect(seek_, &SeekBar::seekRequested, this, &PreviewView::SeekTo);
   BuildToolBar();
+  fullScreenToggle_ = new EffectButton(this);
+  fullScreenToggle_->setObjectName("fullScreen");
+  fullScreenToggle_->setCheckable(true);
+  fullScreenToggle_->SetToolTips("Full screen", "pushed state ('No full screen')");
+  fullScreenToggle_->SetIcons(style()->standardIcon(QStyle::SP_TitleBarMaxButton),
+                              style()->standardIcon(QStyle::SP_TitleBarNormalButton));
+  fullScreenToggle_->SetEffect({ButtonEffect::kGlowOverFace, 8, 30, 0, QColor(0, 0, 0)});
+  connect(fullScreenToggle_, &QAbstractButton::clicked, this, &PreviewView::toggleFullScreen);
   position_.setInterval(kPositionPeriodMs);
   connect(&position_, &QTimer::timeout, this, &PreviewView::OnPositionTimer);
   connect(&player_, &PreviewPlayer::pictureChanged, this,
@@ -51,9 +61,8 @@ void PreviewView::BuildToolBar() {
   stop_ = add(QStyle::SP_MediaStop, "Stop", "stop");
   tools_->addSeparator();
   mute_ = add(QStyle::SP_MediaVolume, "Mute", "mute");
-  volume_ = new QSlider(Qt::Horizontal);
+  volume_ = new VolumeSlider;
   volume_->setObjectName("volume");
-  volume_->setRange(kVolumeSliderMin, kVolumeSliderMax);
   volume_->setPageStep(10);
   volume_->setValue(kVolumeSliderMax);
   volume_->setFixedWidth(kVolumeWidth);
@@ -131,6 +140,12 @@ void PreviewView::SeekTo(int percent) {
   player_.Seek(player_.Duration() * percent / 100.0);
 }
 
+void PreviewView::toggleFullScreen() {
+  fullScreen_ = !fullScreen_;
+  fullScreenToggle_->setChecked(fullScreen_);
+  emit fullScreenRequested(fullScreen_);
+}
+
 // ---- layout -----------------------------------------------------------------
 
 QRect PreviewView::VideoRect() const { return video_->geometry(); }
@@ -142,6 +157,7 @@ void PreviewView::resizeEvent(QResizeEvent* event) {
 
 void PreviewView::Relayout() {
   tools_->setGeometry(kToolBarLeft, 0, kToolBarWidth, kBarHeight);
+  fullScreenToggle_->setGeometry(QRect(QPoint(width() - kToggleSize.width(), 0), kToggleSize));
   const QRect box = rect().adjusted(kSideMargin, kBarHeight, -kSideMargin, -kBarHeight);
   const bool previewing = State() != PreviewState::Stopped;
   const QRect area = previewing ? FitAspect(box, movieWidth_, movieHeight_) : box;

@@ -12,6 +12,7 @@ class QToolBar;
 
 namespace zq48 {
 
+class EffectButton;
 class SeekBar;
 class VideoArea;
 struct MediaFacts;
@@ -45,6 +46,7 @@ class PreviewView : public QWidget {
   QSlider& Volume() { return *volume_; }
   QRect VideoRect() const;
   QAction* ToolAction(const char* name) const;
+  bool IsFullScreen() const { return fullScreen_; }
 
  signals:
   void playRequested();
@@ -52,8 +54,11 @@ class PreviewView : public QWidget {
   void stopRequested();
   // The file played to its end.
   void finished();
+  // The toggle in the top-right corner: fill the window with this pane, or give it back.
+  void fullScreenRequested(bool fill);
 
  public slots:
+  void toggleFullScreen();
   // The 500 ms position timer's tick: the seek bar follows the position.
   void OnPositionTimer();
   // The seek bar moved to `percent` of the file.
@@ -76,6 +81,8 @@ class PreviewView : public QWidget {
   QAction* stop_ = nullptr;
   QAction* mute_ = nullptr;
   QSlider* volume_ = nullptr;
+  EffectButton* fullScreenToggle_ = nullptr;
+  bool fullScreen_ = false;
   QTimer position_;
   bool muted_ = false;
   int movieWidth_ = 0;  // the catalog's picture size, for the aspect while previewing

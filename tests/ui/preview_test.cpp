@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QtTest>
+#include <fstream>
 
 #include "catalog/media_facts.h"
 #include "desktop_fixture.h"
@@ -14,6 +15,8 @@
 #include "ui/file_list_view.h"
 #include "ui/media_list_widget.h"
 #include "ui/menu_ids.h"
+#include "ui/pane_splitter.h"
+#include "ui/preview_parts.h"
 #include "ui/preview_player.h"
 #include "ui/preview_view.h"
 #include "ui/preview_volume.h"
@@ -121,6 +124,25 @@ class PreviewTest : public QObject {
     QCOMPARE(EnabledCommands(PreviewState::Paused, false), (PreviewCommands{true, false, true}));
   }
 
+  void volumeSliderJumpsToTheClickedValue() {
+    VolumeSlider slider;
+    slider.resize(104, 20);  // a wedge 100 pixels wide inside the margins
+    slider.setValue(kVolumeSliderMax);
+    QCOMPARE(slider.minimum(), kVolumeSliderMin);
+    QCOMPARE(slider.maximum(), kVolumeSliderMax);
+    QSignalSpy changes(&slider, &QSlider::valueChanged);
+    const int x = slider.width() / 4;
+    QTest::mouseClick(&slider, Qt::LeftButton, {}, QPoint(x, slider.height() / 2));
+    QCOMPARE(slider.value(), slider.ValueAt(x));  // at once, not a page step
+    QVERIFY(qAbs(slider.value() - 25) <= 2);
+    QCOMPARE(changes.size(), 1);
+    QVERIFY(!slider.isSliderDown());
+    QTest::mouseClick(&slider, Qt::LeftButton, {}, QPoint(0, slider.height() / 2));
+    QCOMPARE(slider.value(), kVolumeSliderMin);  // left of the wedge is the quietest
+    QTest::mouseClick(&slider, Qt::LeftButton, {}, QPoint(slider.width() - 1, slider.height() / 2));
+    QCOMPARE(slider.value(), kVolumeSliderMax);
+  }
+
   void muteAndUnmuteRestoreTheSlidersVolume() {
     PreviewView view;
     view.Volume().setValue(10);
@@ -213,6 +235,80 @@ class PreviewTest : public QObject {
     QCOMPARE(view.VideoRect(), QRect(10, 30 + (400 - 285) / 2, 380, 285));
     view.Stop();
     QCOMPARE(view.VideoRect(), QRect(10, 30, 380, 400));
+  }
+
+  void fullScreenToggleAsksToFillThenToRestore() {
+    PreviewView view;
+    view.resize(400, 300);
+    view.show();
+    auto* toggle = view.findChild<QAbstractButton*>("fullScreen");
+    QVERIFY(toggle);
+    // Top-right corner, beside the tool bar and above the picture.
+    QCOMPARE(toggle->geometry().right(), view.width() - 1);
+    QCOMPARE(toggle->geometry().top(), 0);
+    QVERIFY(toggle->geometry().bottom() < view.VideoRect().top());
+    QCOMPARE(toggle->toolTip(), QString("Full screen"));
+
+    QSignalSpy fills(&view, &PreviewView::fullScreenRequested);
+    toggle->click();
+    QCOMPARE(fills.size(), 1);
+    QCOMPARE(fills.at(0).at(0).toBool(), true);
+    QVERIFY(view.IsFullScreen());
+    QVERIFY(toggle->isChecked());
+    QCOMPARE(toggle->toolTip(), QString("pushed state ('No full screen')"));
+
+    toggle->click();
+    QCOMPARE(fills.size(), 2);
+    QCOMPARE(fills.at(1).at(0).toBool(), false);
+    QVERIFY(!view.IsFullScreen());
+    QVERIFY(!toggle->isChecked());
+    QCOMPARE(toggle->toolTip(), QString("Full screen"));
+  }
+
+  void fullScreenToggleFillsTheWindowWithThePreview() {
+    FakeJobParts parts;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    PaneSplitter& grid = w.Panes();
+    const int b = PaneSplitter::kBorder;
+    auto* toggle = w.Preview().findChild<QAbstractButton*>("fullScreen");
+    QVERIFY(toggle);
+    toggle->click();
+    QCOMPARE(grid.PaneWidget(Pane::Preview)->geometry(),
+             QRect(b, b, grid.width() - 2 * b, grid.height() - 2 * b));
+    for (Pane other : {Pane::List, Pane::Settings, Pane::Encoder})
+      QVERIFY(!grid.PaneWidget(other)->isVisible());
+    toggle->click();
+    for (Pane pane : {Pane::List, Pane::Settings, Pane::Preview, Pane::Encoder})
+      QVERIFY(grid.PaneWidget(pane)->isVisible());
+    QVERIFY(grid.PaneWidget(Pane::Preview)->width() < grid.width() / 2 + PaneSplitter::kBar);
+  }
+
+  void aFileThePlayerCannotOpenIsReported() {
+    FakeJobParts parts;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    TempDir dir;
+    const std::string path = dir.File("broken.avi");
+    std::ofstream(path, std::ios::binary) << "RIFF this is no movie at all";
+    // Listed as though the probe had taken it, so that only the player finds out.
+    MediaFacts& facts = d.app.Catalog().MutableFacts(path);
+    facts = FactsOf(2.0);
+    d.app.Catalog().AddInputPath(path);
+    MediaListWidget& rows = w.FileList().List();
+    rows.AddRow(QString::fromStdString(path), facts);
+    rows.clearSelection();
+    rows.topLevelItem(0)->setSelected(true);
+    emit w.FileList().listHasSelection(true);
+    QCOMPARE(MenuCommands(w), QString("P--"));
+
+    w.Action(menu::kPlay)->trigger();
+    QCOMPARE(d.notifier.texts(), std::vector<std::string>{"error open movie"});
+    QCOMPARE(d.notifier.messages().at(0).caption, std::string(kAppCaption));
+    QVERIFY(d.notifier.messages().at(0).presentation == Presentation::AppBox);
+    QCOMPARE(w.Preview().State(), PreviewState::Stopped);
+    QVERIFY(!AnyPreviewed(rows));
+    QCOMPARE(MenuCommands(w), QString("P--"));
   }
 
   void playWithNoSelectedRowDoesNothing() {
