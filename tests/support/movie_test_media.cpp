@@ -1,0 +1,1 @@
+#include "support/movie_test_media.h"

@@ -1,0 +1,1 @@
+#include "support/stream_test_media.h"
