@@ -14,7 +14,11 @@ enum class Presentation {
 
 // The caption of the application's own message boxes.
 inline constexpr const char* kAppCaption = "ZQ48 Encoder";
+// The caption an owner-less box gets when it is given none of its own.
+inline constexpr const char* kDefaultCaption = "Error";
 
+// The caption is shown as given; an application box without one gets the
+// application caption. An empty caption on the other two stays empty.
 struct Message {
   std::string text;
   std::string caption;

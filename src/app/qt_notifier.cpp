@@ -10,12 +10,8 @@ namespace zq48 {
 
 namespace {
 
-// An owner-less box without a caption of its own gets the platform's default one.
-constexpr const char* kDefaultCaption = "Error";
-
 QString CaptionOf(const Message& message) {
-  if (message.presentation == Presentation::AppBox) return kAppCaption;
-  if (message.caption.empty()) return kDefaultCaption;
+  if (message.presentation == Presentation::AppBox && message.caption.empty()) return kAppCaption;
   return QString::fromStdString(message.caption);
 }
 

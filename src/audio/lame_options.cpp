@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/plain_numbers.h"
+
 namespace zq48 {
 
 namespace {
@@ -77,8 +79,7 @@ std::string Unsigned(int value) {
 std::optional<std::vector<std::string>> LameArguments(int channels, int sampleRate, int kbps,
                                                       float volume) {
   if (channels != 1 && channels != 2) return std::nullopt;
-  char gain[64];
-  std::snprintf(gain, sizeof gain, "%f", static_cast<double>(volume));
+  const std::string gain = FixedPoint(static_cast<double>(volume), 6);
   // clang-format off
   return std::vector<std::string>{
       "ZQ48.exe",

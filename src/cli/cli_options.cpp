@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/plain_numbers.h"
+
 namespace zq48::cli {
 
 namespace {
@@ -34,19 +36,11 @@ enum LongOnly {
   kVolume,
 };
 
-std::optional<long> ParseWhole(const char* text) {
-  errno = 0;
-  char* end = nullptr;
-  long value = std::strtol(text, &end, 10);
-  if (errno != 0 || end == text || *end != '\0') return std::nullopt;
-  return value;
-}
+std::optional<long> WholeArgument(const char* text) { return ParseWhole(text); }
 
-std::optional<double> ParseReal(const char* text) {
-  errno = 0;
-  char* end = nullptr;
-  double value = std::strtod(text, &end);
-  if (errno != 0 || end == text || *end != '\0' || !std::isfinite(value)) return std::nullopt;
+std::optional<double> RealArgument(const char* text) {
+  std::optional<double> value = ParseReal(text);
+  if (!value || !std::isfinite(*value)) return std::nullopt;
   return value;
 }
 
@@ -87,7 +81,7 @@ std::optional<std::string> TakeValue(int c, const char* value, CliOptions& o) {
     case kRangeBegin:
     case kRangeEnd:
     case kQuality: {
-      std::optional<long> n = ParseWhole(value);
+      std::optional<long> n = WholeArgument(value);
       if (!n) return std::string("not a whole number: '") + value + "'";
       (c == kRangeBegin ? o.rangeBegin : c == kRangeEnd ? o.rangeEnd : o.quality) = n;
       return std::nullopt;
@@ -95,7 +89,7 @@ std::optional<std::string> TakeValue(int c, const char* value, CliOptions& o) {
     case kBegin:
     case kEnd:
     case kVolume: {
-      std::optional<double> x = ParseReal(value);
+      std::optional<double> x = RealArgument(value);
       if (!x) return std::string("not a number: '") + value + "'";
       (c == kBegin ? o.begin : c == kEnd ? o.end : o.volume) = x;
       return std::nullopt;

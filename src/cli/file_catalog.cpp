@@ -1,10 +1,12 @@
 #include "cli/file_catalog.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 
 #include "catalog/probe.h"
 #include "encode/filter_ladder.h"
+#include "encode/output_names.h"
 #include "encode/settings_checks.h"
 #include "sources/ffmpeg_general_media.h"
 #include "sources/ffmpeg_movie_media.h"
@@ -52,7 +54,11 @@ bool ApplyLadderSettings(const CliOptions& options, EncodeSettings& settings, No
   settings.titleImagePath = options.titleImage;
   settings.endImageOn = !options.endImage.empty();
   settings.endImagePath = options.endImage;
-  return CheckRange(settings, notifier).ok;
+  // Only the bounds are checked here: the ladder is built from the range as
+  // given (a reversed range gives the single rung at its end, as in the
+  // desktop program), and the check at Encode swaps the two afterwards.
+  EncodeSettings checked = settings;
+  return CheckRange(checked, notifier).ok;
 }
 
 bool CheckFileOptions(const CliOptions& options, const InputCatalog& catalog, Notifier& notifier) {
@@ -75,7 +81,16 @@ bool AddFiles(const CliOptions& options, InputCatalog& catalog, Notifier& notifi
       all = false;
       continue;
     }
-    catalog.AddInputPath(path);
+    // A second file with the same output names would replace the first one's package.
+    if (std::optional<std::string> twin = BaseNameTwin(catalog, path)) {
+      notifier.ShowApp(BaseNameTwinText(path, *twin));
+      catalog.Forget(path);
+      all = false;
+      continue;
+    }
+    if (std::find(catalog.InputPaths().begin(), catalog.InputPaths().end(), path) ==
+        catalog.InputPaths().end())
+      catalog.AddInputPath(path);
   }
   for (const std::string& path : catalog.InputPaths()) {
     SetFileOptions(options, catalog.Facts(path), catalog.MutableOptions(path));

@@ -13,7 +13,8 @@ namespace zq48::cli {
 bool AddFiles(const CliOptions& options, InputCatalog& catalog, Notifier& notifier);
 
 // Applies the ladder options (range, quality) to the settings and checks the
-// range as the desktop program does before a job (an inverted range is swapped).
+// range's bounds. A reversed range stays as given, so the ladder built from it
+// is the single rung at its end; the check at Encode swaps it afterwards.
 bool ApplyLadderSettings(const CliOptions& options, EncodeSettings& settings, Notifier& notifier);
 
 // Checks the time range and cropping options against every listed file.

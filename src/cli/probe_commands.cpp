@@ -2,6 +2,7 @@
 
 #include <cinttypes>
 
+#include "app/plain_numbers.h"
 #include "cli/file_catalog.h"
 #include "encode/output_names.h"
 
@@ -16,9 +17,9 @@ void PrintFacts(std::FILE* out, const std::string& path, const MediaFacts& f) {
   std::fprintf(out, "source kind: %d\n", f.sourceKind);
   std::fprintf(out, "width: %d\nheight: %d\n", f.width, f.height);
   std::fprintf(out, "has audio: %s\nhas video: %s\n", YesNo(f.hasAudio), YesNo(f.hasVideo));
-  std::fprintf(out, "frame rate: %.3f\n", f.frameRate);
-  std::fprintf(out, "video duration: %.3f\naudio duration: %.3f\n", f.videoDuration,
-               f.audioDuration);
+  std::fprintf(out, "frame rate: %s\n", FixedPoint(f.frameRate, 3).c_str());
+  std::fprintf(out, "video duration: %s\naudio duration: %s\n", FixedPoint(f.videoDuration, 3).c_str(),
+               FixedPoint(f.audioDuration, 3).c_str());
   std::fprintf(out, "bit rate: %" PRId64 "\n", f.bitRate);
   std::fprintf(out, "size text: %s\n", f.sizeText.c_str());
   std::fprintf(out, "duration text: %s\n", f.durationText.c_str());
@@ -36,10 +37,10 @@ void PrintFacts(std::FILE* out, const std::string& path, const MediaFacts& f) {
 
 void PrintFilter(std::FILE* out, const OutputFilter& f) {
   std::fprintf(out,
-               "%s volume=%.2f begin=%.3f end=%.3f crop-bottom=%d crop-left=%d crop-right=%d "
+               "%s volume=%s begin=%s end=%s crop-bottom=%d crop-left=%d crop-right=%d "
                "crop-top=%d\n",
-               VariantTag(f).c_str(), f.volume, f.beginTime, f.endTime, f.cropBottom, f.cropLeft,
-               f.cropRight, f.cropTop);
+               VariantTag(f).c_str(), FixedPoint(f.volume, 2).c_str(), FixedPoint(f.beginTime, 3).c_str(),
+               FixedPoint(f.endTime, 3).c_str(), f.cropBottom, f.cropLeft, f.cropRight, f.cropTop);
 }
 
 }  // namespace

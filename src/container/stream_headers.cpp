@@ -1,5 +1,7 @@
 #include "container/stream_headers.h"
 
+#include <cmath>
+
 namespace zq48 {
 
 namespace {
@@ -70,7 +72,8 @@ std::uint32_t FrameRateX1e6(double frameRate) {
   double scaled = frameRate * 1'000'000.0;
   if (!(scaled > 0)) return 0;
   if (scaled >= 4294967295.0) return UINT32_MAX;
-  return static_cast<std::uint32_t>(scaled);
+  // Rounded, not truncated: 8.03 x 1e6 is 8029999.99... in binary floating point.
+  return static_cast<std::uint32_t>(std::llround(scaled));
 }
 
 }  // namespace zq48

@@ -28,7 +28,7 @@ struct FileOutputHeader {
 
 // HEADER_VIDEO
 struct VideoHeader {
-  std::uint32_t frameRateX1e6 = 0;  // frames per second times 1,000,000, truncated
+  std::uint32_t frameRateX1e6 = 0;  // frames per second times 1,000,000, rounded
   std::uint16_t width = 0;
   std::uint16_t height = 0;
   std::uint32_t bitRate = 0;  // payload bits per second; 0 when not computed
@@ -56,7 +56,7 @@ AudioHeader DecodeAudio(const HeaderBytes& bytes);
 // The placeholder bytes a newly created stream file starts with.
 HeaderBytes Placeholder(HeaderKind kind);
 
-// truncate(frames per second x 1,000,000).
+// frames per second x 1,000,000, rounded to the nearest integer.
 std::uint32_t FrameRateX1e6(double frameRate);
 
 }  // namespace zq48

@@ -93,11 +93,14 @@ std::string FinalAudioName(const std::string& folder, const std::string& sourceP
 }
 
 std::optional<std::uint32_t> VariantDurationUs(const OutputFilter& filter, double fileSeconds,
-                                               std::uint32_t audioSeconds) {
+                                               std::uint32_t audioSeconds, bool wholeSeconds) {
   double us;
   if (filter.beginTime != 0 || filter.endTime != 0) {
-    double b = std::min(filter.beginTime, fileSeconds);
-    double e = std::min(filter.endTime, fileSeconds);
+    // The general decode cuts its range to whole seconds; the header says
+    // what the payload then holds.
+    auto bound = [wholeSeconds](double t) { return wholeSeconds ? std::trunc(t) : t; };
+    double b = std::min(bound(filter.beginTime), fileSeconds);
+    double e = std::min(bound(filter.endTime), fileSeconds);
     us = std::trunc((e - b) * 1'000'000);
   } else if (audioSeconds > 0) {
     us = static_cast<double>(audioSeconds) * 1'000'000;
@@ -131,6 +134,8 @@ bool FinishVariant(JobContext& context, DriverRecord& record, const OutputFilter
   if (audioOn) {
     if (!src.hasAudioFormat) {
       notifier.ShowApp("error input audio property 2");
+      CloseVideo(state);
+      CloseAudio(state);
       return false;
     }
     auto payload = state.audioFile.With(
@@ -141,7 +146,8 @@ bool FinishVariant(JobContext& context, DriverRecord& record, const OutputFilter
   }
 
   // Sizes and durations are 32 bits wide in the headers: refuse what would wrap.
-  std::optional<std::uint32_t> durationUs = VariantDurationUs(filter, src.fileSeconds, audioSeconds);
+  std::optional<std::uint32_t> durationUs =
+      VariantDurationUs(filter, src.fileSeconds, audioSeconds, general);
   if (videoBytes > UINT32_MAX || audioBytes > UINT32_MAX || !durationUs) {
     notifier.ShowApp(durationUs ? kTooLarge : kTooLong);
     CloseVideo(state);

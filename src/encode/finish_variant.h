@@ -17,10 +17,11 @@ std::string FinalAudioName(const std::string& folder, const std::string& sourceP
                            std::uint32_t bitRate);
 
 // The playing time of a variant in microseconds: the chosen range clamped to
-// the file's length, else the whole seconds of sound delivered, else the
-// file's length. Nothing when it does not fit the header's 32 bits.
+// the file's length (its ends cut to whole seconds when `wholeSeconds`, as
+// the general decode cuts them), else the whole seconds of sound delivered,
+// else the file's length. Nothing when it does not fit the header's 32 bits.
 std::optional<std::uint32_t> VariantDurationUs(const OutputFilter& filter, double fileSeconds,
-                                               std::uint32_t audioSeconds);
+                                               std::uint32_t audioSeconds, bool wholeSeconds = false);
 
 // Measures the variant's two stream files, rewrites their headers with the
 // duration and bit rates, closes them and gives them their final names, and

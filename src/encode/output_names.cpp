@@ -1,7 +1,10 @@
 #include "encode/output_names.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <string>
+
+#include "app/plain_numbers.h"
+#include "catalog/input_catalog.h"
 
 namespace zq48 {
 
@@ -24,10 +27,10 @@ std::string OutputBaseName(const std::string& path) {
 
 std::string VariantTag(int videoKbps, double frameRate, int width, int height, int channels,
                        int sampleRate, int audioKbps) {
-  char text[160];
-  std::snprintf(text, sizeof text, "_dr%i_fr%.2f_w%d_h%d_Ch%i_Sr%i_Br%i", videoKbps, frameRate,
-                width, height, channels, sampleRate, audioKbps);
-  return text;
+  using std::to_string;
+  return "_dr" + to_string(videoKbps) + "_fr" + FixedPoint(frameRate, 2) + "_w" + to_string(width) +
+         "_h" + to_string(height) + "_Ch" + to_string(channels) + "_Sr" + to_string(sampleRate) +
+         "_Br" + to_string(audioKbps);
 }
 
 std::string VariantTag(const OutputFilter& f) {
@@ -39,6 +42,19 @@ std::string OutputBasePath(const std::string& destinationFolder, const std::stri
                            const OutputFilter& filter) {
   return destinationFolder + OutputBaseName(sourcePath) + "_" + VariantTag(filter) +
          kStreamExtension;
+}
+
+std::optional<std::string> BaseNameTwin(const InputCatalog& catalog, const std::string& path) {
+  const std::string base = OutputBaseName(path);
+  for (const std::string& other : catalog.InputPaths())
+    if (other != path && OutputBaseName(other) == base) return other;
+  return std::nullopt;
+}
+
+std::string BaseNameTwinText(const std::string& path, const std::string& other) {
+  return "Can't add " + path + ":\nits output files would be named " + OutputBaseName(path) +
+         " like those of " + other + ", which is already in the list.\n" +
+         "Rename one of the two files to encode both.";
 }
 
 }  // namespace zq48

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "encode/output_filter.h"
@@ -27,5 +28,20 @@ std::string VariantTag(const OutputFilter& filter);
 // stages derive their temporary stream files from.
 std::string OutputBasePath(const std::string& destinationFolder, const std::string& sourcePath,
                            const OutputFilter& filter);
+
+}  // namespace zq48
+
+namespace zq48 {
+
+class InputCatalog;
+
+// Another listed file whose output base name is that of `path` ("My Movie.avi"
+// and "My_Movie.avi", or "clip.avi" and "clip.mov"): its page, metafile and
+// streams would be replaced by those of `path`. Nothing when there is none;
+// the same path listed again is no twin.
+std::optional<std::string> BaseNameTwin(const InputCatalog& catalog, const std::string& path);
+
+// The message that refuses `path` because of its twin `other`.
+std::string BaseNameTwinText(const std::string& path, const std::string& other);
 
 }  // namespace zq48

@@ -65,21 +65,58 @@ DecodeGraph::OpenStatus DecodeGraph::Open(const std::string& path, bool decodeVi
     if (!audio_.decoder || audio_.decoder->ch_layout.nb_channels <= 0 ||
         audio_.decoder->sample_rate <= 0)
       return OpenStatus::AudioFailed;
-    channels_ = audio_.decoder->ch_layout.nb_channels;
+    channels_ = SoundConverter::OutputChannels(audio_.decoder->ch_layout.nb_channels);
     sampleRate_ = audio_.decoder->sample_rate;
+    sound_ = std::make_unique<SoundConverter>(channels_, sampleRate_);
     st->discard = AVDISCARD_DEFAULT;
     audio_.packets = std::make_unique<BlockingQueue<ff::PacketPtr>>(kAudioPackets);
   }
+  const bool mayBreak = (source_->iformat->flags & AVFMT_TS_DISCONT) != 0;
+  for (Branch* b : {&video_, &audio_})
+    if (b->packets)
+      b->mender = std::make_unique<TimestampMender>(source_->streams[b->stream]->time_base, mayBreak);
   return OpenStatus::Ok;
 }
 
 void DecodeGraph::SetRange(std::int64_t start100ns, std::int64_t stop100ns) {
   rangeStart_ = start100ns / 1e7;
   rangeLength_ = std::max(0.0, (stop100ns - start100ns) / 1e7);
-  if (start100ns > 0 && source_) {
-    std::int64_t target = static_cast<std::int64_t>((rangeStart_ + fileStart_) * AV_TIME_BASE);
-    av_seek_frame(source_.get(), -1, target, AVSEEK_FLAG_BACKWARD);
+  // Counted in whole samples, so a 5-second range holds 5 x rate of them, not one less.
+  if (sampleRate_ > 0) soundLimit_ = std::llround(rangeLength_ * sampleRate_);
+  if (start100ns > 0 && source_) SeekToRangeStart();
+}
+
+// Files without an index (MPEG program and transport streams) seek to about
+// the time asked, and decoding starts at the next key picture after it. Seek
+// further back until a key picture at or before the start comes first; what
+// lies before the start is decoded and dropped.
+void DecodeGraph::SeekToRangeStart() {
+  const double target = rangeStart_ + fileStart_;
+  for (double margin : {0.0, 1.0, 4.0, 16.0, 64.0}) {
+    const double at = std::max(fileStart_, target - margin);
+    const auto position = static_cast<std::int64_t>(at * AV_TIME_BASE);
+    if (av_seek_frame(source_.get(), -1, position, AVSEEK_FLAG_BACKWARD) < 0) break;
+    if (!video_.packets || at <= fileStart_) return;
+    const bool reached = FirstKeyPictureTime() <= target + 1e-6;
+    av_seek_frame(source_.get(), -1, position, AVSEEK_FLAG_BACKWARD);
+    if (reached) return;
   }
+  avformat_seek_file(source_.get(), -1, INT64_MIN, static_cast<std::int64_t>(fileStart_ * AV_TIME_BASE),
+                     INT64_MAX, 0);
+}
+
+// The time of the first key picture read from the current position, in
+// seconds of the file; +infinity when none comes soon.
+double DecodeGraph::FirstKeyPictureTime() {
+  const AVStream* st = source_->streams[video_.stream];
+  ff::PacketPtr packet(av_packet_alloc());
+  for (int n = 0; packet && n < 4096 && av_read_frame(source_.get(), packet.get()) >= 0; ++n) {
+    const bool key = packet->stream_index == video_.stream && (packet->flags & AV_PKT_FLAG_KEY);
+    const std::int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+    av_packet_unref(packet.get());
+    if (key && ts != AV_NOPTS_VALUE) return ts * av_q2d(st->time_base);
+  }
+  return 1e300;
 }
 
 double DecodeGraph::SecondsOf(const AVStream* stream, std::int64_t pts) const {
@@ -155,7 +192,10 @@ void DecodeGraph::ReadPackets() {
     Branch* branch = packet->stream_index == video_.stream   ? &video_
                      : packet->stream_index == audio_.stream ? &audio_
                                                              : nullptr;
-    if (branch && branch->packets) branch->packets->Push(std::move(packet));
+    if (branch && branch->packets) {
+      branch->mender->Mend(*packet);
+      branch->packets->Push(std::move(packet));
+    }
   }
   for (Branch* b : {&video_, &audio_})
     if (b->packets) b->packets->Finish();
@@ -193,10 +233,11 @@ bool DecodeGraph::HandlePicture(const AVFrame& frame, double& lastTime) {
     t = lastTime + 1.0 / av_q2d(rate);
   }
   lastTime = t;
-  if (t < 0) return true;                 // before the range: decoded only to reach it
+  // A picture at the start may come out a hair below it in floating point.
+  if (t < -1e-6) return true;             // before the range: decoded only to reach it
   if (t >= rangeLength_) return false;    // past the range: this branch is done
   Picture picture;
-  picture.time = t;
+  picture.time = std::max(t, 0.0);
   {
     std::lock_guard lock(spareMutex_);
     if (!spare_.empty()) {
@@ -244,37 +285,24 @@ bool DecodeGraph::DeliverSound(const AVFrame& frame) {
   const AVStream* st = source_->streams[audio_.stream];
   double t = frame.pts != AV_NOPTS_VALUE ? SecondsOf(st, frame.pts)
                                          : (nextSoundTime_ >= 0 ? nextSoundTime_ : 0.0);
-  if (t >= rangeLength_) return false;
-  if (!swr_) {
-    SwrContext* raw = nullptr;
-    AVChannelLayout layout = frame.ch_layout;  // this FFmpeg takes the layouts as mutable
-    if (swr_alloc_set_opts2(&raw, &layout, AV_SAMPLE_FMT_S16, frame.sample_rate, &layout,
-                            static_cast<AVSampleFormat>(frame.format), frame.sample_rate, 0,
-                            nullptr) < 0)
-      return false;
-    swr_.reset(raw);
-    if (swr_init(swr_.get()) < 0) return false;
-  }
+  if (t >= rangeLength_ || soundDelivered_ >= soundLimit_) return false;
+  const int n = sound_->Convert(frame);
+  if (n <= 0) return true;  // nothing came out, or a frame that does not convert is skipped
   const int rate = sampleRate_;
-  const int blockBytes = channels_ * 2;
-  pcm_.resize(static_cast<std::size_t>(frame.nb_samples) * blockBytes);
-  std::uint8_t* out[1] = {pcm_.data()};
-  int n = swr_convert(swr_.get(), out, frame.nb_samples,
-                      const_cast<const std::uint8_t**>(frame.extended_data), frame.nb_samples);
-  if (n <= 0) return true;
   nextSoundTime_ = t + static_cast<double>(n) / rate;
-  // Cut the samples outside the range.
-  int first = t < 0 ? std::min(n, static_cast<int>(std::ceil(-t * rate))) : 0;
-  int last = n;
-  bool ends = nextSoundTime_ > rangeLength_;
-  if (ends) last = std::max(first, static_cast<int>(std::floor((rangeLength_ - t) * rate)));
-  if (last > first) {
+  // Samples before the range start are dropped; the range ends after its
+  // count of samples.
+  const std::int64_t first = t < 0 ? std::min<std::int64_t>(n, std::llround(-t * rate)) : 0;
+  const std::int64_t count = std::min<std::int64_t>(n - first, soundLimit_ - soundDelivered_);
+  if (count > 0) {
     WaitWhilePaused();
     if (stopping_) return false;
-    deliverSound_(t + static_cast<double>(first) / rate, pcm_.data() + first * blockBytes,
-                  static_cast<std::size_t>(last - first) * blockBytes);
+    const std::size_t blockBytes = static_cast<std::size_t>(channels_) * 2;
+    deliverSound_(t + static_cast<double>(first) / rate, sound_->pcm() + first * blockBytes,
+                  static_cast<std::size_t>(count) * blockBytes);
+    soundDelivered_ += count;
   }
-  return !ends;
+  return soundDelivered_ < soundLimit_;
 }
 
 void DecodeGraph::DecodeSound() {

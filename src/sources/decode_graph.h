@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <climits>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -11,15 +12,19 @@
 
 #include "sources/blocking_queue.h"
 #include "sources/ffmpeg_handles.h"
+#include "sources/sound_converter.h"
+#include "sources/timestamp_mender.h"
 
 namespace zq48 {
 
 // Decodes one input file as fast as the decoders run and hands the results
 // to callbacks: pictures as packed 24-bit blue-green-red with bottom-up rows
-// at the negotiated size, sound as interleaved signed 16-bit PCM at the
-// source's own channel count and rate, each with its time in seconds from
-// the start of the range. Streams that are not decoded are skipped; the
-// source still runs to its end.
+// at the negotiated size, sound as interleaved signed 16-bit PCM in the
+// format announced at Open (the source's rate, its channels, at most two:
+// more are mixed down) whatever the stream turns into on the way, each with
+// its time in seconds from the start of the range. Time stamps that start
+// again or jump within the file are mended into one running time line.
+// Streams that are not decoded are skipped; the source still runs to its end.
 //
 // Threads: one reads the file; the picture branch decodes on one thread and
 // delivers on another, so decoding the next picture overlaps with encoding
@@ -52,7 +57,10 @@ class DecodeGraph {
 
   // Start and stop positions in 100 ns units from the start of the file.
   // Delivery then covers [start, stop); a stop at or before the start
-  // delivers nothing. Without a range the whole file is delivered.
+  // delivers nothing. Without a range the whole file is delivered. Decoding
+  // starts at the key picture before the start, so the first picture
+  // delivered is the one shown at the start; the sound of a range is
+  // exactly round(length x rate) samples when the file has that much.
   void SetRange(std::int64_t start100ns, std::int64_t stop100ns);
 
   // Starts delivering. `pictures` and `sound` run on the graph's threads;
@@ -72,8 +80,11 @@ class DecodeGraph {
     int stream = -1;
     ff::CodecContextPtr decoder;
     std::unique_ptr<BlockingQueue<ff::PacketPtr>> packets;
+    std::unique_ptr<TimestampMender> mender;
   };
 
+  void SeekToRangeStart();
+  double FirstKeyPictureTime();
   void ReadPackets();
   void DecodePictures();
   void DeliverPictures();
@@ -100,8 +111,9 @@ class DecodeGraph {
   int swsFormat_ = -1;
   int swsWidth_ = 0;
   int swsHeight_ = 0;
-  ff::SwrPtr swr_;
-  std::vector<std::uint8_t> pcm_;
+  std::unique_ptr<SoundConverter> sound_;
+  std::int64_t soundDelivered_ = 0;  // sample blocks handed on so far
+  std::int64_t soundLimit_ = INT64_MAX;
   double nextSoundTime_ = -1.0;
 
   std::unique_ptr<BlockingQueue<Picture>> pictures_;

@@ -143,14 +143,17 @@ AudioFormat AudioFormatOf(const AVCodecParameters& par) {
   WaveFormat& w = format.wave;
   const AVCodecTag* const riffTags[] = {avformat_get_riff_audio_tags(), nullptr};
   w.formatTag = static_cast<std::uint16_t>(av_codec_get_tag(riffTags, par.codec_id));
-  w.channels = static_cast<std::uint16_t>(par.ch_layout.nb_channels);
+  // Sound of more than two channels is mixed down to stereo when decoded, so
+  // it counts as stereo everywhere the channel count matters.
+  const int sourceChannels = par.ch_layout.nb_channels;
+  w.channels = static_cast<std::uint16_t>(sourceChannels > 2 ? 2 : sourceChannels);
   w.samplesPerSec = static_cast<std::uint32_t>(std::max(0, par.sample_rate));
   int bits = par.bits_per_coded_sample;
   if (bits == 0) bits = av_get_bits_per_sample(par.codec_id);
   w.bitsPerSample = static_cast<std::uint16_t>(bits);
   int blockAlign = par.block_align;
   if (blockAlign == 0 && bits > 0 && av_get_exact_bits_per_sample(par.codec_id) > 0)
-    blockAlign = w.channels * bits / 8;
+    blockAlign = sourceChannels * bits / 8;
   w.blockAlign = static_cast<std::uint16_t>(blockAlign);
   std::int64_t avgBytes = par.bit_rate / 8;
   if (avgBytes == 0) avgBytes = static_cast<std::int64_t>(w.samplesPerSec) * blockAlign;

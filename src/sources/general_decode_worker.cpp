@@ -92,7 +92,7 @@ bool GeneralDecodeWorker::CreateStreamFiles(const Plan& plan) {
     std::optional<StreamFile> file = StreamFile::Create(plan.basePath);
     if (!file) {
       state.videoFile.With([](VideoFileSlot& slot) { slot.file.Close(); });
-      return Fail("Can't create output file", Presentation::PlainBox, "");
+      return Fail("Can't create output file", Presentation::PlainBox, kDefaultCaption);
     }
     bool first = state.videoFile.With([&file](VideoFileSlot& slot) {
       slot.file = std::move(*file);

@@ -10,6 +10,7 @@
 
 #include "app/application.h"
 #include "encode/filter_ladder.h"
+#include "encode/output_names.h"
 #include "ui/add_files_worker.h"
 #include "ui/effect_button.h"
 #include "ui/file_dialog.h"
@@ -207,6 +208,11 @@ void FileListView::OnProbed(const ProbedFile& file) {
   queuedNames_.remove(QFileInfo(path).fileName());
   if (!file.accepted || Count() >= kMaxRows) return;
   InputCatalog& catalog = app_.Catalog();
+  // A second file with the same output names would replace the first one's package.
+  if (std::optional<std::string> twin = BaseNameTwin(catalog, file.path)) {
+    notifier_.ShowApp(BaseNameTwinText(file.path, *twin));
+    return;
+  }
   catalog.MutableFacts(file.path) = file.facts;
   catalog.MutableOptions(file.path).volume = file.facts.hasAudio ? 1.0f : 0.0f;
   catalog.AddInputPath(file.path);

@@ -1,13 +1,40 @@
 #include "video/codec_setup.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <charconv>
+#include <string_view>
+
+#include "app/plain_numbers.h"
 
 namespace zq48 {
 
+namespace {
+
+// The option texts are our own, but read them as atoi and strtof would (a
+// number at the start, 0 when there is none), only without the locale.
+std::string_view Trimmed(const char* text) {
+  std::string_view s(text);
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  return s;
+}
+
+long ParseLeadingWhole(const char* text) {
+  std::string_view s = Trimmed(text);
+  long value = 0;
+  std::from_chars(s.data(), s.data() + s.size(), value);
+  return value;
+}
+
+float ParseLeadingReal(const char* text) {
+  std::string_view s = Trimmed(text);
+  float value = 0;
+  std::from_chars(s.data(), s.data() + s.size(), value);
+  return value;
+}
+
+}  // namespace
+
 std::vector<std::string> CodecArguments(int width, int height, int kbps, double frameRate) {
-  char rate[32];
-  std::snprintf(rate, sizeof rate, "%10.3f", frameRate);
+  const std::string rate = FixedPoint(frameRate, 3, 10);
   return {"-t", "0", "-w", std::to_string(width), "-h", std::to_string(height),
           "-b", std::to_string(kbps), "-f", rate, "-mt", "0", "-q", "6", "-mv", "0"};
 }
@@ -26,10 +53,10 @@ CodecOptions ParseCodecArguments(const std::vector<std::string>& arguments) {
                   : option == "-mv" ? &o.motionHints
                                     : nullptr;
     if (target && value) {
-      *target = std::atoi(value);
+      *target = static_cast<int>(ParseLeadingWhole(value));
       ++i;
     } else if (option == "-f" && value) {
-      o.frameRate = std::strtof(value, nullptr);
+      o.frameRate = ParseLeadingReal(value);
       ++i;
     }
   }

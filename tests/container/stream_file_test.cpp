@@ -42,7 +42,10 @@ TEST(StreamHeaders, FrameRateTimesAMillionIsTruncated) {
   EXPECT_EQ(FrameRateX1e6(25.0), 25'000'000u);
   EXPECT_EQ(FrameRateX1e6(29.97), 29'970'000u);
   EXPECT_EQ(FrameRateX1e6(12.5), 12'500'000u);
-  EXPECT_EQ(FrameRateX1e6(15.0000009), 15'000'000u);
+  EXPECT_EQ(FrameRateX1e6(15.0000004), 15'000'000u);
+  // 8.03 x 1e6 is just below 8030000 in binary floating point: rounded, not truncated.
+  EXPECT_EQ(FrameRateX1e6(8.03), 8'030'000u);
+  EXPECT_EQ(FrameRateX1e6(7.0 / 3.0), 2'333'333u);
   EXPECT_EQ(FrameRateX1e6(0.0), 0u);
   EXPECT_EQ(FrameRateX1e6(-3.0), 0u);
   EXPECT_EQ(FrameRateX1e6(1e9), 0xFFFFFFFFu);  // saturates instead of wrapping

@@ -47,6 +47,13 @@ TEST(VariantDuration, RangeSoundOrFileLength) {
   EXPECT_EQ(VariantDurationUs(whole, 4294.967295, 0), 4'294'967'295u);
   EXPECT_EQ(VariantDurationUs(whole, 4295.0, 0), std::nullopt);
   EXPECT_EQ(VariantDurationUs(whole, 0, 4295), std::nullopt);
+  // A range of 2.7 to 5.9 s: the general decode delivers 2 to 5 s, and so says the header.
+  OutputFilter cut;
+  cut.beginTime = 2.7;
+  cut.endTime = 5.9;
+  EXPECT_EQ(VariantDurationUs(cut, 20.0, 3, true), 3'000'000u);
+  EXPECT_EQ(VariantDurationUs(cut, 20.0, 0, false), 3'200'000u);
+  EXPECT_EQ(VariantDurationUs(cut, 4.5, 0, true), 2'500'000u);  // and clamped to the file
 }
 
 // One input file of 20 s with sound, a destination folder, and a variant

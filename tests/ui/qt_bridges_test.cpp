@@ -25,16 +25,21 @@ class QtBridgeTest : public QObject {
     ModalAnswerer answerer("OK");
     std::thread job([&] {
       notifier.ShowApp("Error create file video out");
-      notifier.Show({"Can't create output file", "", Presentation::PlainBox});
+      notifier.Show({"Can't create output file", "Error", Presentation::PlainBox});
       notifier.Show({"LAME encoder failed", "Error", Presentation::SystemBox});
+      // An application box keeps a caption of its own; an empty one stays empty.
+      notifier.Show({"Error reading file size", "ZQ48", Presentation::AppBox});
+      notifier.Show({"Can't find other splitter pin in graph", "", Presentation::SystemBox});
     });
     job.join();
-    QVERIFY(QTest::qWaitFor([&] { return answerer.seen().size() == 3; }, 10000));
+    QVERIFY(QTest::qWaitFor([&] { return answerer.seen().size() == 5; }, 10000));
     QCOMPARE(answerer.seen()[0].title, QString("ZQ48 Encoder"));
     QCOMPARE(answerer.seen()[0].text, QString("Error create file video out"));
     QCOMPARE(answerer.seen()[1].title, QString("Error"));
     QCOMPARE(answerer.seen()[1].text, QString("Can't create output file"));
     QCOMPARE(answerer.seen()[2].title, QString("Error"));
+    QCOMPARE(answerer.seen()[3].title, QString("ZQ48"));
+    QCOMPARE(answerer.seen()[4].title, QString(""));
   }
 
   void aQuestionFromAJobThreadWaitsForItsAnswer() {

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "sources/ffmpeg_handles.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+}
+
+namespace zq48 {
+
+// Turns decoded sound frames into interleaved signed 16-bit PCM of one fixed
+// format: the channel count and rate announced when the stage was opened.
+// Real streams change format on the way (a broadcast turning from stereo to
+// mono between programmes, a DVD cell at another rate, 5.1 sound): the
+// resampler is rebuilt whenever the frames' layout, sample format or rate
+// change, and what the old one still held is drained first, so the output
+// stays continuous. More than two channels are mixed down by the resampler.
+class SoundConverter {
+ public:
+  SoundConverter(int channels, int sampleRate) : channels_(channels), rate_(sampleRate) {}
+  ~SoundConverter() { av_channel_layout_uninit(&inLayout_); }
+  SoundConverter(const SoundConverter&) = delete;
+  SoundConverter& operator=(const SoundConverter&) = delete;
+
+  // Converts one frame. Returns the whole sample blocks now in `pcm()`
+  // (0 when nothing came out), or -1 when the frame cannot be converted.
+  int Convert(const AVFrame& frame);
+  const std::uint8_t* pcm() const { return pcm_.data(); }
+
+  // The announced channel count for a source of `sourceChannels`: at most 2.
+  static int OutputChannels(int sourceChannels) { return sourceChannels > 2 ? 2 : sourceChannels; }
+
+ private:
+  bool Matches(const AVFrame& frame) const;
+  bool Rebuild(const AVFrame& frame);
+  int Run(const std::uint8_t* const* in, int inSamples, int offsetBlocks);
+
+  const int channels_;
+  const int rate_;
+  ff::SwrPtr swr_;
+  AVChannelLayout inLayout_{};
+  int inFormat_ = -1;
+  int inRate_ = 0;
+  std::vector<std::uint8_t> pcm_;
+};
+
+}  // namespace zq48
