@@ -2,6 +2,9 @@
 
 #include "sources/movie_media.h"
 
+struct AVCodecParameters;
+struct AVStream;
+
 namespace zq48 {
 
 // The movie-file path's probing services over FFmpeg's movie demuxer.
@@ -17,5 +20,28 @@ class FfmpegMovieMedia : public MovieMediaService {
 // FFmpeg keeps only the integer part of a movie's rate, so the two classic
 // Macintosh rates (11127.2727 and 22254.5454 Hz) are given back exactly.
 std::uint32_t SoundRateFixed(int sampleRate);
+
+// The bits per sample a movie's sound description gives its track: the
+// sample size of uncompressed integer PCM, and 16 for every compressed
+// format (IMA4, μ-law, A-law, AAC ...), which decompress to 16-bit samples.
+// FFmpeg reports the stored size instead (4 bits for IMA4, 8 for μ-law).
+int SoundSampleSize(const AVCodecParameters& sound);
+
+// How a movie shows a video track: the box the picture fills (the track's
+// size, its pixel aspect ratio and its display matrix applied), and how the
+// decoded picture is turned to fill it: mirrored left to right first when
+// `mirrored`, then turned clockwise by `quarterTurns` × 90°. A matrix that
+// is not a multiple of 90° only sizes the box.
+struct MovieTrackView {
+  int width = 0;
+  int height = 0;
+  int quarterTurns = 0;
+  bool mirrored = false;
+};
+MovieTrackView TrackView(const AVStream* video);
+
+// The video samples a movie shows: every sample of the track except those
+// its edit list hides (which are still read to decode the ones after them).
+std::int64_t ShownVideoSamples(const AVStream* video);
 
 }  // namespace zq48

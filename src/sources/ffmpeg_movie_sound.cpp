@@ -6,11 +6,8 @@
 #include <vector>
 
 #include "sources/ffmpeg_handles.h"
+#include "sources/movie_sound_converter.h"
 #include "sources/movie_sound_source.h"
-
-extern "C" {
-#include <libavutil/channel_layout.h>
-}
 
 namespace zq48 {
 
@@ -27,6 +24,119 @@ AVSampleFormat SampleFormatFor(int bits) {
   }
 }
 
+// A layout the resampler can mix from: the frame's own, or the usual one
+// for its channel count when the track names none.
+AVChannelLayout KnownLayout(const AVChannelLayout& layout) {
+  AVChannelLayout out{};
+  if (layout.order != AV_CHANNEL_ORDER_UNSPEC) {
+    av_channel_layout_copy(&out, &layout);
+  } else {
+    av_channel_layout_default(&out, layout.nb_channels);
+  }
+  return out;
+}
+
+// Even mix weights for channels of no known place: input channel i goes to
+// output channel i modulo the output count, and every output channel takes
+// an equal share of the inputs it gets (rows of the matrix sum to 1).
+std::vector<double> EvenMix(int inChannels, int outChannels) {
+  std::vector<double> matrix(static_cast<std::size_t>(inChannels) * outChannels, 0.0);
+  for (int i = 0; i < inChannels; ++i) matrix[static_cast<std::size_t>(i % outChannels) * inChannels + i] = 1.0;
+  for (int o = inChannels; o < outChannels; ++o) matrix[static_cast<std::size_t>(o) * inChannels + o % inChannels] = 1.0;
+  for (int o = 0; o < outChannels; ++o) {
+    double* row = &matrix[static_cast<std::size_t>(o) * inChannels];
+    double sum = 0;
+    for (int i = 0; i < inChannels; ++i) sum += row[i];
+    for (int i = 0; i < inChannels && sum > 0; ++i) row[i] /= sum;
+  }
+  return matrix;
+}
+
+}  // namespace
+
+// ---- converter ------------------------------------------------------------
+
+bool MovieSoundConverter::Matches(const AVFrame& frame) const {
+  return swr_ && frame.format == inFormat_ && frame.sample_rate == inRate_ &&
+         av_channel_layout_compare(&frame.ch_layout, &inLayout_) == 0;
+}
+
+bool MovieSoundConverter::Rebuild(const AVFrame& frame, std::vector<std::uint8_t>& out) {
+  // What the old resampler still holds belongs before this frame's sound.
+  if (swr_) Run(nullptr, 0, out);
+  swr_.reset();
+  av_channel_layout_uninit(&inLayout_);
+  if (av_channel_layout_copy(&inLayout_, &frame.ch_layout) < 0) return false;
+  inFormat_ = frame.format;
+  inRate_ = frame.sample_rate;
+
+  AVChannelLayout outLayout{};
+  av_channel_layout_default(&outLayout, output_.channels);
+  const auto outFormat = SampleFormatFor(output_.bitsPerSample);
+  const auto inFormat = static_cast<AVSampleFormat>(frame.format);
+  AVChannelLayout in = KnownLayout(frame.ch_layout);
+  SwrContext* raw = nullptr;
+  bool ok = swr_alloc_set_opts2(&raw, &outLayout, outFormat, output_.sampleRate, &in, inFormat,
+                                frame.sample_rate, 0, nullptr) >= 0;
+  swr_.reset(raw);
+  if (ok && swr_init(swr_.get()) < 0) {
+    // No known places for these channels: mix them evenly instead.
+    std::vector<double> mix = EvenMix(frame.ch_layout.nb_channels, output_.channels);
+    ok = swr_set_matrix(swr_.get(), mix.data(), frame.ch_layout.nb_channels) >= 0 &&
+         swr_init(swr_.get()) >= 0;
+  }
+  av_channel_layout_uninit(&in);
+  av_channel_layout_uninit(&outLayout);
+  if (!ok) swr_.reset();
+  return ok;
+}
+
+bool MovieSoundConverter::Run(const std::uint8_t* const* in, int count,
+                              std::vector<std::uint8_t>& out) {
+  const int outMax = swr_get_out_samples(swr_.get(), count);
+  if (outMax <= 0) return outMax == 0;
+  const int sampleBytes = output_.bitsPerSample == 24 ? 4 : output_.BytesPerSample();
+  buffer_.resize(static_cast<std::size_t>(outMax) * sampleBytes * output_.channels);
+  std::uint8_t* dst[1] = {buffer_.data()};
+  const int produced = swr_convert(swr_.get(), dst, outMax, const_cast<const std::uint8_t**>(in), count);
+  if (produced < 0) return false;
+  const std::size_t samples = static_cast<std::size_t>(produced) * output_.channels;
+  if (output_.bitsPerSample == 24) {
+    // Keep the top three bytes of each little-endian 32-bit sample.
+    for (std::size_t i = 0; i < samples; ++i)
+      out.insert(out.end(), buffer_.begin() + i * 4 + 1, buffer_.begin() + i * 4 + 4);
+  } else {
+    out.insert(out.end(), buffer_.begin(), buffer_.begin() + samples * sampleBytes);
+  }
+  return true;
+}
+
+void MovieSoundConverter::Drain(std::vector<std::uint8_t>& out) {
+  if (swr_) Run(nullptr, 0, out);
+}
+
+bool MovieSoundConverter::Convert(const AVFrame& frame, int first, int count,
+                                  std::vector<std::uint8_t>& out) {
+  const int channels = frame.ch_layout.nb_channels;
+  if (channels <= 0 || frame.sample_rate <= 0 || first < 0 || count < 0 ||
+      first + count > frame.nb_samples)
+    return false;
+  if (!Matches(frame) && !Rebuild(frame, out)) return false;
+  if (count == 0) return true;
+  const auto format = static_cast<AVSampleFormat>(frame.format);
+  const bool planar = av_sample_fmt_is_planar(format);
+  const int sampleBytes = av_get_bytes_per_sample(format);
+  // One plane per channel for planar sound, however many channels there are.
+  planes_.assign(planar ? channels : 1, nullptr);
+  for (std::size_t c = 0; c < planes_.size(); ++c)
+    planes_[c] = frame.extended_data[c] + static_cast<std::size_t>(first) * sampleBytes * (planar ? 1 : channels);
+  return Run(planes_.data(), count, out);
+}
+
+// ---- sound source -----------------------------------------------------------
+
+namespace {
+
 class FfmpegMovieSound : public MovieSoundSource {
  public:
   int Open(const std::string& path, const PcmFormat& format, std::int64_t begin, std::int64_t end);
@@ -41,7 +151,7 @@ class FfmpegMovieSound : public MovieSoundSource {
   ff::FormatContextPtr movie_;
   AVStream* stream_ = nullptr;
   ff::CodecContextPtr decoder_;
-  ff::SwrPtr swr_;
+  std::unique_ptr<MovieSoundConverter> converter_;
   ff::PacketPtr packet_{av_packet_alloc()};
   ff::FramePtr frame_{av_frame_alloc()};
   PcmFormat format_;
@@ -51,6 +161,7 @@ class FfmpegMovieSound : public MovieSoundSource {
   double origin_ = 0.0;
   bool draining_ = false;
   bool finished_ = false;
+  bool drained_ = false;
   std::deque<std::uint8_t> pending_;
   std::vector<std::uint8_t> converted_;
 };
@@ -73,14 +184,7 @@ int FfmpegMovieSound::Open(const std::string& path, const PcmFormat& format, std
       !format.Supported())
     return kBadFormat;
   format_ = format;
-  AVChannelLayout in = decoder_->ch_layout, out{};
-  av_channel_layout_default(&out, format.channels);
-  SwrContext* raw = nullptr;
-  if (swr_alloc_set_opts2(&raw, &out, SampleFormatFor(format.bitsPerSample), format.sampleRate,
-                          &in, decoder_->sample_fmt, decoder_->sample_rate, 0, nullptr) < 0)
-    return kBadFormat;
-  swr_.reset(raw);
-  if (swr_init(swr_.get()) < 0) return kBadFormat;
+  converter_ = std::make_unique<MovieSoundConverter>(format);
   origin_ = stream_->start_time != AV_NOPTS_VALUE ? stream_->start_time * av_q2d(stream_->time_base) : 0;
   begin_ = static_cast<double>(begin);
   end_ = static_cast<double>(end);
@@ -105,27 +209,10 @@ void FfmpegMovieSound::Convert(const AVFrame& frame) {
   }
   current_ = t + static_cast<double>(last) / rate;
   if (last <= first) return;
-  const int inBytesPerSample = av_get_bytes_per_sample(static_cast<AVSampleFormat>(frame.format));
-  const bool planar = av_sample_fmt_is_planar(static_cast<AVSampleFormat>(frame.format));
-  const std::uint8_t* in[AV_NUM_DATA_POINTERS] = {};
-  const int channels = frame.ch_layout.nb_channels;
-  for (int c = 0; c < (planar ? channels : 1); ++c)
-    in[c] = frame.extended_data[c] + first * inBytesPerSample * (planar ? 1 : channels);
-  const int count = last - first;
-  const int outMax = swr_get_out_samples(swr_.get(), count);
-  const int outSampleBytes = format_.bitsPerSample == 24 ? 4 : format_.BytesPerSample();
-  converted_.resize(static_cast<std::size_t>(outMax) * outSampleBytes * format_.channels);
-  std::uint8_t* out[1] = {converted_.data()};
-  int produced = swr_convert(swr_.get(), out, outMax, in, count);
-  if (produced <= 0) return;
-  const std::size_t samples = static_cast<std::size_t>(produced) * format_.channels;
-  if (format_.bitsPerSample == 24) {
-    // Keep the top three bytes of each little-endian 32-bit sample.
-    for (std::size_t i = 0; i < samples; ++i)
-      pending_.insert(pending_.end(), converted_.begin() + i * 4 + 1, converted_.begin() + i * 4 + 4);
-  } else {
-    pending_.insert(pending_.end(), converted_.begin(), converted_.begin() + samples * outSampleBytes);
-  }
+  converted_.clear();
+  // A frame that cannot be converted is left out; the track goes on.
+  if (converter_->Convert(frame, first, last - first, converted_))
+    pending_.insert(pending_.end(), converted_.begin(), converted_.end());
 }
 
 bool FfmpegMovieSound::Refill() {
@@ -135,7 +222,7 @@ bool FfmpegMovieSound::Refill() {
       av_frame_unref(frame_.get());
       return true;
     }
-    if (draining_) return false;
+    if (draining_) break;
     if (av_read_frame(movie_.get(), packet_.get()) < 0) {
       draining_ = true;
       avcodec_send_packet(decoder_.get(), nullptr);
@@ -143,6 +230,14 @@ bool FfmpegMovieSound::Refill() {
     }
     if (packet_->stream_index == stream_->index) avcodec_send_packet(decoder_.get(), packet_.get());
     av_packet_unref(packet_.get());
+  }
+  // At the end of the track the resampler gives up the sound it still delays.
+  if (!drained_) {
+    drained_ = true;
+    converted_.clear();
+    converter_->Drain(converted_);
+    pending_.insert(pending_.end(), converted_.begin(), converted_.end());
+    return !converted_.empty();
   }
   return false;
 }

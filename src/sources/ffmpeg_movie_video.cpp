@@ -1,8 +1,10 @@
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <vector>
 
 #include "sources/ffmpeg_handles.h"
+#include "sources/ffmpeg_movie_media.h"
 #include "sources/movie_video_source.h"
 
 namespace zq48 {
@@ -14,6 +16,13 @@ constexpr std::int64_t kScale = AV_TIME_BASE;
 
 const AVInputFormat* MovieFormat() { return av_find_input_format("mov"); }
 
+// A sample as read from the track: decode order, display time.
+struct SampleEntry {
+  std::int64_t pts = 0;  // stream time base
+  std::int64_t dts = 0;
+  bool key = false;
+};
+
 class FfmpegMovieVideo : public MovieVideoSource {
  public:
   bool Open(const std::string& path);
@@ -23,18 +32,25 @@ class FfmpegMovieVideo : public MovieVideoSource {
   std::int64_t SampleCount() const override { return static_cast<std::int64_t>(times_.size()); }
   bool GoToFirstSampleAtOrAfter(std::int64_t time) override;
   bool GoToNextSample() override;
-  std::int64_t CurrentTime() const override { return current_ < 0 ? 0 : times_[current_]; }
+  std::int64_t CurrentTime() const override { return current_ < 0 ? 0 : MovieTime(times_[current_]); }
   const std::uint8_t* Picture() override { return hasPicture_ ? picture_.data() : nullptr; }
-  int width() const override { return width_; }
-  int height() const override { return height_; }
+  int width() const override { return view_.width; }
+  int height() const override { return view_.height; }
 
  private:
+  enum class Decoded { Picture, Overshot, None };
+
   std::int64_t MovieTime(std::int64_t ts) const {
     return av_rescale_q(ts - origin_, stream_->time_base, AVRational{1, kScale});
   }
-  // Decodes until the picture of the current sample is out.
-  bool DecodeCurrent();
+  bool ReadSamples();
+  bool SeekToDts(std::int64_t dts);
+  // Decodes until the picture of the current sample is out. Pictures shown
+  // before it are passed over; with `firstAfterSeek`, a first picture that
+  // comes after it means the seek landed too late.
+  Decoded DecodeCurrent(bool firstAfterSeek);
   bool Convert(const AVFrame& frame);
+  void Turn();
 
   ff::FormatContextPtr movie_;
   AVStream* stream_ = nullptr;
@@ -42,13 +58,16 @@ class FfmpegMovieVideo : public MovieVideoSource {
   ff::PacketPtr packet_{av_packet_alloc()};
   ff::FramePtr frame_{av_frame_alloc()};
   ff::SwsPtr sws_;
-  std::vector<std::int64_t> times_;  // movie time of every sample, in order
-  std::int64_t origin_ = 0;          // the stream's first time stamp
+  std::vector<SampleEntry> samples_;  // the shown samples, in decode order
+  std::vector<std::int64_t> times_;   // their display times (stream time base), in order
+  std::int64_t origin_ = 0;           // the stream's first display time
   std::int64_t duration_ = 0;
   std::ptrdiff_t current_ = -1;
   bool draining_ = false;
-  int width_ = 0;
-  int height_ = 0;
+  MovieTrackView view_;
+  int scaledWidth_ = 0;  // the picture scaled, before it is turned
+  int scaledHeight_ = 0;
+  std::vector<std::uint8_t> scaled_;
   std::vector<std::uint8_t> picture_;
   bool hasPicture_ = false;
 };
@@ -63,45 +82,100 @@ bool FfmpegMovieVideo::Open(const std::string& path) {
   if (!stream_ || !packet_ || !frame_) return false;
   decoder_ = ff::OpenDecoder(stream_);
   if (!decoder_) return false;
-  width_ = stream_->codecpar->width;
-  height_ = stream_->codecpar->height;
-  if (width_ <= 0 || height_ <= 0) return false;
-  picture_.assign(static_cast<std::size_t>(width_) * height_ * 3, 0);
+  view_ = TrackView(stream_);
+  if (view_.width <= 0 || view_.height <= 0) return false;
+  const bool sideways = view_.quarterTurns % 2 == 1;
+  scaledWidth_ = sideways ? view_.height : view_.width;
+  scaledHeight_ = sideways ? view_.width : view_.height;
+  picture_.assign(static_cast<std::size_t>(view_.width) * view_.height * 3, 0);
   for (unsigned i = 0; i < movie_->nb_streams; ++i)
     if (movie_->streams[i] != stream_) movie_->streams[i]->discard = AVDISCARD_ALL;
-
-  int count = avformat_index_get_entries_count(stream_);
-  origin_ = stream_->start_time != AV_NOPTS_VALUE ? stream_->start_time : 0;
-  for (int i = 0; i < count; ++i) {
-    const AVIndexEntry* e = avformat_index_get_entry(stream_, i);
-    if (e && !(e->flags & AVINDEX_DISCARD_FRAME)) times_.push_back(MovieTime(e->timestamp));
-  }
-  std::sort(times_.begin(), times_.end());
+  if (!ReadSamples()) return false;
   if (movie_->duration != AV_NOPTS_VALUE && movie_->duration > 0) duration_ = movie_->duration;
   return true;
 }
 
-bool FfmpegMovieVideo::Convert(const AVFrame& frame) {
-  sws_.reset(sws_getContext(frame.width, frame.height, static_cast<AVPixelFormat>(frame.format),
-                            width_, height_, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr,
-                            nullptr));
-  if (!sws_) return false;
-  std::uint8_t* dst[4] = {picture_.data(), nullptr, nullptr, nullptr};
-  int stride[4] = {width_ * 3, 0, 0, 0};
-  return sws_scale(sws_.get(), frame.data, frame.linesize, 0, frame.height, dst, stride) > 0;
+// The track's samples come in decode order; with B-frames their display
+// times differ from that order, and only they say which picture a sample
+// shows. Reading the packets once (without decoding) gives every shown
+// sample's display time; samples an edit list hides are left out, as the
+// probe leaves them out of the frame rate.
+bool FfmpegMovieVideo::ReadSamples() {
+  while (av_read_frame(movie_.get(), packet_.get()) >= 0) {
+    const AVPacket& p = *packet_;
+    if (p.stream_index == stream_->index && !(p.flags & AV_PKT_FLAG_DISCARD)) {
+      const std::int64_t dts = p.dts != AV_NOPTS_VALUE ? p.dts : p.pts;
+      const std::int64_t pts = p.pts != AV_NOPTS_VALUE ? p.pts : dts;
+      if (pts != AV_NOPTS_VALUE) samples_.push_back({pts, dts, (p.flags & AV_PKT_FLAG_KEY) != 0});
+    }
+    av_packet_unref(packet_.get());
+  }
+  for (const SampleEntry& s : samples_) times_.push_back(s.pts);
+  std::sort(times_.begin(), times_.end());
+  origin_ = stream_->start_time != AV_NOPTS_VALUE ? stream_->start_time
+            : times_.empty()                      ? 0
+                                                  : times_.front();
+  return true;
 }
 
-bool FfmpegMovieVideo::DecodeCurrent() {
+bool FfmpegMovieVideo::SeekToDts(std::int64_t dts) {
+  if (av_seek_frame(movie_.get(), stream_->index, dts, AVSEEK_FLAG_BACKWARD) < 0) return false;
+  avcodec_flush_buffers(decoder_.get());
+  draining_ = false;
+  return true;
+}
+
+// Scales the decoded picture to the box (before turning it).
+bool FfmpegMovieVideo::Convert(const AVFrame& frame) {
+  sws_.reset(sws_getContext(frame.width, frame.height, static_cast<AVPixelFormat>(frame.format),
+                            scaledWidth_, scaledHeight_, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr,
+                            nullptr, nullptr));
+  if (!sws_) return false;
+  const bool turned = view_.quarterTurns != 0 || view_.mirrored;
+  if (turned) scaled_.resize(picture_.size());
+  std::uint8_t* dst[4] = {turned ? scaled_.data() : picture_.data(), nullptr, nullptr, nullptr};
+  int stride[4] = {scaledWidth_ * 3, 0, 0, 0};
+  if (sws_scale(sws_.get(), frame.data, frame.linesize, 0, frame.height, dst, stride) <= 0) return false;
+  if (turned) Turn();
+  return true;
+}
+
+// Mirrors, then turns the scaled picture clockwise into the box.
+void FfmpegMovieVideo::Turn() {
+  const int w = scaledWidth_, h = scaledHeight_, outW = view_.width;
+  for (int y = 0; y < h; ++y) {
+    for (int x0 = 0; x0 < w; ++x0) {
+      const int x = view_.mirrored ? w - 1 - x0 : x0;
+      int tx = x, ty = y;
+      switch (view_.quarterTurns) {
+        case 1: tx = h - 1 - y; ty = x; break;
+        case 2: tx = w - 1 - x; ty = h - 1 - y; break;
+        case 3: tx = y; ty = w - 1 - x; break;
+        default: break;
+      }
+      std::memcpy(&picture_[(static_cast<std::size_t>(ty) * outW + tx) * 3],
+                  &scaled_[(static_cast<std::size_t>(y) * w + x0) * 3], 3);
+    }
+  }
+}
+
+FfmpegMovieVideo::Decoded FfmpegMovieVideo::DecodeCurrent(bool firstAfterSeek) {
   const std::int64_t target = times_[current_];
   for (;;) {
     while (avcodec_receive_frame(decoder_.get(), frame_.get()) == 0) {
-      std::int64_t ts = frame_->best_effort_timestamp;
-      bool reached = ts == AV_NOPTS_VALUE || MovieTime(ts) >= target;
-      if (reached) hasPicture_ = Convert(*frame_);
+      const std::int64_t ts = frame_->best_effort_timestamp;
+      const bool before = ts != AV_NOPTS_VALUE && ts < target;
+      const bool overshot = firstAfterSeek && ts != AV_NOPTS_VALUE && ts > target;
+      firstAfterSeek = false;
+      if (overshot) {
+        av_frame_unref(frame_.get());
+        return Decoded::Overshot;
+      }
+      if (!before) hasPicture_ = Convert(*frame_);
       av_frame_unref(frame_.get());
-      if (reached) return true;
+      if (!before) return Decoded::Picture;
     }
-    if (draining_) return false;
+    if (draining_) return Decoded::None;
     if (av_read_frame(movie_.get(), packet_.get()) < 0) {
       draining_ = true;
       avcodec_send_packet(decoder_.get(), nullptr);
@@ -113,20 +187,30 @@ bool FfmpegMovieVideo::DecodeCurrent() {
 }
 
 bool FfmpegMovieVideo::GoToFirstSampleAtOrAfter(std::int64_t time) {
-  auto it = std::lower_bound(times_.begin(), times_.end(), time);
-  if (time < 0 || it == times_.end()) return false;
+  if (time < 0 || samples_.empty()) return false;
+  const std::int64_t ts = av_rescale_q(time, AVRational{1, kScale}, stream_->time_base) + origin_;
+  auto it = std::lower_bound(times_.begin(), times_.end(), ts);
+  if (it == times_.end()) return false;
   current_ = it - times_.begin();
-  std::int64_t ts = av_rescale_q(*it, AVRational{1, kScale}, stream_->time_base) + origin_;
-  if (av_seek_frame(movie_.get(), stream_->index, ts, AVSEEK_FLAG_BACKWARD) < 0) return false;
-  avcodec_flush_buffers(decoder_.get());
-  draining_ = false;
-  return DecodeCurrent();
+  // Decoding starts at the last key sample shown at or before the target:
+  // every picture shown from there on decodes from it.
+  std::int64_t from = samples_.front().dts;
+  for (const SampleEntry& s : samples_)
+    if (s.key && s.pts <= *it) from = s.dts;
+  if (!SeekToDts(from)) return false;
+  Decoded result = DecodeCurrent(from != samples_.front().dts);
+  if (result == Decoded::Overshot) {
+    // The seek landed after the picture: decode from the start instead.
+    if (!SeekToDts(samples_.front().dts)) return false;
+    result = DecodeCurrent(false);
+  }
+  return result == Decoded::Picture;
 }
 
 bool FfmpegMovieVideo::GoToNextSample() {
   if (current_ < 0 || current_ + 1 >= static_cast<std::ptrdiff_t>(times_.size())) return false;
   ++current_;
-  DecodeCurrent();  // a sample that does not decode keeps the last picture
+  DecodeCurrent(false);  // a sample that does not decode keeps the last picture
   return true;
 }
 

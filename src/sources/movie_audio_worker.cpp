@@ -1,5 +1,6 @@
 #include "sources/movie_audio_worker.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -12,7 +13,6 @@ namespace zq48 {
 namespace {
 
 constexpr int kChunkBytes = 4096;
-constexpr int kAppendFailed = -1;
 
 bool StoppedAfterPause(JobState& state) {
   if (state.Stopped()) return true;
@@ -32,8 +32,9 @@ int ConvertMovieSound(MovieSoundSource& sound, AudioEncoder& encoder, JobContext
     job.state.variant.With([seconds](VariantState& v) { v.audioInProgress = seconds; });
     if (bytes == 0) return 0;
     if (!encoder.Append(chunk, static_cast<std::size_t>(bytes))) {
+      // The conversion itself went well: this message is the only one.
       job.notifier.ShowApp("Error encode audio 2");
-      return kAppendFailed;
+      return 0;
     }
   }
 }
@@ -53,6 +54,11 @@ void MovieAudioWorker::Run(JobContext& job) {
   auto [path, basePath, filter] = job.state.variant.With([](const VariantState& v) {
     return std::make_tuple(v.sourcePath, v.outputBasePath, v.filter);
   });
+  if (!filter.audioOn) {
+    // Sound switched off for this variant: no audio file, nothing encoded.
+    ClearAudioStreamFile(job.state);
+    return;
+  }
   // The video working path is the video worker's: deleting it from here, on
   // another thread, could remove the video file just created. The audio
   // file itself is created anew.
@@ -63,8 +69,9 @@ void MovieAudioWorker::Run(JobContext& job) {
     job.notifier.ShowApp("error input audio property 4");
     return;
   }
-  const PcmFormat probed{format->wave.channels, static_cast<int>(format->wave.samplesPerSec),
-                         format->wave.bitsPerSample};
+  // More than two channels reach the encoder mixed down to stereo.
+  const PcmFormat probed{std::min<int>(format->wave.channels, 2),
+                         static_cast<int>(format->wave.samplesPerSec), format->wave.bitsPerSample};
   AudioEncoder encoder;
   if (!encoder.Open(probed, job, filter)) {
     job.notifier.ShowApp("Error initialisation audio");

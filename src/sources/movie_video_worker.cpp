@@ -12,6 +12,9 @@ namespace zq48 {
 
 namespace {
 
+// The caption an owner-less box shows when it is given none of its own.
+constexpr const char* kPlainBoxCaption = "Error";
+
 // Waits while the job is paused; true when the job is stopped.
 bool StoppedAfterPause(JobState& state) {
   if (state.Stopped()) return true;
@@ -74,11 +77,17 @@ bool MovieVideoWorker::Run(JobContext& job) {
   auto [path, basePath, filter] = job.state.variant.With([](const VariantState& v) {
     return std::make_tuple(v.sourcePath, v.outputBasePath, v.filter);
   });
+  if (!filter.videoOn) {
+    // Video switched off for this variant: no video file, nothing encoded.
+    job.state.videoFile.With([](VideoFileSlot& slot) { slot.file.Close(); });
+    return false;
+  }
   ::unlink(basePath.c_str());
   job.state.variant.With([&basePath](VariantState& v) { v.videoTempPath = basePath; });
   std::optional<StreamFile> file = StreamFile::Create(basePath);
   if (!file) {
-    job.notifier.Show({"Can't create output file", "", Presentation::PlainBox});
+    // An owner-less box with the default caption, as for the sound's file.
+    job.notifier.Show({"Can't create output file", kPlainBoxCaption, Presentation::PlainBox});
     return false;
   }
   int failed = job.state.videoFile.With([&file](VideoFileSlot& slot) {
