@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config locales
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
   libxvidcore-dev libmp3lame-dev
   libgtest-dev libgmock-dev libbenchmark-dev
