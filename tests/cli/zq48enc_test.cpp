@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -115,6 +116,20 @@ TEST_F(Zq48enc, LadderPrintsOneVariantALine) {
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.err, "ZQ48 Encoder: Range begin must be more 48 and less 900.\n");
   EXPECT_EQ(run.out, "");
+}
+
+// "My Movie.avi" and "My_Movie.avi" would write the same package: the
+// second is refused, naming the first, and the first is still encoded.
+TEST_F(Zq48enc, FilesWithTheSameOutputNamesAreRefused) {
+  const std::string a = dir_.File("My Movie.avi"), b = dir_.File("My_Movie.avi"), c = dir_.File("My.Movie v2.avi");
+  for (const std::string& clip : {a, b, c}) testing::WriteAvi(clip, ClipSpec{.seconds = 0.5});
+  const std::string out = dir_.File("out");
+  Result run = Exec("--range-begin 100 --range-end 100 -o '" + out + "' '" + a + "' '" + b + "' '" + c + "'");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("ZQ48 Encoder: Can't add " + b + ":"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(a + ", which is already in the list"), std::string::npos) << run.err;
+  EXPECT_TRUE(std::filesystem::exists(out + "/My_Movie.meta.zq48"));
+  EXPECT_TRUE(std::filesystem::exists(out + "/My.Movie_v2.meta.zq48"));  // cut at the last dot only
 }
 
 TEST_F(Zq48enc, LadderOfAFileWithoutSound) {

@@ -201,6 +201,29 @@ class FileListTest : public QObject {
     QCOMPARE(f.app.Catalog().InputPaths(), std::vector<std::string>{dir.File("clip.avi")});
   }
 
+  // Files whose output names would be the same are refused with a message
+  // naming the file already listed; several dots in a name are kept.
+  void aFileWithTheSameOutputNamesIsRefused() {
+    TempDir dir;
+    WriteAvi(dir.File("My Movie.avi"), kShort);
+    WriteAvi(dir.File("My_Movie.avi"), kShort);
+    WriteAvi(dir.File("My.Movie v2.avi"), kShort);
+    WriteMovie(dir.File("My Movie.mov"), kShort);
+    ListFixture f;
+    QCOMPARE(AddAndWait(f.view, {Q(dir.File("My Movie.avi"))}), 1);
+    QCOMPARE(AddAndWait(f.view, {Q(dir.File("My_Movie.avi")), Q(dir.File("My Movie.mov"))}), 0);
+    QCOMPARE(AddAndWait(f.view, {Q(dir.File("My.Movie v2.avi"))}), 1);
+    QCOMPARE(f.app.Catalog().InputPaths(),
+             (std::vector<std::string>{dir.File("My Movie.avi"), dir.File("My.Movie v2.avi")}));
+    QCOMPARE(f.notifier.messages().size(), std::size_t{2});
+    for (const Message& refusal : f.notifier.messages()) {
+      QCOMPARE(refusal.caption, std::string(kAppCaption));
+      QVERIFY(refusal.text.find(dir.File("My Movie.avi") + ", which is already in the list") != std::string::npos);
+    }
+    QVERIFY(f.notifier.messages()[0].text.starts_with("Can't add " + dir.File("My_Movie.avi") + ":"));
+    QVERIFY(!f.app.Catalog().Contains(dir.File("My_Movie.avi")));
+  }
+
   void aNameOnItsWayInCountsAsListed() {
     TempDir dir;
     fs::create_directory(dir.File("other"));
