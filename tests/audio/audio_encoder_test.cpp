@@ -10,6 +10,7 @@
 
 #include "audio/audio_grabber.h"
 #include "audio/audio_test_support.h"
+#include "support/elementary_decoder.h"
 #include "support/test_media.h"
 
 namespace zq48 {
@@ -390,6 +391,26 @@ TEST_F(AudioEncoderTest, EightBitStereoIntoAStereoFilterDecodesAsStereo) {
   EXPECT_EQ(mp3.frameKbps, std::set<int>{32});
   ExpectDurationWithinAFrame(mp3, 3.0);
   EXPECT_EQ(StoredSampleCount(), 3u * 11025);
+}
+
+// The filter's volume reaches the sound: a quarter volume decodes at a
+// quarter of the amplitude (a 440 Hz tone of amplitude 12000 has RMS 8485).
+TEST_F(AudioEncoderTest, TheVolumeFactorScalesTheEncodedSound) {
+  const PcmFormat input{1, 22050, 16};
+  OutputFilter f = AudioFilter(1, 22050, 64);
+  f.volume = 0.25f;
+  ASSERT_TRUE(encoder_.Open(input, job_.context, f));
+  ASSERT_TRUE(Feed(testing::Tone16(1, 22050, 2 * 22050), 4096));
+  ASSERT_TRUE(encoder_.Close());
+  double sum = 0;
+  std::int64_t count = 0;
+  testing::DecodeElementaryStream(AV_CODEC_ID_MP3, Payload(), nullptr, [&](const AVFrame& frame) {
+    const auto* s = reinterpret_cast<const float*>(frame.extended_data[0]);
+    for (int i = 0; i < frame.nb_samples; ++i, ++count)
+      if (count > 22050 / 2 && count < 3 * 22050 / 2) sum += double(s[i]) * s[i] * 32768.0 * 32768.0;
+  });
+  const double rms = std::sqrt(sum / (22050.0));
+  EXPECT_NEAR(rms, 8485.0 * 0.25, 8485.0 * 0.03);
 }
 
 // --- The general source's sound sink ---------------------------------------------

@@ -232,6 +232,9 @@ TEST_F(Finishing, MissingAudioFormatIsReported) {
   Encoded(100, 100, 0);
   EXPECT_FALSE(Finish());
   EXPECT_EQ(notifier_.texts(), std::vector<std::string>{"error input audio property 2"});
+  // No handle is left open behind the failure.
+  EXPECT_FALSE(state_.videoFile.With([](VideoFileSlot& s) { return s.file.IsOpen(); }));
+  EXPECT_FALSE(state_.audioFile.With([](AudioFileSlot& s) { return s.file.IsOpen() || s.minimal.IsOpen(); }));
 }
 
 TEST(Metafile, LayoutSizesAndReadingBack) {

@@ -201,6 +201,62 @@ TEST_F(VideoStage, FasterOutputRepeatsPicturesInTheStream) {
   ExpectDecodesAsScaled(Payload(), 160, 128, emissions, Pattern(160, 128, 14));
 }
 
+// The crop keeps the pixels inside the margins: the encoded picture is the
+// inner part of the source, not a shifted or squeezed whole.
+TEST_F(VideoStage, CropKeepsThePixelsInsideTheMargins) {
+  Prepare(192, 160, 15.0);
+  OutputFilter f = Filter(160, 128, 15.0, 800);
+  f.cropLeft = 16;
+  f.cropRight = 16;
+  f.cropTop = 8;
+  f.cropBottom = 24;
+  ASSERT_TRUE(CreateVideoEncoder(context_, f, kInput, stage_));
+  Picture source;
+  for (int i = 0; i < 6; ++i) {
+    source = Pattern(192, 160, i);
+    ASSERT_EQ(EncodeVideoFrame(i / 15.0, source.data(), source.size(), stage_), kVideoFrameEncoded);
+  }
+  DestroyVideoEncoder(stage_);
+  // The expected picture, top row first: source rows 8..135 from the top, columns 16..175.
+  Picture expected(160 * 128 * 3);
+  for (int y = 0; y < 128; ++y)
+    for (int x = 0; x < 160; ++x)
+      for (int c = 0; c < 3; ++c)
+        expected[(y * 160 + x) * 3 + c] = source[((160 - 1 - (y + 8)) * 192 + x + 16) * 3 + c];
+  testing::DecodedVideo video = testing::DecodeMpeg4(Payload());
+  ASSERT_EQ(video.pictures.size(), 6u);
+  ASSERT_EQ(video.width, 160);
+  EXPECT_GT(testing::Psnr(video.pictures.back(), expected), 28.0);
+  // The same size cut from the other corner is a different picture.
+  Picture other(160 * 128 * 3);
+  for (int y = 0; y < 128; ++y)
+    for (int x = 0; x < 160; ++x)
+      for (int c = 0; c < 3; ++c)
+        other[(y * 160 + x) * 3 + c] = source[((160 - 1 - (y + 24)) * 192 + x + 16) * 3 + c];
+  EXPECT_LT(testing::Psnr(video.pictures.back(), other), testing::Psnr(video.pictures.back(), expected) - 6);
+}
+
+// What xvidcore is given: bits per second, a key picture at least every
+// ten seconds' worth of pictures, the full quantiser range, the time base.
+TEST(VideoCodecSetup, TheEncoderGetsTheStagesSettings) {
+  CodecSetup setup = SetupCodec(ParseCodecArguments(CodecArguments(240, 176, 202, 29.97)));
+  ASSERT_TRUE(setup.encoder);
+  const XvidSettings& s = setup.encoder->settings();
+  EXPECT_EQ(s.width, 240);
+  EXPECT_EQ(s.height, 176);
+  EXPECT_EQ(s.bitRate, 202'000);
+  EXPECT_EQ(s.maxKeyInterval, 290);
+  EXPECT_EQ(s.minQuantizer, 1);
+  EXPECT_EQ(s.maxQuantizer, 31);
+  EXPECT_EQ(s.frameIncrement, 1000);
+  EXPECT_EQ(s.timeBase, 29969);
+  CodecSetup whole = SetupCodec(ParseCodecArguments(CodecArguments(160, 128, 48, 15.0)));
+  ASSERT_TRUE(whole.encoder);
+  EXPECT_EQ(whole.encoder->settings().frameIncrement, 1);
+  EXPECT_EQ(whole.encoder->settings().timeBase, 15);
+  EXPECT_EQ(whole.encoder->settings().maxKeyInterval, 150);
+}
+
 TEST_F(VideoStage, OddInputWidthStaysAligned) {
   Prepare(642, 480, 15.0);
   ASSERT_TRUE(CreateVideoEncoder(context_, Filter(320, 240, 15.0, 800), kInput, stage_));
