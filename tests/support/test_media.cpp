@@ -151,6 +151,9 @@ class Track {
       const int err = avcodec_receive_packet(ctx_.get(), packet_.get());
       if (err == AVERROR(EAGAIN) || err == AVERROR_EOF) return;
       Check(err, std::string("encoder failed: ") + codec_->name);
+      // Every picture lasts one frame; without a duration the movie muxer's
+      // edit list would end before the last picture and hide it.
+      if (packet_->duration == 0 && ctx_->codec_type == AVMEDIA_TYPE_VIDEO) packet_->duration = 1;
       av_packet_rescale_ts(packet_.get(), ctx_->time_base, stream_->time_base);
       packet_->stream_index = stream_->index;
       Check(av_interleaved_write_frame(out_, packet_.get()), "cannot write packet");
