@@ -117,8 +117,9 @@ final class HeadlessDecode {
                     + " as the header says");
         }
         if (count.offTime > 0) {
-            warnings.add(name + ": " + count.offTime + " pictures' time stamps are more than half a frame off their"
-                    + " place in the frame rate");
+            // Our streams stamp picture n with n frame times: a picture lost in damage moves the later ones.
+            problems.add(name + ": " + count.offTime + " pictures are out of place (their time stamps are more than"
+                    + " half a frame away from their count at the frame rate): pictures are missing");
         }
     }
 

@@ -7,7 +7,8 @@ import java.util.function.LongSupplier;
  * The picture half of playback, on a thread of its own: splits and decodes
  * the video stream as it downloads and queues each picture, ready to paint,
  * with the time it is due. The queue is short, so decoding runs only a few
- * pictures ahead of the clock. Picture n is due at n / frame rate. A picture
+ * pictures ahead of the clock. Picture n is due at n / frame rate, or as its
+ * time stamp says, which our streams make the same thing. A picture
  * already late when it comes out of the decoder is not converted at all.
  *
  * Switching to another variant's stream happens here, at a key frame: the
@@ -54,6 +55,7 @@ final class VideoPipeline {
         final double frameMicros;
         int index;
         byte[] configuration;  // the first unit, with the headers a decoder needs before any picture
+        long firstTicks = Long.MIN_VALUE;
 
         Stream(StreamDownload download, StreamHeaders.Video header) {
             this.download = download;
@@ -64,6 +66,21 @@ final class VideoPipeline {
 
         long time(int n) {
             return (long) (n * frameMicros);
+        }
+
+        /**
+         * The picture's own time stamp, counted from the stream's first
+         * picture: it stays right when damage has lost pictures before it,
+         * where counting would show the rest early. Without stamps, the count.
+         */
+        long stampedTime(Mp4vPicture picture, long counted) {
+            if (picture.ticksPerSecond <= 0) {
+                return counted;
+            }
+            if (firstTicks == Long.MIN_VALUE) {
+                firstTicks = picture.timeTicks - counted * picture.ticksPerSecond / 1000000L;
+            }
+            return (picture.timeTicks - firstTicks) * 1000000L / picture.ticksPerSecond;
         }
     }
 
@@ -186,6 +203,7 @@ final class VideoPipeline {
         if (picture == null || !PictureImage.wellFormed(picture)) {
             return;  // a picture not coded, or lost: the one before stays on screen
         }
+        micros = s.stampedTime(picture, micros);
         lastMicros = micros;
         if (micros + s.frameMicros < clock.getAsLong() && !queue.isEmpty()) {
             dropped++;
