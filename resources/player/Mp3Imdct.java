@@ -3,25 +3,30 @@
  * inverse MDCT (one of 36 points for long blocks, three of 12 for short
  * ones), the block type's window, overlap-add with the previous granule's
  * second half, and the inversion of every other sample in odd subbands.
- * The windows are folded into the cosine tables.
+ * Long blocks compute half their outputs and mirror the rest.
  */
 final class Mp3Imdct {
 
-    /** [block type][i * 18 + k]: window(i) * cos(pi / 72 * (2i + 19) * (2k + 1)). */
-    private static final float[][] LONG_TABLES = new float[4][36 * 18];
+    /**
+     * [i * 18 + k]: cos(pi / 72 * (2i + 19) * (2k + 1)) for the outputs i = 0..8 and 18..26 (stored as
+     * rows 0..17); the other outputs mirror them: y[17 - i] = -y[i], y[53 - i] = y[i].
+     */
+    private static final float[] LONG_COS = new float[18 * 18];
+    /** [block type][i]: the long windows (type 2 unused). */
+    private static final float[][] LONG_WINDOWS = new float[4][36];
     /** [i * 6 + k]: window(i) * cos(pi / 24 * (2i + 7) * (2k + 1)). */
     private static final float[] SHORT_TABLE = new float[12 * 6];
 
     static {
-        for (int type = 0; type < 4; type++) {
-            if (type == Mp3Granule.BLOCK_SHORT) {
-                continue;
+        for (int row = 0; row < 18; row++) {
+            int i = row < 9 ? row : row + 9;
+            for (int k = 0; k < 18; k++) {
+                LONG_COS[row * 18 + k] = (float) Math.cos(Math.PI / 72 * (2 * i + 19) * (2 * k + 1));
             }
+        }
+        for (int type = 0; type < 4; type++) {
             for (int i = 0; i < 36; i++) {
-                double w = longWindow(type, i);
-                for (int k = 0; k < 18; k++) {
-                    LONG_TABLES[type][i * 18 + k] = (float) (w * Math.cos(Math.PI / 72 * (2 * i + 19) * (2 * k + 1)));
-                }
+                LONG_WINDOWS[type][i] = (float) longWindow(type, i);
             }
         }
         for (int i = 0; i < 12; i++) {
@@ -46,6 +51,7 @@ final class Mp3Imdct {
     /** The second halves of the last granule's blocks, [subband * 18 + i]. */
     private final float[] overlap = new float[576];
     private final float[] block = new float[36];
+    private final float[] unique = new float[18];
 
     void reset() {
         java.util.Arrays.fill(overlap, 0);
@@ -85,13 +91,21 @@ final class Mp3Imdct {
     }
 
     private void longBlock(float[] lines, int base, int type) {
-        float[] table = LONG_TABLES[type];
-        for (int i = 0, t = 0; i < 36; i++) {
+        for (int row = 0, t = 0; row < 18; row++) {
             float sum = 0;
             for (int k = 0; k < 18; k++, t++) {
-                sum += lines[base + k] * table[t];
+                sum += lines[base + k] * LONG_COS[t];
             }
-            block[i] = sum;
+            unique[row] = sum;
+        }
+        float[] window = LONG_WINDOWS[type];
+        for (int i = 0; i < 9; i++) {
+            float a = unique[i];
+            float b = unique[9 + i];
+            block[i] = a * window[i];
+            block[17 - i] = -a * window[17 - i];
+            block[18 + i] = b * window[18 + i];
+            block[35 - i] = b * window[35 - i];
         }
     }
 

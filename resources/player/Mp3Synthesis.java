@@ -7,16 +7,9 @@
  */
 final class Mp3Synthesis {
 
-    /** [j * 32 + k]: cos(j * (2k + 1) * pi / 64). */
-    private static final float[] DCT = new float[32 * 32];
     private static final float[] WINDOW = new float[512];
 
     static {
-        for (int j = 0; j < 32; j++) {
-            for (int k = 0; k < 32; k++) {
-                DCT[j * 32 + k] = (float) Math.cos(j * (2 * k + 1) * Math.PI / 64);
-            }
-        }
         double[] d = Mp3SynthesisWindow.coefficients();
         for (int i = 0; i < 512; i++) {
             WINDOW[i] = (float) d[i];
@@ -25,7 +18,9 @@ final class Mp3Synthesis {
 
     private final float[] history = new float[1024];
     private int start;   // where the newest 64 values begin
+    private final float[] slot = new float[32];
     private final float[] cosines = new float[32];
+    private final Mp3Dct32 dct = new Mp3Dct32();
 
     void reset() {
         java.util.Arrays.fill(history, 0);
@@ -54,13 +49,10 @@ final class Mp3Synthesis {
 
     /** Shifts the history by 64 and writes the new values from time slot t's subband samples. */
     private void matrix(float[] samples, int t) {
-        for (int j = 0; j < 32; j++) {
-            float sum = 0;
-            for (int k = 0, d = j * 32; k < 32; k++, d++) {
-                sum += samples[k * 18 + t] * DCT[d];
-            }
-            cosines[j] = sum;
+        for (int k = 0; k < 32; k++) {
+            slot[k] = samples[k * 18 + t];
         }
+        dct.run(slot, cosines);
         start = (start - 64) & 1023;
         // V[i] = X[16 + i] where X[j] = cos transform value j, extended by X[64 - j] = -X[j], X[j + 64] = -X[j].
         for (int i = 0; i < 16; i++) {
