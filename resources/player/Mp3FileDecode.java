@@ -17,6 +17,8 @@ import java.nio.file.Files;
 final class Mp3FileDecode {
 
     private static final int STREAM_HEADER_BYTES = 12;
+    /** Not a multiple of any frame length, so that frames arrive split. */
+    private static final int FEED_BYTES = 1237;
 
     private Mp3FileDecode() {
     }
@@ -36,11 +38,9 @@ final class Mp3FileDecode {
         }
         int skip = startsWithSync(input) || input.length < STREAM_HEADER_BYTES ? 0 : STREAM_HEADER_BYTES;
         Mp3Decoder decoder = new Mp3Decoder();
-        decoder.feed(input, skip, input.length - skip);
-        decoder.endOfStream();
         long samples;
         try {
-            samples = writeWav(decoder, new File(args[1]));
+            samples = writeWav(decoder, input, skip, new File(args[1]));
         } catch (IOException e) {
             System.err.println("cannot write " + args[1] + ": " + e.getMessage());
             System.exit(1);
@@ -68,8 +68,11 @@ final class Mp3FileDecode {
         return b.length >= 2 && (b[0] & 0xFF) == 0xFF && (b[1] & 0xE0) == 0xE0;
     }
 
-    /** Writes every frame, in the first frame's channel count; returns the samples per channel. */
-    private static long writeWav(Mp3Decoder decoder, File file) throws IOException {
+    /**
+     * Feeds the stream in pieces the way a download arrives and writes every frame, in the first frame's
+     * channel count; returns the samples per channel.
+     */
+    private static long writeWav(Mp3Decoder decoder, byte[] input, int from, File file) throws IOException {
         short[] pcm = new short[2 * 1152];
         byte[] bytes = new byte[4 * 1152];
         long samples = 0;
@@ -77,8 +80,22 @@ final class Mp3FileDecode {
         int channels = 0;
         try (OutputStream out = new BufferedOutputStream(new FileOutputStream(file))) {
             out.write(new byte[44]);   // the header follows once the length is known
+            int fed = from;
             int n;
-            while ((n = decoder.decodeNext(pcm)) > 0) {
+            while (true) {
+                n = decoder.decodeNext(pcm);
+                if (n == 0) {
+                    if (fed == input.length) {
+                        break;
+                    }
+                    int piece = Math.min(FEED_BYTES, input.length - fed);
+                    decoder.feed(input, fed, piece);
+                    fed += piece;
+                    if (fed == input.length) {
+                        decoder.endOfStream();
+                    }
+                    continue;
+                }
                 if (channels == 0) {
                     channels = decoder.channels();
                     rate = decoder.sampleRate();

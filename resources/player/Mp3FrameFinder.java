@@ -1,8 +1,10 @@
 /**
  * Buffers the incoming bytes and finds the next frame in them. A header is
- * taken when the header after its frame agrees with it, or when it follows
- * the previous frame directly and matches it; anything else is junk and is
- * skipped byte by byte until the stream resynchronises.
+ * taken when the header after its frame agrees with it (at the end of the
+ * stream, when it continues the stream); anything else is junk and is
+ * skipped byte by byte until the stream resynchronises. A frame whose
+ * successor is damaged therefore counts as lost too: one frame, and no risk
+ * of taking junk that looks like a header for a frame.
  */
 final class Mp3FrameFinder {
 
@@ -23,7 +25,6 @@ final class Mp3FrameFinder {
     /** The last frame taken, for headers that cannot be checked against a following one. */
     private final Mp3Header previous = new Mp3Header();
     private boolean havePrevious;
-    private boolean inSync;
     private long skippedBytes;
     private int junkRun;
 
@@ -90,8 +91,7 @@ final class Mp3FrameFinder {
             boolean matchesPrevious = havePrevious && header.sameStreamAs(previous);
             int length = header.frameBytes;
             if (available >= length + 4) {
-                if ((following.parse(buffer, start + length) && following.sameStreamAs(header))
-                        || (inSync && matchesPrevious)) {
+                if (following.parse(buffer, start + length) && following.sameStreamAs(header)) {
                     return FRAME;
                 }
                 skip(1);
@@ -114,7 +114,6 @@ final class Mp3FrameFinder {
         start = Math.min(end, start + header.frameBytes);
         previous.copyFrom(header);
         havePrevious = true;
-        inSync = true;
         junkRun = 0;
     }
 
@@ -127,6 +126,5 @@ final class Mp3FrameFinder {
         start += n;
         skippedBytes += n;
         junkRun += n;
-        inSync = false;
     }
 }
