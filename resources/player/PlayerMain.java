@@ -56,7 +56,8 @@ public final class PlayerMain {
                 decodeDir = args[++i];
             } else if (arg.equals("--bandwidth") && i + 1 < args.length && args[i + 1].matches("[0-9]{1,18}")) {
                 bandwidth = Long.valueOf(args[++i]);
-            } else if (arg.equals("--download-rate") && i + 1 < args.length && args[i + 1].matches("[1-9][0-9]{0,17}")) {
+            } else if (arg.equals("--download-rate") && i + 1 < args.length
+                    && args[i + 1].matches("[1-9][0-9]{0,17}")) {
                 downloadRate = Long.valueOf(args[++i]);
             } else if (arg.equals("--snapshot") && i + 1 < args.length) {
                 snapshot = args[++i];
@@ -99,7 +100,8 @@ public final class PlayerMain {
 
     private static int openWindow(String target, Long bandwidth, Long downloadRate) {
         if (GraphicsEnvironment.isHeadless()) {
-            System.err.println("zqmPlayer: there is no display to open a window on; --check and --decode work without one");
+            System.err.println(
+                    "zqmPlayer: there is no display to open a window on; --check and --decode work without one");
             return 1;
         }
         StandaloneSite site;
@@ -124,7 +126,8 @@ public final class PlayerMain {
             show(site, bandwidth, downloadRate, site.windowSize(sizing), new File(target).getName());
         } catch (AWTError | HeadlessException | UnsatisfiedLinkError e) {
             // A headless Java runtime, or a display that cannot be reached.
-            System.err.println("zqmPlayer: cannot open a window (" + e.getMessage() + "); --check and --decode work without one");
+            System.err.println("zqmPlayer: cannot open a window (" + e.getMessage()
+                    + "); --check and --decode work without one");
             return 1;
         }
         return 0;

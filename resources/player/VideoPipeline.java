@@ -56,6 +56,7 @@ final class VideoPipeline {
         int index;
         byte[] configuration;  // the first unit, with the headers a decoder needs before any picture
         long firstTicks = Long.MIN_VALUE;
+        byte[] key;            // in a stream to switch to: the key frame to switch at, once found
 
         Stream(StreamDownload download, StreamHeaders.Video header) {
             this.download = download;
@@ -215,11 +216,16 @@ final class VideoPipeline {
         }
     }
 
-    /** Reads ahead in the pending stream; at its key frame, decoding continues there with a fresh decoder. */
+    /**
+     * Reads ahead in the pending stream to its first key frame at or after
+     * the old stream's position, then keeps decoding the old stream until it
+     * gets there; from that picture on, decoding continues in the new stream
+     * with a fresh decoder.
+     */
     private Mp4vDecoder trySwitch(Mp4vDecoder decoder) throws InterruptedException {
         Stream next = pending;
         long from = current.time(current.index);
-        while (true) {
+        while (next.key == null) {
             byte[] unit = next.units.next(false);
             if (unit == null) {
                 if (next.units.ended()) {
@@ -231,25 +237,28 @@ final class VideoPipeline {
                 next.configuration = unit;
             }
             int type = VopHeaders.codingType(unit);
-            if (type == VopHeaders.NO_PICTURE) {
-                continue;
-            }
             if (type == VopHeaders.INTRA && next.time(next.index) >= from) {
-                Mp4vDecoder fresh = new Mp4vDecoder();
-                if (next.configuration != unit) {
-                    fresh.decode(next.configuration, 0, next.configuration.length);
-                }
-                Stream old = current;
-                current = next;
-                pending = null;
-                decode(fresh, next, unit);
-                SwitchListener listener = switchListener;
-                if (listener != null) {
-                    listener.switched(old.download, next.download);
-                }
-                return fresh;
+                next.key = unit;
+            } else if (type != VopHeaders.NO_PICTURE) {
+                next.index++;
             }
-            next.index++;
         }
+        if (from + current.frameMicros / 2 < next.time(next.index)) {
+            return decoder;  // the old stream still has pictures before the key frame
+        }
+        Mp4vDecoder fresh = new Mp4vDecoder();
+        if (next.configuration != next.key) {
+            fresh.decode(next.configuration, 0, next.configuration.length);
+        }
+        Stream old = current;
+        current = next;
+        pending = null;
+        decode(fresh, next, next.key);
+        next.key = null;
+        SwitchListener listener = switchListener;
+        if (listener != null) {
+            listener.switched(old.download, next.download);
+        }
+        return fresh;
     }
 }
