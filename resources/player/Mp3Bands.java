@@ -2,7 +2,9 @@
  * Scale factor band boundaries (in spectral lines, cumulative) for the nine
  * sample rates, in header rate index order: 44 100, 48 000, 32 000,
  * 22 050, 24 000, 16 000, 11 025, 12 000 and 8 000 Hz. Short-block
- * boundaries count lines of one window.
+ * boundaries count lines of one window. At 24 000 Hz band 18 starts at
+ * line 332, where LAME puts it (a decoder using 330 there misreads the
+ * Huffman regions of granules whose region 2 starts at that band).
  */
 final class Mp3Bands {
 
