@@ -34,14 +34,15 @@ final class VideoUnits {
                 ended = true;
                 return splitter.finish();
             }
-            int n = position >= end ? -1 : source.read(position, buffer, 0, (int) Math.min(buffer.length, end - position), false);
+            int want = (int) Math.min(buffer.length, end - position);
+            int n = want <= 0 ? -1 : source.read(position, buffer, 0, want, false);
             if (n == 0) {
                 if (!wait) {
                     return null;
                 }
                 waiting = true;
                 try {
-                    n = source.read(position, buffer, 0, (int) Math.min(buffer.length, end - position), true);
+                    n = source.read(position, buffer, 0, want, true);
                 } finally {
                     waiting = false;
                 }

@@ -75,7 +75,7 @@ void ExpectPlaysLikeFfmpeg(const std::string& folder, const std::string& base, c
     EXPECT_EQ(mine.channels, reference.channels);
     EXPECT_EQ(got.samples, static_cast<long>(mine.frames()));
     EXPECT_LE(std::labs(static_cast<long>(mine.frames()) - static_cast<long>(reference.frames())), kMp3FrameSamples);
-    EXPECT_GE(SoundSnr(reference, mine), 30.0) << reference.frames() << " vs " << mine.frames();
+    EXPECT_GE(SoundSnr(reference, mine), 30.0);
   } else {
     EXPECT_EQ(got.samples, -1) << got.run.out;
   }
@@ -109,24 +109,27 @@ TEST(HeadlessDecode, EveryLadderRungPlaysLikeFfmpeg) {
   }
 }
 
-// Sizes that are no multiple of 16 (even odd ones) and stereo sound at
-// 22 050 and 44 100 Hz: streams from the engine's own codecs, outside the ladder.
+// Sizes that are no multiple of 16 (even odd ones), stereo sound at 22 050
+// and 44 100 Hz, variants with one stream only: streams from the engine's own
+// codecs (FFmpeg's encoder for odd sizes, which xvid refuses), outside the ladder.
 TEST(HeadlessDecode, OddSizesAndStereoSoundPlayLikeFfmpeg) {
   struct Case {
     const char* name;
     HandMadeVideo video;
     bool hasVideo;
     HandMadeAudio audio;
+    bool hasAudio;
   } cases[] = {
-      {"99x75, 22050 Hz stereo 64 kbps", {99, 75, 15, 30, 300000}, true, {22050, 2, 64, 2.0}},
-      {"63x47 at 10 fps, 44100 Hz stereo 96 kbps", {63, 47, 10, 20, 150000}, true, {44100, 2, 96, 2.0}},
-      {"160x120, 44100 Hz stereo 128 kbps", {160, 120, 18, 36, 400000}, true, {44100, 2, 128, 2.0}},
-      {"sound only, 22050 Hz stereo 32 kbps", {}, false, {22050, 2, 32, 2.0}},
+      {"99x75, 22050 Hz stereo 64 kbps", {99, 75, 15, 30, 300000}, true, {22050, 2, 64, 2.0}, true},
+      {"63x47 at 10 fps, 44100 Hz stereo 96 kbps", {63, 47, 10, 20, 150000}, true, {44100, 2, 96, 2.0}, true},
+      {"160x120, 44100 Hz stereo 128 kbps", {160, 120, 18, 36, 400000}, true, {44100, 2, 128, 2.0}, true},
+      {"sound only, 22050 Hz stereo 32 kbps", {}, false, {22050, 2, 32, 2.0}, true},
+      {"pictures only, 98x74 at 7 fps", {98, 74, 7, 14, 100000}, true, {}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;
-    WriteHandMadePackage(dir.path(), "film", c.hasVideo ? &c.video : nullptr, &c.audio);
+    WriteHandMadePackage(dir.path(), "film", c.hasVideo ? &c.video : nullptr, c.hasAudio ? &c.audio : nullptr);
     std::vector<VariantRates> pairs = ReadMetafile(dir.File("film.meta.zq48"));
     ASSERT_EQ(pairs.size(), 1u);
     ExpectPlaysLikeFfmpeg(dir.path(), "film", dir.File("film.meta.zq48"), pairs[0], dir.File("decoded"));
