@@ -19,9 +19,14 @@ final class Mp4vQuant {
         System.arraycopy(inter != null ? inter : Mp4vTables.DEFAULT_INTER_MATRIX, 0, interMatrix, 0, 64);
     }
 
-    /** Intra block: every one of the 64 positions may hold a level (AC prediction fills the edges). */
+    /**
+     * Intra block: every one of the 64 positions may hold a level (AC
+     * prediction fills the edges). The DC value is not limited: FFmpeg's
+     * encoder writes DC levels a little beyond the range, reconstructs them
+     * unlimited, and so does its decoder.
+     */
     void intra(int[] block, int off, int qp, int dcScaler) {
-        block[off] = saturate(block[off] * dcScaler);
+        block[off] = block[off] * dcScaler;
         if (mpeg) {
             int[] w = intraMatrix;
             for (int i = 1; i < 64; i++) {
