@@ -59,18 +59,6 @@ final class Mp4vBits {
         }
     }
 
-    int position() {
-        return pos;
-    }
-
-    void seek(int bitPosition) {
-        pos = bitPosition;
-    }
-
-    int bitsLeft() {
-        return lengthBytes * 8 - pos;
-    }
-
     /** Fails when the data has been read past its end. */
     void checkOverrun() {
         if (pos > lengthBytes * 8) {

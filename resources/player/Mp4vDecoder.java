@@ -164,7 +164,10 @@ final class Mp4vDecoder {
         return done.crop(vol.width, vol.height, vop.type == Mp4vVopHeader.I, false, lastTime, vol.timeResolution);
     }
 
-    /** A picture marked not coded repeats the previous one; it stands for no picture of its own. */
+    /**
+     * A picture marked not coded repeats the previous one, which simply stays
+     * on screen: like FFmpeg's decoder, this hands out no picture for it.
+     */
     private Mp4vPicture notCoded() {
         return null;
     }

@@ -33,12 +33,6 @@ final class Mp4vFrame {
         java.util.Arrays.fill(v, (byte) 128);
     }
 
-    void copyFrom(Mp4vFrame other) {
-        System.arraycopy(other.y, 0, y, 0, y.length);
-        System.arraycopy(other.u, 0, u, 0, u.length);
-        System.arraycopy(other.v, 0, v, 0, v.length);
-    }
-
     /** A fresh picture holding this frame cropped to width x height. */
     Mp4vPicture crop(int width, int height, boolean keyFrame, boolean damaged, long timeTicks,
             int ticksPerSecond) {

@@ -14,6 +14,7 @@ final class Mp4vStreamSplitter {
     private int scan;       // next byte to examine for a start code prefix
     private boolean hasVop; // the unit being collected already holds a picture
 
+    /** Appends the next piece of the stream. */
     void feed(byte[] data, int offset, int length) {
         if (length <= 0) {
             return;
@@ -55,7 +56,10 @@ final class Mp4vStreamSplitter {
         return null;
     }
 
-    /** At the end of the stream: the last unit, or null. */
+    /**
+     * At the end of the stream, once next() has returned null: the last
+     * unit (everything still held), or null.
+     */
     byte[] finish() {
         if (end <= start) {
             return null;
