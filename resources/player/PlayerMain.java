@@ -10,19 +10,29 @@ import java.io.IOException;
 
 /**
  * The archive's command line: "java -jar zqmPlayer.jar PAGE-OR-METAFILE"
- * shows the player in a window of its own; with --check it shows nothing and
- * prints what it would play instead, for scripts and tests on machines
- * without a display.
+ * plays the film in a window of its own; with --check it shows nothing and
+ * prints what it would play instead, and with --decode it decodes what it
+ * would play into files, for scripts and tests on machines without a
+ * display or a sound device.
  */
 public final class PlayerMain {
 
     static final String USAGE =
-            "Usage: java -jar zqmPlayer.jar [--check] [--bandwidth BPS] [--snapshot FILE.png] PAGE-OR-METAFILE\n"
-            + "  PAGE-OR-METAFILE  an encoder's .html page, or its .meta.zq48 metafile\n"
+            "Usage: java -jar zqmPlayer.jar [--bandwidth BPS] [--download-rate BPS] PAGE-OR-METAFILE\n"
+            + "       java -jar zqmPlayer.jar --check [--bandwidth BPS] [--snapshot FILE.png] PAGE-OR-METAFILE\n"
+            + "       java -jar zqmPlayer.jar --decode DIR [--bandwidth BPS] PAGE-OR-METAFILE\n"
+            + "  PAGE-OR-METAFILE  an encoder's .html page, or its .meta.zq48 metafile (a path or a URL);\n"
+            + "                    without --check or --decode the film plays in a window\n"
             + "  --check           print the page's parameters, the variants, the chosen one and its\n"
             + "                    stream headers instead of opening a window; exit 1 when anything\n"
             + "                    is missing or wrong\n"
+            + "  --decode DIR      decode the variant the player would play into DIR/video.yuv (planar\n"
+            + "                    4:2:0 pictures in display order) and DIR/audio.wav (16-bit PCM); print\n"
+            + "                    'video: WIDTHxHEIGHT PICTURES' and 'audio: RATE CHANNELS SAMPLES';\n"
+            + "                    exit 1 when a file is missing or a stream is damaged\n"
             + "  --bandwidth BPS   assume this many bits per second instead of measuring\n"
+            + "  --download-rate BPS  in the window, fetch the streams no faster than this, as over a\n"
+            + "                    slow link (the player then moves to a leaner variant)\n"
             + "  --snapshot FILE   with --check, also save the player's picture as a PNG image";
 
     private PlayerMain() {
@@ -30,7 +40,9 @@ public final class PlayerMain {
 
     public static void main(String[] args) {
         boolean check = false;
+        String decodeDir = null;
         Long bandwidth = null;
+        Long downloadRate = null;
         String snapshot = null;
         String target = null;
         for (int i = 0; i < args.length; i++) {
@@ -40,8 +52,13 @@ public final class PlayerMain {
                 return;
             } else if (arg.equals("--check")) {
                 check = true;
+            } else if (arg.equals("--decode") && i + 1 < args.length && decodeDir == null) {
+                decodeDir = args[++i];
             } else if (arg.equals("--bandwidth") && i + 1 < args.length && args[i + 1].matches("[0-9]{1,18}")) {
                 bandwidth = Long.valueOf(args[++i]);
+            } else if (arg.equals("--download-rate") && i + 1 < args.length
+                    && args[i + 1].matches("[1-9][0-9]{0,17}")) {
+                downloadRate = Long.valueOf(args[++i]);
             } else if (arg.equals("--snapshot") && i + 1 < args.length) {
                 snapshot = args[++i];
             } else if (!arg.startsWith("--") && target == null) {
@@ -56,10 +73,19 @@ public final class PlayerMain {
         if (snapshot != null && !check) {
             usageError("--snapshot works with --check only");
         }
+        if (check && decodeDir != null) {
+            usageError("--check and --decode do not go together");
+        }
+        if (downloadRate != null && (check || decodeDir != null)) {
+            usageError("--download-rate works in the window only");
+        }
         if (check) {
             System.exit(SelfCheck.run(target, bandwidth, snapshot, System.out, System.err));
         }
-        int status = openWindow(target, bandwidth);
+        if (decodeDir != null) {
+            System.exit(HeadlessDecode.run(target, bandwidth, decodeDir, System.out, System.err));
+        }
+        int status = openWindow(target, bandwidth, downloadRate);
         if (status != 0) {
             System.exit(status);
         }
@@ -72,9 +98,10 @@ public final class PlayerMain {
         System.exit(2);
     }
 
-    private static int openWindow(String target, Long bandwidth) {
+    private static int openWindow(String target, Long bandwidth, Long downloadRate) {
         if (GraphicsEnvironment.isHeadless()) {
-            System.err.println("zqmPlayer: there is no display to open a window on; --check works without one");
+            System.err.println(
+                    "zqmPlayer: there is no display to open a window on; --check and --decode work without one");
             return 1;
         }
         StandaloneSite site;
@@ -96,19 +123,21 @@ public final class PlayerMain {
             }
         }
         try {
-            show(site, bandwidth, site.windowSize(sizing), new File(target).getName());
+            show(site, bandwidth, downloadRate, site.windowSize(sizing), new File(target).getName());
         } catch (AWTError | HeadlessException | UnsatisfiedLinkError e) {
             // A headless Java runtime, or a display that cannot be reached.
-            System.err.println("zqmPlayer: cannot open a window (" + e.getMessage() + "); --check works without one");
+            System.err.println("zqmPlayer: cannot open a window (" + e.getMessage()
+                    + "); --check and --decode work without one");
             return 1;
         }
         return 0;
     }
 
-    private static void show(StandaloneSite site, Long bandwidth, Dimension size, String title) {
+    private static void show(StandaloneSite site, Long bandwidth, Long downloadRate, Dimension size, String title) {
         zqmPlayer applet = new zqmPlayer();
         applet.setStub(site);
         applet.assumeBandwidth(bandwidth);
+        applet.limitDownloads(downloadRate);
         applet.setPreferredSize(size);
         Frame frame = new Frame("zqmPlayer - " + title);
         frame.add(applet);

@@ -69,7 +69,6 @@ final class SelfCheck {
         for (String line : variant.factLines()) {
             out.println(line);
         }
-        out.println(PlayerView.PLAYBACK_NOTE);
 
         // Painting off screen proves the component draws what it was given.
         Dimension size = site.windowSize(variant);

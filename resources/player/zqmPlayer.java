@@ -1,6 +1,5 @@
 import java.applet.Applet;
 import java.awt.BorderLayout;
-import java.awt.EventQueue;
 import java.io.IOException;
 import java.net.URL;
 
@@ -11,8 +10,8 @@ import java.net.URL;
  *
  * It reads the page's parameters, loads the metafile, picks the variant the
  * measured bandwidth carries, reads that variant's stream headers and shows
- * the title image, the button panel and the variant's facts. Playing the
- * streams is not part of this version, and the player says so.
+ * the title image, the button panel and the variant's facts. Play (or the
+ * page's AutoPlay) fetches the streams and plays them while they download.
  */
 public class zqmPlayer extends Applet {
 
@@ -22,6 +21,9 @@ public class zqmPlayer extends Applet {
     private PlayerParameters parameters;
     private boolean started;
     private Long givenBandwidth;
+    private StreamDownload.Throttle throttle;
+    private volatile PlayerControl control;
+    private volatile boolean destroyed;
 
     @Override
     public String getAppletInfo() {
@@ -54,20 +56,62 @@ public class zqmPlayer extends Applet {
         loader.start();
     }
 
+    /** Leaving the page pauses the film; coming back does not start it again by itself. */
+    @Override
+    public void stop() {
+        PlayerControl c = control;
+        if (c != null && !c.paused()) {
+            c.pause();
+        }
+    }
+
+    @Override
+    public void destroy() {
+        PlayerControl c;
+        synchronized (this) {
+            destroyed = true;
+            c = control;
+        }
+        if (c != null) {
+            c.close();
+        }
+    }
+
     /** For the standalone window's --bandwidth option; call before start(). */
     void assumeBandwidth(Long bitsPerSecond) {
         givenBandwidth = bitsPerSecond;
+    }
+
+    /** For the standalone window's --download-rate option: a slow link, simulated; call before start(). */
+    void limitDownloads(Long bitsPerSecond) {
+        throttle = bitsPerSecond == null ? null : new StreamDownload.Throttle(bitsPerSecond);
     }
 
     private void load() {
         try {
             URL base = parameters.baseUrl(getCodeBase(), getDocumentBase());
             PlayerImages images = new PlayerImages(parameters, base);
-            EventQueue.invokeLater(() -> view.showImages(images));
+            view.showImages(images);
             LoadedVariant variant = LoadedVariant.load(parameters, base, givenBandwidth);
-            EventQueue.invokeLater(() -> view.showVariant(variant));
+            view.showVariant(variant);
+            if (variant.video == null && variant.audio == null) {
+                return;
+            }
+            PlayerControl ready = new PlayerControl(parameters, base, variant, view, throttle);
+            synchronized (this) {
+                if (destroyed) {
+                    return;
+                }
+                control = ready;
+            }
+            view.connect(ready);
+            if (parameters.autoPlay) {
+                ready.play();
+            }
         } catch (IOException e) {
-            EventQueue.invokeLater(() -> view.showFailure(e.getMessage()));
+            view.showFailure(e.getMessage());
+        } catch (RuntimeException e) {
+            view.showFailure("the player failed: " + e);
         }
     }
 }

@@ -1,0 +1,74 @@
+/** Fixed tables of the video syntax: scan orders, DC scalers, default quantiser matrices. */
+final class Mp4vTables {
+
+    private Mp4vTables() {
+    }
+
+    static final int[] ZIGZAG = {
+        0, 1, 8, 16, 9, 2, 3, 10, 17, 24, 32, 25, 18, 11, 4, 5,
+        12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6, 7, 14, 21, 28,
+        35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
+        58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63,
+    };
+
+    /** Used for intra blocks whose AC coefficients are predicted from the block above. */
+    static final int[] ALTERNATE_HORIZONTAL = {
+        0, 1, 2, 3, 8, 9, 16, 17, 10, 11, 4, 5, 6, 7, 15, 14,
+        13, 12, 19, 18, 24, 25, 32, 33, 26, 27, 20, 21, 22, 23, 28, 29,
+        30, 31, 34, 35, 40, 41, 48, 49, 42, 43, 36, 37, 38, 39, 44, 45,
+        46, 47, 50, 51, 56, 57, 58, 59, 52, 53, 54, 55, 60, 61, 62, 63,
+    };
+
+    /** Used for intra blocks whose AC coefficients are predicted from the block on the left. */
+    static final int[] ALTERNATE_VERTICAL = {
+        0, 8, 16, 24, 1, 9, 2, 10, 17, 25, 32, 40, 48, 56, 57, 49,
+        41, 33, 26, 18, 3, 11, 4, 12, 19, 27, 34, 42, 50, 58, 35, 43,
+        51, 59, 20, 28, 5, 13, 6, 14, 21, 29, 36, 44, 52, 60, 37, 45,
+        53, 61, 22, 30, 7, 15, 23, 31, 38, 46, 54, 62, 39, 47, 55, 63,
+    };
+
+    /** DC scaler of luma blocks by quantiser. */
+    static final int[] LUMA_DC_SCALER = {
+        0, 8, 8, 8, 8, 10, 12, 14, 16, 17, 18, 19, 20, 21, 22, 23,
+        24, 25, 26, 27, 28, 29, 30, 31, 32, 34, 36, 38, 40, 42, 44, 46,
+    };
+
+    /** DC scaler of chroma blocks by quantiser. */
+    static final int[] CHROMA_DC_SCALER = {
+        0, 8, 8, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13, 14,
+        14, 15, 15, 16, 16, 17, 17, 18, 18, 19, 20, 21, 22, 23, 24, 25,
+    };
+
+    /** Default intra quantiser matrix, raster order. */
+    static final int[] DEFAULT_INTRA_MATRIX = {
+        8, 17, 18, 19, 21, 23, 25, 27,
+        17, 18, 19, 21, 23, 25, 27, 28,
+        20, 21, 22, 23, 24, 26, 28, 30,
+        21, 22, 23, 24, 26, 28, 30, 32,
+        22, 23, 24, 26, 28, 30, 32, 35,
+        23, 24, 26, 28, 30, 32, 35, 38,
+        25, 26, 28, 30, 32, 35, 38, 41,
+        27, 28, 30, 32, 35, 38, 41, 45,
+    };
+
+    /** Default inter quantiser matrix, raster order. */
+    static final int[] DEFAULT_INTER_MATRIX = {
+        16, 17, 18, 19, 20, 21, 22, 23,
+        17, 18, 19, 20, 21, 22, 23, 24,
+        18, 19, 20, 21, 22, 23, 24, 25,
+        19, 20, 21, 22, 23, 24, 26, 27,
+        20, 21, 22, 23, 25, 26, 27, 28,
+        21, 22, 23, 24, 26, 27, 28, 30,
+        22, 23, 24, 26, 27, 28, 30, 31,
+        23, 24, 25, 27, 28, 30, 31, 33,
+    };
+
+    /** Threshold quantiser below which intra DC has its own code, by intra_dc_vlc_thr. */
+    static final int[] INTRA_DC_VLC_THRESHOLD = {99, 13, 15, 17, 19, 21, 23, 0};
+
+    /** Quantiser change of a DQUANT code. */
+    static final int[] DQUANT = {-1, -2, 1, 2};
+
+    /** Sixteenth-pel remainder of a summed chroma vector to half-pel units. */
+    static final int[] CHROMA_ROUNDING = {0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2};
+}
