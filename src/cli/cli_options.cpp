@@ -33,6 +33,7 @@ enum LongOnly {
   kBegin,
   kEnd,
   kCrop,
+  kSequential,
   kVolume,
 };
 
@@ -69,6 +70,7 @@ const option kOptions[] = {
     {"end", required_argument, nullptr, kEnd},
     {"crop", required_argument, nullptr, kCrop},
     {"volume", required_argument, nullptr, kVolume},
+    {"sequential", no_argument, nullptr, kSequential},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -137,8 +139,11 @@ const char* UsageText() {
          "      --begin S, --end S   encode only this time range of every file (seconds)\n"
          "      --crop L,R,T,B       cut these margins off every picture (pixels)\n"
          "      --volume F           sound volume factor 0.5..1.5 (default 1)\n"
-         "  A progress line is shown on standard error. Ctrl-C stops: the variant in\n"
-         "  progress is deleted, everything finished before stays.\n"
+         "      --sequential         encode the variants one at a time, each decoding the\n"
+         "                           file anew (slower; the same files as the default,\n"
+         "                           which decodes each file once for all its variants)\n"
+         "  A progress line is shown on standard error. Ctrl-C stops: the variants in\n"
+         "  progress are deleted, everything finished before stays.\n"
          "\n"
          "Other commands:\n"
          "  --probe            print the media facts of each FILE, one 'name: value' a line\n"
@@ -164,6 +169,7 @@ ParseResult ParseCommandLine(int argc, char** argv) {
       case 'h': return Just(Command::Help);
       case 'V': return Just(Command::Version);
       case 'v': opts.verbose = true; break;
+      case kSequential: opts.sequential = true; break;
       case kProbe:
       case kLadder:
       case kInspect: {

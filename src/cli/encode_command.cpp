@@ -152,6 +152,7 @@ int RunEncode(const CliOptions& options, Notifier& outer) {
   CliHost host;
   EncodeController controller(catalog, store, notifier, host, workers, outputs,
                               FfmpegMovieMedia::Available());
+  controller.SetSequential(options.sequential);
   InterruptGuard interrupts;
   if (controller.Encode(options.destination) == EncodeController::EncodeResult::Refused) return 1;
 

@@ -4,10 +4,13 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "app/message_thread.h"
 
 namespace zq48 {
+
+struct JobContext;
 
 // The graph event that says every branch of a decode has reached its end.
 inline constexpr long kGraphEventComplete = 1;
@@ -50,6 +53,13 @@ class WorkerFactory {
   virtual std::unique_ptr<GeneralWorker> CreateGeneralWorker() = 0;
   virtual std::unique_ptr<MessageThread> CreateMovieVideoWorker(MessageThread& driver) = 0;
   virtual std::unique_ptr<MessageThread> CreateMovieAudioWorker(MessageThread& driver) = 0;
+  // A general worker that decodes the file once for a group of variants of
+  // it, each with its own context; nothing when this factory has none (the
+  // variants are then encoded one at a time).
+  virtual std::unique_ptr<GeneralWorker> CreateGroupWorker(std::vector<JobContext*> variants) {
+    (void)variants;
+    return nullptr;
+  }
 };
 
 }  // namespace zq48

@@ -43,6 +43,9 @@ class EncodeController : public GraphEventSink {
   void OnGraphEvent() override;
 
   bool HasJob() const { return driver_ != nullptr; }
+  // Encode the variants one at a time, each with a decode of its own, as
+  // the reference order for comparisons (the default is one decode a group).
+  void SetSequential(bool sequential) { context_.sequential = sequential; }
   JobState& State() { return state_; }
 
  private:

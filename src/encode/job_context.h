@@ -23,6 +23,9 @@ struct JobContext {
   JobHost& host;
   GraphEventSink& graphEvents;
   bool movieFilesAvailable = false;
+  // One variant after the other, each decoding the file anew, instead of one
+  // decode for every variant of a group (the same bytes either way).
+  bool sequential = false;
 
   WParam AsWParam() { return reinterpret_cast<WParam>(this); }
   static JobContext& From(WParam wparam) { return *reinterpret_cast<JobContext*>(wparam); }

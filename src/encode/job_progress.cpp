@@ -20,6 +20,10 @@ JobProgress ReadJobProgress(JobState& state) {
     p.sourcePath = v.sourcePath;
     inProgress = v.videoInProgress + v.audioInProgress;
   });
+  // One lock at a time: the list first, then each variant of the group.
+  std::vector<std::shared_ptr<JobState>> group = state.group.Get();
+  for (const std::shared_ptr<JobState>& g : group)
+    inProgress += g->variant.With([](const VariantState& v) { return v.videoInProgress + v.audioInProgress; });
   auto [fileTotal, jobTotal] = state.snapshot.With([&p](const JobSnapshot& s) {
     return std::make_pair(s.FileTotal(p.sourcePath), s.jobTotal);
   });

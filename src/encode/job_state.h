@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <vector>
 #include <string>
 
 #include "catalog/input_catalog.h"
@@ -72,6 +74,9 @@ struct JobState {
   Guarded<VideoFileSlot> videoFile;   // video file lock
   Guarded<AudioFileSlot> audioFile;   // audio file lock
   Guarded<RunFlags> flags;            // job state lock
+  // The variants encoded together from one decode, each with a job state of
+  // its own (their progress counts as the variant in progress).
+  Guarded<std::vector<std::shared_ptr<JobState>>> group;
 
   bool Paused() const {
     return flags.With([](const RunFlags& f) { return f.paused; });

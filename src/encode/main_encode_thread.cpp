@@ -108,12 +108,13 @@ void MainEncodeThread::StartWorkers(const std::string& path) {
   if (kind == kSourceGeneral) {
     movieVideoWorker_.reset();
     movieAudioWorker_.reset();
+    record_.sourceKind = kSourceGeneral;
+    if (StartGroup(path)) return;
     ReplaceGeneralWorker(workers_.CreateGeneralWorker());
     WithGeneralWorker([wparam](GeneralWorker* w) {
       w->Post(WM_DS_START, wparam);
       return true;
     });
-    record_.sourceKind = kSourceGeneral;
   } else if (kind == kSourceMovie) {
     ReplaceGeneralWorker(nullptr);
     movieVideoWorker_.reset();
@@ -133,6 +134,51 @@ void MainEncodeThread::StartWorkers(const std::string& path) {
   } else {
     PostQuit();
   }
+}
+
+bool MainEncodeThread::StartGroup(const std::string& path) {
+  if (context_.sequential) return false;
+  std::vector<OutputFilter> filters = context_.state.snapshot.With([&path](const JobSnapshot& s) {
+    std::vector<OutputFilter> all;
+    for (std::size_t i = 0; i < s.catalog.FilterCount(path); ++i) all.push_back(*s.catalog.FilterAt(path, i));
+    return all;
+  });
+  const std::size_t size = GroupSize(filters, filterIndex_);
+  if (size < 2) return false;
+  std::vector<std::unique_ptr<VariantJob>> group;
+  std::vector<JobContext*> contexts;
+  for (std::size_t i = filterIndex_; i < filterIndex_ + size; ++i) {
+    group.push_back(std::make_unique<VariantJob>(context_, path, filters[i]));
+    contexts.push_back(&group.back()->context);
+  }
+  std::unique_ptr<GeneralWorker> worker = workers_.CreateGroupWorker(std::move(contexts));
+  if (!worker) return false;
+  std::vector<std::shared_ptr<JobState>> states;
+  for (const auto& v : group) {
+    record_.largestWidth = std::max(record_.largestWidth, v->filter.width);
+    record_.largestHeight = std::max(record_.largestHeight, v->filter.height);
+    states.push_back(v->state);
+  }
+  context_.state.group.With([&states](auto& g) { g = std::move(states); });
+  group_ = std::move(group);
+  ReplaceGeneralWorker(std::move(worker));
+  const WParam wparam = context_.AsWParam();
+  WithGeneralWorker([wparam](GeneralWorker* w) {
+    w->Post(WM_DS_START, wparam);
+    return true;
+  });
+  return true;
+}
+
+// Finishes the group's variants in list order, as one at a time would.
+void MainEncodeThread::FinishGroup() {
+  for (const auto& v : group_) {
+    outputs_.FinishVariant(v->context, record_, v->filter);  // a failure was reported; the job goes on
+    CommitVariantProgress(*v->state, context_.state);
+  }
+  filterIndex_ += group_.size() - 1;
+  context_.state.group.With([](auto& g) { g.clear(); });
+  group_.clear();
 }
 
 void MainEncodeThread::OnMovieWorkerDone(bool video) {
@@ -170,8 +216,12 @@ void MainEncodeThread::OnNext(WParam) {
     worker->Join();
   }
 
-  OutputFilter filter = context_.state.variant.With([](const VariantState& v) { return v.filter; });
-  outputs_.FinishVariant(context_, record_, filter);  // a failure was reported; the job goes on
+  if (!group_.empty()) {
+    FinishGroup();
+  } else {
+    OutputFilter filter = context_.state.variant.With([](const VariantState& v) { return v.filter; });
+    outputs_.FinishVariant(context_, record_, filter);  // a failure was reported; the job goes on
+  }
   CommitProgress(context_.state);
 
   ++filterIndex_;
@@ -250,12 +300,13 @@ void MainEncodeThread::OnStop(WParam) {
     movieVideoWorker_.reset();
     movieAudioWorker_.reset();
   }
-  DeleteTemporaryStreams();
+  DeleteTemporaryStreams(context_.state);
+  for (const auto& v : group_) DeleteTemporaryStreams(*v->state);
+  context_.state.group.With([](auto& g) { g.clear(); });
   PostQuit();
 }
 
-void MainEncodeThread::DeleteTemporaryStreams() {
-  JobState& state = context_.state;
+void MainEncodeThread::DeleteTemporaryStreams(JobState& state) {
   state.videoFile.With([](VideoFileSlot& slot) { slot.file.Close(); });
   std::string video = state.variant.With([](const VariantState& v) { return v.videoTempPath; });
   if (!video.empty()) ::unlink(video.c_str());

@@ -5,11 +5,13 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/message_thread.h"
 #include "encode/decode_workers.h"
 #include "encode/job_context.h"
 #include "encode/job_outputs.h"
+#include "encode/variant_group.h"
 
 namespace zq48 {
 
@@ -44,14 +46,21 @@ class MainEncodeThread : public MessageThread {
   // a quit posted) when the file has no variant at the current index.
   bool PrepareVariant(const std::string& path);
   void StartWorkers(const std::string& path);
+  // Starts one decode for the group of variants from the current one on;
+  // false when the variants are to go one at a time.
+  bool StartGroup(const std::string& path);
+  void FinishGroup();
   void FinishFile(const std::string& path);
   void ReplaceGeneralWorker(std::unique_ptr<GeneralWorker> worker);
-  void DeleteTemporaryStreams();
+  void DeleteTemporaryStreams(JobState& state);
 
   JobContext& context_;
   WorkerFactory& workers_;
   JobOutputs& outputs_;
 
+  // The variants of the running group decode; declared before the worker,
+  // which uses their contexts, so that it goes first.
+  std::vector<std::unique_ptr<VariantJob>> group_;
   std::mutex generalWorkerMutex_;  // guards generalWorker_ against the graph-event handler
   std::unique_ptr<GeneralWorker> generalWorker_;
   std::unique_ptr<MessageThread> movieVideoWorker_;

@@ -37,6 +37,12 @@ DecodeGraph::~DecodeGraph() { Stop(); }
 
 DecodeGraph::OpenStatus DecodeGraph::Open(const std::string& path, bool decodeVideo,
                                           bool decodeAudio) {
+  openStatus_ = OpenBranches(path, decodeVideo, decodeAudio);
+  return openStatus_;
+}
+
+DecodeGraph::OpenStatus DecodeGraph::OpenBranches(const std::string& path, bool decodeVideo,
+                                                  bool decodeAudio) {
   source_ = ff::OpenInput(path);
   if (!source_ || avformat_find_stream_info(source_.get(), nullptr) < 0) return OpenStatus::NoSource;
   if (source_->start_time != AV_NOPTS_VALUE) fileStart_ = source_->start_time / double(AV_TIME_BASE);

@@ -48,6 +48,8 @@ class DecodeGraph {
   DecodeGraph& operator=(const DecodeGraph&) = delete;
 
   OpenStatus Open(const std::string& path, bool decodeVideo, bool decodeAudio);
+  // What the last Open answered.
+  OpenStatus LastOpenStatus() const { return openStatus_; }
 
   // The negotiated formats, valid after a successful Open.
   int width() const { return width_; }
@@ -96,6 +98,9 @@ class DecodeGraph {
   void PartEnded();
   double SecondsOf(const AVStream* stream, std::int64_t pts) const;
 
+  OpenStatus OpenBranches(const std::string& path, bool decodeVideo, bool decodeAudio);
+
+  OpenStatus openStatus_ = OpenStatus::NoSource;
   ff::FormatContextPtr source_;
   Branch video_;
   Branch audio_;

@@ -3,11 +3,10 @@
 #include <memory>
 #include <string>
 
-#include "audio/audio_grabber.h"
 #include "encode/decode_workers.h"
 #include "encode/job_context.h"
 #include "sources/decode_graph.h"
-#include "video/video_encoder_stage.h"
+#include "sources/variant_stages.h"
 
 namespace zq48 {
 
@@ -24,29 +23,21 @@ class GeneralDecodeWorker : public GeneralWorker {
   ~GeneralDecodeWorker() override;
 
  private:
-  struct Plan;
-
   void OnStart(WParam wparam);
   void OnStop(WParam);
   void OnPause(WParam);
   void OnResume(WParam);
   void ExitInstance() override;
 
-  bool Build(const Plan& plan);
-  bool CreateStreamFiles(const Plan& plan);
-  bool OpenGraph(const Plan& plan);
-  bool SetUpStages(const Plan& plan);
+  bool Build(const VariantPlan& plan);
+  bool OpenGraph(const VariantPlan& plan);
   void ReportCompletion();
   bool Fail(const std::string& text, Presentation presentation = Presentation::AppBox,
             const char* caption = kAppCaption);
 
   JobContext* job_ = nullptr;
   std::unique_ptr<DecodeGraph> graph_;
-  VideoEncoderState video_;
-  bool videoStage_ = false;
-  std::unique_ptr<AudioGrabber> audio_;
-  WaveFormat connectedAudio_;
-  bool paused_ = false;
+  std::unique_ptr<VariantStages> stages_;
 };
 
 }  // namespace zq48

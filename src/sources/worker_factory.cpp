@@ -2,6 +2,7 @@
 
 #include "encode/job_messages.h"
 #include "sources/general_decode_worker.h"
+#include "sources/group_decode_worker.h"
 #include "sources/movie_audio_worker.h"
 #include "sources/movie_video_worker.h"
 
@@ -9,6 +10,12 @@ namespace zq48 {
 
 std::unique_ptr<GeneralWorker> DecodeWorkerFactory::CreateGeneralWorker() {
   auto worker = std::make_unique<GeneralDecodeWorker>();
+  worker->Start();
+  return worker;
+}
+
+std::unique_ptr<GeneralWorker> DecodeWorkerFactory::CreateGroupWorker(std::vector<JobContext*> variants) {
+  auto worker = std::make_unique<GroupDecodeWorker>(std::move(variants));
   worker->Start();
   return worker;
 }

@@ -10,6 +10,7 @@ class DecodeWorkerFactory : public WorkerFactory {
   std::unique_ptr<GeneralWorker> CreateGeneralWorker() override;
   std::unique_ptr<MessageThread> CreateMovieVideoWorker(MessageThread& driver) override;
   std::unique_ptr<MessageThread> CreateMovieAudioWorker(MessageThread& driver) override;
+  std::unique_ptr<GeneralWorker> CreateGroupWorker(std::vector<JobContext*> variants) override;
 };
 
 }  // namespace zq48

@@ -1,0 +1,148 @@
+#include "sources/group_decode_worker.h"
+
+#include <cmath>
+
+#include "encode/job_messages.h"
+
+namespace zq48 {
+
+GroupDecodeWorker::GroupDecodeWorker(std::vector<JobContext*> variants) : variants_(std::move(variants)) {
+  On(WM_DS_START, [this](WParam w) { OnStart(w); });
+  On(WM_DS_STOP, [this](WParam w) { OnStop(w); });
+  On(WM_DS_PAUSE, [this](WParam w) { OnPause(w); });
+  On(WM_DS_RESUME, [this](WParam w) { OnResume(w); });
+}
+
+GroupDecodeWorker::~GroupDecodeWorker() { EndAndJoin(); }
+
+bool GroupDecodeWorker::Fail(const std::string& text, Presentation presentation, const char* caption) {
+  job_->notifier.Show({text, caption, presentation});
+  return false;
+}
+
+void GroupDecodeWorker::ReportCompletion() {
+  QueueGraphEvent(kGraphEventComplete);
+  job_->graphEvents.OnGraphEvent();
+}
+
+void GroupDecodeWorker::OnStart(WParam wparam) {
+  job_ = &JobContext::From(wparam);
+  if (!Build()) {
+    if (graph_) graph_->Stop();
+    for (auto& p : pipelines_) p->Cancel();
+    ReportCompletion();
+  }
+}
+
+// The steps of a single variant's start, variant by variant in list order,
+// around one decode: each variant's messages come in the order a decode of
+// its own would show them.
+bool GroupDecodeWorker::Build() {
+  bool video = false, audio = false;
+  for (JobContext* v : variants_) {
+    plans_.push_back(ReadVariantPlan(*v));
+    video = video || plans_.back().encodeVideo();
+    audio = audio || plans_.back().encodeAudio();
+  }
+  graph_ = std::make_unique<DecodeGraph>();
+  const DecodeGraph::OpenStatus status = graph_->Open(plans_.front().sourcePath, video, audio);
+  for (std::size_t i = 0; i < variants_.size(); ++i) {
+    const VariantPlan& plan = plans_[i];
+    auto pipeline = std::make_unique<VariantPipeline>(*variants_[i], [this] { PipelineEnded(); });
+    VariantStages& stages = pipeline->stages();
+    if (!stages.CreateStreamFiles(plan) || !OpenGraph(plan)) continue;
+    JobState& state = variants_[i]->state;
+    if (status != DecodeGraph::OpenStatus::Ok) continue;
+    if (plan.encodeVideo())
+      state.variant.With([this](VariantState& v) {
+        v.decodedWidth = graph_->width();
+        v.decodedHeight = graph_->height();
+      });
+    if (plan.encodeAudio() && !stages.ConnectSound(plan, graph_->channels(), graph_->sampleRate())) continue;
+    if (!stages.Open(plan)) continue;
+    if (stages.encodesVideo()) pictureTakers_.push_back(pipeline.get());
+    if (stages.encodesAudio()) soundTakers_.push_back(pipeline.get());
+    pipelines_.push_back(std::move(pipeline));
+  }
+  if (pipelines_.empty()) return false;
+  const OutputFilter& f = plans_.front().filter;
+  if (f.beginTime != 0 || f.endTime != 0) {
+    // The range is cut to whole seconds.
+    graph_->SetRange(static_cast<std::int64_t>(std::trunc(f.beginTime)) * 10'000'000,
+                     static_cast<std::int64_t>(std::trunc(f.endTime)) * 10'000'000);
+  }
+  running_ = static_cast<int>(pipelines_.size());
+  for (auto& p : pipelines_) p->Start();
+  auto pictures = [this](double t, const std::uint8_t* d, std::size_t n) { Deliver(true, t, d, n); };
+  auto sound = [this](double t, const std::uint8_t* d, std::size_t n) { Deliver(false, t, d, n); };
+  if (!graph_->Run(pictures, sound, [this] { DecodeEnded(); })) {
+    for (std::size_t i = 0; i < pipelines_.size(); ++i) Fail("Could not RUN the graph 3");
+    return false;
+  }
+  return true;
+}
+
+// The open's message for one variant, as its own decode would give it.
+bool GroupDecodeWorker::OpenGraph(const VariantPlan&) {
+  switch (graph_ ? graph_->LastOpenStatus() : DecodeGraph::OpenStatus::NoSource) {
+    case DecodeGraph::OpenStatus::Ok:
+      return true;
+    case DecodeGraph::OpenStatus::NoSource:
+      return Fail("Could not load source filter for file");
+    case DecodeGraph::OpenStatus::VideoFailed:
+      return Fail("Cannot connect up video chain 1");
+    case DecodeGraph::OpenStatus::NoAudioStream:
+      return Fail("Can't find other splitter pin in graph", Presentation::SystemBox, "");
+    case DecodeGraph::OpenStatus::AudioFailed:
+      return Fail("Could not connect audio source to grabber");
+  }
+  return false;
+}
+
+void GroupDecodeWorker::Deliver(bool pictures, double time, const std::uint8_t* data, std::size_t bytes) {
+  const std::vector<VariantPipeline*>& takers = pictures ? pictureTakers_ : soundTakers_;
+  if (takers.empty()) return;
+  // One copy for every pipeline: the decode reuses its buffer once this returns.
+  auto buffer = std::make_shared<const std::vector<std::uint8_t>>(data, data + bytes);
+  for (VariantPipeline* p : takers) {
+    if (pictures)
+      p->PushPicture(time, buffer);
+    else
+      p->PushSound(time, buffer);
+  }
+}
+
+void GroupDecodeWorker::DecodeEnded() {
+  for (auto& p : pipelines_) p->PushEnd();
+}
+
+void GroupDecodeWorker::PipelineEnded() {
+  if (--running_ == 0) ReportCompletion();
+}
+
+void GroupDecodeWorker::OnStop(WParam) {
+  if (graph_) graph_->Stop();
+  for (auto& p : pipelines_) p->Cancel();
+  PostQuit();
+}
+
+void GroupDecodeWorker::OnPause(WParam) {
+  if (graph_) graph_->Pause();
+}
+
+void GroupDecodeWorker::OnResume(WParam) {
+  if (graph_) graph_->Resume();
+}
+
+void GroupDecodeWorker::ExitInstance() {
+  if (graph_) graph_->Stop();
+  for (auto& p : pipelines_) {
+    p->Cancel();
+    p->Join();
+    p->stages().Close();  // what a stopped variant still held; its files are deleted after
+  }
+  pipelines_.clear();
+  graph_.reset();
+}
+
+}  // namespace zq48
