@@ -24,17 +24,26 @@ ffmpeg -loglevel error -f lavfi -i testsrc2=size=640x480:rate=30:duration=60 \
   -f lavfi -i sine=frequency=440:sample_rate=44100:duration=60 \
   -c:v mpeg4 -q:v 3 -c:a pcm_s16le -ac 2 "$clip"
 
-now() { date +%s.%N; }
-seconds() { echo "$2 - $1" | bc -l; }
+# Runs a command and prints "WALL CPU PEAK_MB": wall and CPU seconds (user +
+# system, of the command and its children) and the peak resident memory.
+measure() {
+  python3 - "$@" <<'PY'
+import resource, subprocess, sys, time
+start = time.monotonic()
+subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+wall = time.monotonic() - start
+use = resource.getrusage(resource.RUSAGE_CHILDREN)
+print(f"{wall:.2f} {use.ru_utime + use.ru_stime:.2f} {use.ru_maxrss / 1024:.0f}")
+PY
+}
 
 # The rungs as zq48enc builds them: width, height, video kbps, audio kbps.
 mapfile -t rungs < <("$zq48enc" --ladder "$clip" |
   sed -n 's/^_dr\([0-9]*\)_fr[0-9.]*_w\([0-9]*\)_h\([0-9]*\)_Ch[0-9]*_Sr[0-9]*_Br\([0-9]*\) .*/\2 \3 \1 \4/p')
 echo "clip: 60 s 640x480 30 fps, tone; rungs (w h video-kbps audio-kbps): ${rungs[*]/%/;}"
 
-start=$(now)
-"$zq48enc" -o "$work/zq48" "$clip" 2> /dev/null
-zq48=$(seconds "$start" "$(now)")
+read -r zq48 zq48_cpu zq48_mb < <(measure "$zq48enc" -o "$work/zq48" "$clip")
+read -r seq seq_cpu seq_mb < <(measure "$zq48enc" --sequential -o "$work/zq48seq" "$clip")
 
 rung_args() {  # width height vkbps akbps name
   echo "-vf scale=$1:$2 -r 15 -c:v libxvid -b:v ${3}k -f m4v $work/ff/$5.m4v" \
@@ -42,14 +51,16 @@ rung_args() {  # width height vkbps akbps name
 }
 
 mkdir -p "$work/ff"
-start=$(now)
-i=0
-for rung in "${rungs[@]}"; do
-  # shellcheck disable=SC2046
-  ffmpeg -loglevel error -y -i "$clip" $(rung_args $rung "r$i") 
-  i=$((i + 1))
-done
-per_rung=$(seconds "$start" "$(now)")
+per_rung_script="$work/per_rung.sh"
+{
+  echo "set -e"
+  i=0
+  for rung in "${rungs[@]}"; do
+    echo "ffmpeg -loglevel error -y -i '$clip' $(rung_args $rung "r$i")"
+    i=$((i + 1))
+  done
+} > "$per_rung_script"
+read -r per_rung per_rung_cpu per_rung_mb < <(measure bash "$per_rung_script")
 
 all=()
 i=0
@@ -58,12 +69,13 @@ for rung in "${rungs[@]}"; do
   all+=($(rung_args $rung "all$i"))
   i=$((i + 1))
 done
-start=$(now)
-ffmpeg -loglevel error -y -i "$clip" "${all[@]}"
-one_process=$(seconds "$start" "$(now)")
+read -r one_process one_cpu one_mb < <(measure ffmpeg -loglevel error -y -i "$clip" "${all[@]}")
 
-printf 'zq48enc, whole ladder:          %6.2f s\n' "$zq48"
-printf 'ffmpeg, one process per rung:   %6.2f s  (zq48enc takes %.2fx its time)\n' \
-  "$per_rung" "$(echo "$zq48 / $per_rung" | bc -l)"
-printf 'ffmpeg, one process, all rungs: %6.2f s  (zq48enc takes %.2fx its time)\n' \
-  "$one_process" "$(echo "$zq48 / $one_process" | bc -l)"
+ratio() { echo "$1 / $2" | bc -l; }
+printf '%-34s %7s %7s %8s\n' "" "wall s" "CPU s" "peak MB"
+printf '%-34s %7.2f %7.2f %8d\n' "zq48enc, whole ladder" "$zq48" "$zq48_cpu" "$zq48_mb"
+printf '%-34s %7.2f %7.2f %8d\n' "zq48enc --sequential" "$seq" "$seq_cpu" "$seq_mb"
+printf '%-34s %7.2f %7.2f %8d\n' "ffmpeg, one process, all rungs" "$one_process" "$one_cpu" "$one_mb"
+printf '%-34s %7.2f %7.2f %8d\n' "ffmpeg, one process per rung" "$per_rung" "$per_rung_cpu" "$per_rung_mb"
+printf 'zq48enc / ffmpeg one process:    %.2f (wall)\n' "$(ratio "$zq48" "$one_process")"
+printf 'zq48enc / ffmpeg per rung:       %.2f (wall)\n' "$(ratio "$zq48" "$per_rung")"
