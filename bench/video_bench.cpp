@@ -33,17 +33,25 @@ Picture Moving(int w, int h, int frame) {
   return p;
 }
 
-void BM_AreaReduce640x480To320x240(benchmark::State& state) {
+// The ladder's reductions of a 640x480 source.
+void BM_AreaReduce(benchmark::State& state) {
+  const int dw = static_cast<int>(state.range(0)), dh = static_cast<int>(state.range(1));
   const Picture src = Noise(640, 480);
-  Picture dst(320 * 240 * 3);
-  zq48::AreaReducer reducer(640, 480, 320, 240);
+  Picture dst(static_cast<std::size_t>(dw) * dh * 3);
+  zq48::AreaReducer reducer(640, 480, dw, dh);
   for (auto _ : state) {
     reducer.Scale(src.data(), dst.data());
     benchmark::DoNotOptimize(dst.data());
   }
   state.counters["Mpixel/s"] = benchmark::Counter(640.0 * 480 / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_AreaReduce640x480To320x240)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AreaReduce)
+    ->ArgNames({"w", "h"})
+    ->Args({320, 240})
+    ->Args({240, 176})
+    ->Args({128, 96})
+    ->Args({448, 336})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_AreaEnlarge320x240To640x480(benchmark::State& state) {
   const Picture src = Noise(320, 240);

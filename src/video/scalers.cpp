@@ -4,10 +4,6 @@
 #include <cmath>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace zq48 {
 
 namespace {
@@ -77,21 +73,14 @@ std::vector<AreaWeight> EnlargementWeights(int n, int m) {
 // the same operations on each accumulator in the same order, so the output
 // is the same to the byte.
 
-AreaReducer::AreaReducer(int srcWidth, int srcHeight, int dstWidth, int dstHeight, Kernel kernel)
+AreaReducer::AreaReducer(int srcWidth, int srcHeight, int dstWidth, int dstHeight)
     : sw_(srcWidth),
       sh_(srcHeight),
       dw_(dstWidth),
       dh_(dstHeight),
-#if defined(__SSE2__)
-      vector_(kernel == Kernel::Vector),
-#else
-      vector_(false),
-#endif
       rows_(ReductionWeights(srcHeight, dstHeight)),
-      // The vector loop adds four floats at a time; the fourth lane always
-      // adds zero, and the last one lands on the spare float.
-      current_(static_cast<std::size_t>(dstWidth + 1) * 3 + 1),
-      next_(static_cast<std::size_t>(dstWidth + 1) * 3 + 1) {
+      current_(static_cast<std::size_t>(dstWidth + 1) * 3),
+      next_(static_cast<std::size_t>(dstWidth + 1) * 3) {
   int col = 0;
   for (const AreaWeight& w : ReductionWeights(srcWidth, dstWidth)) {
     // Past the last destination column nothing is accumulated any more.
@@ -134,87 +123,6 @@ void AreaReducer::AccumulateRow(const std::uint8_t* p, float r0, float r1) {
   }
 }
 
-#if defined(__SSE2__)
-namespace {
-// The blue, green and red of one pixel as floats, and a zero; reads exactly
-// three bytes, so the last pixel of a picture never reads past it.
-inline __m128 LoadPixel(const std::uint8_t* p) {
-  const int bits = p[0] | (p[1] << 8) | (p[2] << 16);
-  const __m128i zero = _mm_setzero_si128();
-  __m128i v = _mm_unpacklo_epi8(_mm_cvtsi32_si128(bits), zero);
-  return _mm_cvtepi32_ps(_mm_unpacklo_epi16(v, zero));
-}
-inline __m128 AddProduct(__m128 acc, __m128 a, __m128 r) { return _mm_add_ps(acc, _mm_mul_ps(a, r)); }
-}  // namespace
-
-// The destination pixel being summed stays in a register (one for this
-// row's accumulators, one for the next row's) and goes back to memory once,
-// when the walk moves on; a source pixel straddling two destination pixels
-// starts the next one's register. Every accumulator still receives its
-// terms in source order, as in the plain loop. The fourth lane carries the
-// next pixel's blue plus zeros, which leaves it as it was.
-template <bool kIntoNextRow>
-void AreaReducer::AccumulateRowVector(const std::uint8_t* p, float r0, float r1) {
-  float* cur = current_.data();
-  float* nxt = next_.data();
-  const __m128 vr0 = _mm_set1_ps(r0), vr1 = _mm_set1_ps(r1);
-  __m128 accCur = _mm_loadu_ps(cur);
-  __m128 accNxt = kIntoNextRow ? _mm_loadu_ps(nxt) : _mm_setzero_ps();
-  for (const ColumnStep& c : columns_) {
-    const __m128 v = LoadPixel(p);
-    p += 3;
-    const __m128 a = _mm_mul_ps(v, _mm_set1_ps(c.c0));
-    accCur = AddProduct(accCur, a, vr0);
-    if (kIntoNextRow) accNxt = AddProduct(accNxt, a, vr1);
-    if (c.advance == 0) {
-      if (c.intoNext) {  // not made by the weights; kept exact all the same
-        _mm_storeu_ps(cur, accCur);
-        if (kIntoNextRow) _mm_storeu_ps(nxt, accNxt);
-        const __m128 b = _mm_mul_ps(v, _mm_set1_ps(c.c1));
-        _mm_storeu_ps(cur + 3, AddProduct(_mm_loadu_ps(cur + 3), b, vr0));
-        if (kIntoNextRow) _mm_storeu_ps(nxt + 3, AddProduct(_mm_loadu_ps(nxt + 3), b, vr1));
-        accCur = _mm_loadu_ps(cur);
-        if (kIntoNextRow) accNxt = _mm_loadu_ps(nxt);
-      }
-      continue;
-    }
-    __m128 nextCur = _mm_setzero_ps(), nextNxt = _mm_setzero_ps();
-    if (c.intoNext) {
-      const __m128 b = _mm_mul_ps(v, _mm_set1_ps(c.c1));
-      nextCur = AddProduct(_mm_loadu_ps(cur + 3), b, vr0);
-      if (kIntoNextRow) nextNxt = AddProduct(_mm_loadu_ps(nxt + 3), b, vr1);
-    }
-    _mm_storeu_ps(cur, accCur);
-    if (kIntoNextRow) _mm_storeu_ps(nxt, accNxt);
-    cur += 3;
-    nxt += 3;
-    if (c.intoNext) {
-      accCur = nextCur;
-      accNxt = nextNxt;
-    } else {
-      accCur = _mm_loadu_ps(cur);
-      if (kIntoNextRow) accNxt = _mm_loadu_ps(nxt);
-    }
-  }
-  _mm_storeu_ps(cur, accCur);
-  if (kIntoNextRow) _mm_storeu_ps(nxt, accNxt);
-}
-#else
-template <bool kIntoNextRow>
-void AreaReducer::AccumulateRowVector(const std::uint8_t* p, float r0, float r1) {
-  AccumulateRow<kIntoNextRow>(p, r0, r1);
-}
-#endif
-
-void AreaReducer::Accumulate(const std::uint8_t* p, float r0, float r1) {
-  const bool intoNextRow = r1 > kThreshold;
-  if (vector_) {
-    intoNextRow ? AccumulateRowVector<true>(p, r0, r1) : AccumulateRowVector<false>(p, r0, r1);
-  } else {
-    intoNextRow ? AccumulateRow<true>(p, r0, r1) : AccumulateRow<false>(p, r0, r1);
-  }
-}
-
 void AreaReducer::Scale(const std::uint8_t* src, std::uint8_t* dst) {
   std::fill(current_.begin(), current_.end(), 0.0f);
   std::fill(next_.begin(), next_.end(), 0.0f);
@@ -224,7 +132,11 @@ void AreaReducer::Scale(const std::uint8_t* src, std::uint8_t* dst) {
   for (int sy = 0; sy < sh_ && rowsWritten < dh_; ++sy) {
     const float r0 = rows_[sy].w0;
     const float r1 = rows_[sy].w1;
-    Accumulate(src + sy * srcStride, r0, r1);
+    if (r1 > kThreshold) {
+      AccumulateRow<true>(src + sy * srcStride, r0, r1);
+    } else {
+      AccumulateRow<false>(src + sy * srcStride, r0, r1);
+    }
     if (std::fabs(r1) > kThreshold) {
       std::uint8_t* out = dst + rowsWritten * dstStride;
       for (std::size_t i = 0; i < dstStride; ++i) out[i] = ToByte(current_[i]);

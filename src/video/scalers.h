@@ -28,12 +28,7 @@ std::vector<AreaWeight> EnlargementWeights(int n, int m);
 // source area it covers, accumulated in 32-bit floats and truncated.
 class AreaReducer {
  public:
-  // The plain loop is the reference; the vector one (SSE2, where the
-  // processor has it) performs the same float operations on every value in
-  // the same order, so both give the same bytes.
-  enum class Kernel { Plain, Vector };
-
-  AreaReducer(int srcWidth, int srcHeight, int dstWidth, int dstHeight, Kernel kernel = Kernel::Vector);
+  AreaReducer(int srcWidth, int srcHeight, int dstWidth, int dstHeight);
   void Scale(const std::uint8_t* src, std::uint8_t* dst);
 
  private:
@@ -46,15 +41,11 @@ class AreaReducer {
   };
   template <bool kIntoNextRow>
   void AccumulateRow(const std::uint8_t* p, float r0, float r1);
-  template <bool kIntoNextRow>
-  void AccumulateRowVector(const std::uint8_t* p, float r0, float r1);
-  void Accumulate(const std::uint8_t* p, float r0, float r1);
 
   int sw_, sh_, dw_, dh_;
-  bool vector_;
   std::vector<ColumnStep> columns_;
   std::vector<AreaWeight> rows_;
-  std::vector<float> current_, next_;  // accumulator rows, one spare pixel and one float wide
+  std::vector<float> current_, next_;  // accumulator rows, one spare pixel wide
 };
 
 // Area enlargement: each destination pixel blends the source pixels it overlaps.
