@@ -1,7 +1,11 @@
 #include "sources/group_decode_worker.h"
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
+#include <tuple>
 
+#include "container/stream_headers.h"
 #include "encode/job_messages.h"
 
 namespace zq48 {
@@ -46,8 +50,12 @@ bool GroupDecodeWorker::Build() {
   }
   graph_ = std::make_unique<DecodeGraph>();
   const DecodeGraph::OpenStatus status = graph_->Open(plans_.front().sourcePath, video, audio);
+  for (std::size_t i = 0; i < variants_.size(); ++i) soundLeaders_.push_back(SoundLeader(i));
+  std::vector<bool> started(variants_.size(), false);
   for (std::size_t i = 0; i < variants_.size(); ++i) {
     const VariantPlan& plan = plans_[i];
+    // A variant copying another's sound only needs that one to have started.
+    if (soundLeaders_[i] >= 0 && !started[static_cast<std::size_t>(soundLeaders_[i])]) soundLeaders_[i] = -1;
     auto pipeline = std::make_unique<VariantPipeline>(*variants_[i], [this] { PipelineEnded(); });
     VariantStages& stages = pipeline->stages();
     if (!stages.CreateStreamFiles(plan) || !OpenGraph(plan)) continue;
@@ -59,7 +67,10 @@ bool GroupDecodeWorker::Build() {
         v.decodedHeight = graph_->height();
       });
     if (plan.encodeAudio() && !stages.ConnectSound(plan, graph_->channels(), graph_->sampleRate())) continue;
-    if (!stages.Open(plan)) continue;
+    VariantPlan own = plan;
+    if (soundLeaders_[i] >= 0) own.filter.audioOn = 0;  // its sound comes from the leader
+    if (!stages.Open(own)) continue;
+    started[i] = true;
     if (stages.encodesVideo()) pictureTakers_.push_back(pipeline.get());
     if (stages.encodesAudio()) soundTakers_.push_back(pipeline.get());
     pipelines_.push_back(std::move(pipeline));
@@ -117,7 +128,45 @@ void GroupDecodeWorker::DecodeEnded() {
 }
 
 void GroupDecodeWorker::PipelineEnded() {
-  if (--running_ == 0) ReportCompletion();
+  if (--running_ != 0) return;
+  CopySharedSound();
+  ReportCompletion();
+}
+
+int GroupDecodeWorker::SoundLeader(std::size_t index) const {
+  const VariantPlan& p = plans_[index];
+  if (!p.encodeAudio()) return -1;
+  for (std::size_t j = 0; j < index; ++j) {
+    const VariantPlan& q = plans_[j];
+    if (q.encodeAudio() && q.filter.audioChannels == p.filter.audioChannels &&
+        q.filter.audioSampleRate == p.filter.audioSampleRate && q.filter.audioBitRate == p.filter.audioBitRate &&
+        q.filter.volume == p.filter.volume)
+      return soundLeaders_.size() > j && soundLeaders_[j] >= 0 ? soundLeaders_[j] : static_cast<int>(j);
+  }
+  return -1;
+}
+
+// Appends the leader's encoded sound to each follower's audio stream file,
+// with the sample count and position its own encode would have stored.
+void GroupDecodeWorker::CopySharedSound() {
+  for (std::size_t i = 0; i < variants_.size(); ++i) {
+    if (soundLeaders_[i] < 0) continue;
+    JobState& leader = variants_[static_cast<std::size_t>(soundLeaders_[i])]->state;
+    JobState& follower = variants_[i]->state;
+    auto [path, samples, position] = leader.variant.With([](const VariantState& v) {
+      return std::make_tuple(v.audioTempPath, v.audioSampleCount, v.audioInProgress);
+    });
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(kAudioHeadersSize));
+    const std::vector<char> payload(std::istreambuf_iterator<char>(in), {});
+    const bool copied = follower.audioFile.With(
+        [&payload](AudioFileSlot& slot) { return slot.file.AppendAtEnd(payload.data(), payload.size()); });
+    if (!copied) job_->notifier.Show({"Output audio file write error 01", "Error", Presentation::SystemBox});
+    follower.variant.With([&, samples = samples, position = position](VariantState& v) {
+      v.audioSampleCount = samples;
+      v.audioInProgress = position;
+    });
+  }
 }
 
 void GroupDecodeWorker::OnStop(WParam) {

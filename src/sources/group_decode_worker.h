@@ -18,7 +18,9 @@ namespace zq48 {
 // variant sees what a decode of its own would have given it, so its bytes
 // are those of the one-variant-at-a-time order. When the decode has ended
 // and every pipeline has closed its stages, the completion event is queued;
-// a start that fails queues it too, after its messages.
+// a start that fails queues it too, after its messages. Variants whose sound
+// settings are the same encode their sound once: the others copy the
+// encoded bytes, which are what their own encode would have written.
 class GroupDecodeWorker : public GeneralWorker {
  public:
   explicit GroupDecodeWorker(std::vector<JobContext*> variants);
@@ -36,12 +38,16 @@ class GroupDecodeWorker : public GeneralWorker {
   void Deliver(bool pictures, double time, const std::uint8_t* data, std::size_t bytes);
   void DecodeEnded();
   void PipelineEnded();
+  // The earlier variant whose sound encode this one takes over, or -1.
+  int SoundLeader(std::size_t index) const;
+  void CopySharedSound();
   void ReportCompletion();
   bool Fail(const std::string& text, Presentation presentation = Presentation::AppBox,
             const char* caption = kAppCaption);
 
   std::vector<JobContext*> variants_;
   std::vector<VariantPlan> plans_;
+  std::vector<int> soundLeaders_;  // per variant: whose encoded sound it copies, or -1
   JobContext* job_ = nullptr;
   std::unique_ptr<DecodeGraph> graph_;
   std::vector<std::unique_ptr<VariantPipeline>> pipelines_;
