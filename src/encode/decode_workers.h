@@ -60,6 +60,18 @@ class WorkerFactory {
     (void)variants;
     return nullptr;
   }
+  // The movie-file workers for a group of variants, each with its own
+  // context; nothing when this factory has none.
+  virtual std::unique_ptr<MessageThread> CreateMovieVideoGroupWorker(MessageThread& driver,
+                                                                     std::vector<JobContext*> variants) {
+    (void)driver, (void)variants;
+    return nullptr;
+  }
+  virtual std::unique_ptr<MessageThread> CreateMovieAudioGroupWorker(MessageThread& driver,
+                                                                     std::vector<JobContext*> variants) {
+    (void)driver, (void)variants;
+    return nullptr;
+  }
 };
 
 }  // namespace zq48

@@ -120,6 +120,8 @@ void MainEncodeThread::StartWorkers(const std::string& path) {
     movieVideoWorker_.reset();
     movieAudioWorker_.reset();
     movieVideoDone_ = movieAudioDone_ = false;
+    record_.sourceKind = kSourceMovie;
+    if (StartMovieGroup(path, hasAudio, hasVideo)) return;
     if (hasAudio) {
       movieAudioWorker_ = workers_.CreateMovieAudioWorker(*this);
       movieAudioWorker_->Post(WM_QT_AUDIO_START, wparam);
@@ -128,7 +130,6 @@ void MainEncodeThread::StartWorkers(const std::string& path) {
       movieVideoWorker_ = workers_.CreateMovieVideoWorker(*this);
       movieVideoWorker_->Post(WM_QT_VIDEO_START, wparam);
     }
-    record_.sourceKind = kSourceMovie;
     // With no track to extract nobody would report back: move on at once.
     if (!hasAudio && !hasVideo) Post(WM_JOB_NEXT, 0);
   } else {
@@ -136,23 +137,24 @@ void MainEncodeThread::StartWorkers(const std::string& path) {
   }
 }
 
-bool MainEncodeThread::StartGroup(const std::string& path) {
-  if (context_.sequential) return false;
+// The group of variants from the current one on; empty when they are to go
+// one at a time (in the reference order, or alone in their group).
+std::vector<std::unique_ptr<VariantJob>> MainEncodeThread::MakeGroup(const std::string& path) {
+  std::vector<std::unique_ptr<VariantJob>> group;
+  if (context_.sequential) return group;
   std::vector<OutputFilter> filters = context_.state.snapshot.With([&path](const JobSnapshot& s) {
     std::vector<OutputFilter> all;
     for (std::size_t i = 0; i < s.catalog.FilterCount(path); ++i) all.push_back(*s.catalog.FilterAt(path, i));
     return all;
   });
   const std::size_t size = GroupSize(filters, filterIndex_);
-  if (size < 2) return false;
-  std::vector<std::unique_ptr<VariantJob>> group;
-  std::vector<JobContext*> contexts;
-  for (std::size_t i = filterIndex_; i < filterIndex_ + size; ++i) {
+  if (size < 2) return group;
+  for (std::size_t i = filterIndex_; i < filterIndex_ + size; ++i)
     group.push_back(std::make_unique<VariantJob>(context_, path, filters[i]));
-    contexts.push_back(&group.back()->context);
-  }
-  std::unique_ptr<GeneralWorker> worker = workers_.CreateGroupWorker(std::move(contexts));
-  if (!worker) return false;
+  return group;
+}
+
+void MainEncodeThread::PublishGroup(std::vector<std::unique_ptr<VariantJob>> group) {
   std::vector<std::shared_ptr<JobState>> states;
   for (const auto& v : group) {
     record_.largestWidth = std::max(record_.largestWidth, v->filter.width);
@@ -161,12 +163,41 @@ bool MainEncodeThread::StartGroup(const std::string& path) {
   }
   context_.state.group.With([&states](auto& g) { g = std::move(states); });
   group_ = std::move(group);
+}
+
+std::vector<JobContext*> MainEncodeThread::Contexts(const std::vector<std::unique_ptr<VariantJob>>& group) {
+  std::vector<JobContext*> contexts;
+  for (const auto& v : group) contexts.push_back(&v->context);
+  return contexts;
+}
+
+bool MainEncodeThread::StartGroup(const std::string& path) {
+  std::vector<std::unique_ptr<VariantJob>> group = MakeGroup(path);
+  if (group.empty()) return false;
+  std::unique_ptr<GeneralWorker> worker = workers_.CreateGroupWorker(Contexts(group));
+  if (!worker) return false;
+  PublishGroup(std::move(group));
   ReplaceGeneralWorker(std::move(worker));
   const WParam wparam = context_.AsWParam();
   WithGeneralWorker([wparam](GeneralWorker* w) {
     w->Post(WM_DS_START, wparam);
     return true;
   });
+  return true;
+}
+
+bool MainEncodeThread::StartMovieGroup(const std::string& path, bool hasAudio, bool hasVideo) {
+  std::vector<std::unique_ptr<VariantJob>> group = MakeGroup(path);
+  if (group.empty() || (!hasAudio && !hasVideo)) return false;
+  std::unique_ptr<MessageThread> audio, video;
+  if (hasAudio && !(audio = workers_.CreateMovieAudioGroupWorker(*this, Contexts(group)))) return false;
+  if (hasVideo && !(video = workers_.CreateMovieVideoGroupWorker(*this, Contexts(group)))) return false;
+  PublishGroup(std::move(group));
+  movieAudioWorker_ = std::move(audio);
+  movieVideoWorker_ = std::move(video);
+  const WParam wparam = context_.AsWParam();
+  if (movieAudioWorker_) movieAudioWorker_->Post(WM_QT_AUDIO_START, wparam);
+  if (movieVideoWorker_) movieVideoWorker_->Post(WM_QT_VIDEO_START, wparam);
   return true;
 }
 

@@ -49,6 +49,10 @@ class MainEncodeThread : public MessageThread {
   // Starts one decode for the group of variants from the current one on;
   // false when the variants are to go one at a time.
   bool StartGroup(const std::string& path);
+  bool StartMovieGroup(const std::string& path, bool hasAudio, bool hasVideo);
+  std::vector<std::unique_ptr<VariantJob>> MakeGroup(const std::string& path);
+  void PublishGroup(std::vector<std::unique_ptr<VariantJob>> group);
+  static std::vector<JobContext*> Contexts(const std::vector<std::unique_ptr<VariantJob>>& group);
   void FinishGroup();
   void FinishFile(const std::string& path);
   void ReplaceGeneralWorker(std::unique_ptr<GeneralWorker> worker);

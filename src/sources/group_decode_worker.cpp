@@ -56,8 +56,8 @@ bool GroupDecodeWorker::Build() {
     const VariantPlan& plan = plans_[i];
     // A variant copying another's sound only needs that one to have started.
     if (soundLeaders_[i] >= 0 && !started[static_cast<std::size_t>(soundLeaders_[i])]) soundLeaders_[i] = -1;
-    auto pipeline = std::make_unique<VariantPipeline>(*variants_[i], [this] { PipelineEnded(); });
-    VariantStages& stages = pipeline->stages();
+    auto own = std::make_unique<VariantStages>(*variants_[i]);
+    VariantStages& stages = *own;
     if (!stages.CreateStreamFiles(plan) || !OpenGraph(plan)) continue;
     JobState& state = variants_[i]->state;
     if (status != DecodeGraph::OpenStatus::Ok) continue;
@@ -67,13 +67,20 @@ bool GroupDecodeWorker::Build() {
         v.decodedHeight = graph_->height();
       });
     if (plan.encodeAudio() && !stages.ConnectSound(plan, graph_->channels(), graph_->sampleRate())) continue;
-    VariantPlan own = plan;
-    if (soundLeaders_[i] >= 0) own.filter.audioOn = 0;  // its sound comes from the leader
-    if (!stages.Open(own)) continue;
+    VariantPlan opened = plan;
+    if (soundLeaders_[i] >= 0) opened.filter.audioOn = 0;  // its sound comes from the leader
+    if (!stages.Open(opened)) continue;
     started[i] = true;
+    VariantStages* s = own.get();
+    auto pipeline = std::make_unique<VariantPipeline>(
+        VariantPipeline::Stages{[s](double t, const std::uint8_t* d, std::size_t n) { s->Picture(t, d, n); },
+                                [s](double t, const std::uint8_t* d, std::size_t n) { s->Sound(t, d, n); },
+                                [s] { s->Close(); }},
+        [this] { PipelineEnded(); });
     if (stages.encodesVideo()) pictureTakers_.push_back(pipeline.get());
     if (stages.encodesAudio()) soundTakers_.push_back(pipeline.get());
     pipelines_.push_back(std::move(pipeline));
+    stages_.push_back(std::move(own));
   }
   if (pipelines_.empty()) return false;
   const OutputFilter& f = plans_.front().filter;
@@ -188,9 +195,10 @@ void GroupDecodeWorker::ExitInstance() {
   for (auto& p : pipelines_) {
     p->Cancel();
     p->Join();
-    p->stages().Close();  // what a stopped variant still held; its files are deleted after
   }
+  for (auto& s : stages_) s->Close();  // what a stopped variant still held; its files are deleted after
   pipelines_.clear();
+  stages_.clear();
   graph_.reset();
 }
 

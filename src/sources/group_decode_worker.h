@@ -8,6 +8,7 @@
 #include "encode/job_context.h"
 #include "sources/decode_graph.h"
 #include "sources/variant_pipeline.h"
+#include "sources/variant_stages.h"
 
 namespace zq48 {
 
@@ -50,6 +51,7 @@ class GroupDecodeWorker : public GeneralWorker {
   std::vector<int> soundLeaders_;  // per variant: whose encoded sound it copies, or -1
   JobContext* job_ = nullptr;
   std::unique_ptr<DecodeGraph> graph_;
+  std::vector<std::unique_ptr<VariantStages>> stages_;  // of the variants that run, with their pipelines
   std::vector<std::unique_ptr<VariantPipeline>> pipelines_;
   std::vector<VariantPipeline*> pictureTakers_;
   std::vector<VariantPipeline*> soundTakers_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "app/message_thread.h"
 #include "audio/audio_encoder.h"
@@ -18,15 +19,22 @@ int ConvertMovieSound(MovieSoundSource& sound, AudioEncoder& encoder, JobContext
 // The sound worker of a movie file for one variant: its start message runs
 // the whole extraction into the variant's audio stream file; when it is
 // over, whether it succeeded or not, the worker tells the job driver and ends.
+//
+// For a group of variants sharing a range (each with its own context) the
+// sound is converted once and every chunk goes to each variant's encoder.
 class MovieAudioWorker : public MessageThread {
  public:
-  explicit MovieAudioWorker(MessageThread& driver);
+  explicit MovieAudioWorker(MessageThread& driver, std::vector<JobContext*> variants = {});
   ~MovieAudioWorker() override { EndAndJoin(); }
 
  private:
   void OnStart(WParam wparam);
   void Run(JobContext& job);
+  void RunGroup(JobContext& job);
+  // A variant's steps up to its encoder; false after the step's message.
+  bool Prepare(JobContext& job, AudioEncoder& encoder, PcmFormat& converted);
   MessageThread& driver_;
+  std::vector<JobContext*> variants_;
 };
 
 }  // namespace zq48

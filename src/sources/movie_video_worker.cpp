@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "encode/job_messages.h"
+#include "sources/variant_pipeline.h"
 
 namespace zq48 {
 
@@ -62,18 +63,24 @@ bool ExtractMovieVideo(MovieVideoSource& movie, double begin, double end, JobCon
   return true;
 }
 
-MovieVideoWorker::MovieVideoWorker(MessageThread& driver) : driver_(driver) {
+MovieVideoWorker::MovieVideoWorker(MessageThread& driver, std::vector<JobContext*> variants)
+    : driver_(driver), variants_(std::move(variants)) {
   On(WM_QT_VIDEO_START, [this](WParam w) { OnStart(w); });
 }
 
 void MovieVideoWorker::OnStart(WParam wparam) {
-  Run(JobContext::From(wparam));
+  JobContext& job = JobContext::From(wparam);
+  if (variants_.empty()) {
+    Run(job);
+  } else {
+    RunGroup(job);
+  }
   // Whatever happened, the driver learns that the video of the variant has ended.
   PostQuit();
   driver_.Post(WM_JOB_QT_VIDEO_DONE);
 }
 
-bool MovieVideoWorker::Run(JobContext& job) {
+bool MovieVideoWorker::Prepare(JobContext& job, const MovieOpener& open, VideoEncoderState& stage) {
   auto [path, basePath, filter] = job.state.variant.With([](const VariantState& v) {
     return std::make_tuple(v.sourcePath, v.outputBasePath, v.filter);
   });
@@ -100,8 +107,7 @@ bool MovieVideoWorker::Run(JobContext& job) {
                                      : "Could not write HEADER_VIDEO to file");
     return false;
   }
-  std::unique_ptr<MovieVideoSource> movie = OpenMovieVideo(path);
-  if (!movie) {
+  if (!open()) {
     job.notifier.ShowApp("error open movie");
     return false;
   }
@@ -112,17 +118,66 @@ bool MovieVideoWorker::Run(JobContext& job) {
     v.decodedWidth = w;
     v.decodedHeight = h;
   });
-  VideoEncoderState stage;
   if (!CreateVideoEncoder(job, filter, path, stage)) {
     job.notifier.ShowApp("error init encoder video");
     return false;
   }
+  return true;
+}
+
+bool MovieVideoWorker::Run(JobContext& job) {
+  const std::string path = job.state.variant.With([](const VariantState& v) { return v.sourcePath; });
+  std::unique_ptr<MovieVideoSource> movie;
+  VideoEncoderState stage;
+  auto open = [&]() -> MovieVideoSource* {
+    movie = OpenMovieVideo(path);
+    return movie.get();
+  };
+  if (!Prepare(job, open, stage)) return false;
   ExtractMovieVideo(*movie, stage.beginTime, stage.endTime, job,
                     [&stage](double t, const std::uint8_t* picture, std::size_t bytes) {
                       EncodeVideoFrame(t, picture, bytes, stage);  // a failed picture is skipped
                     });
   DestroyVideoEncoder(stage);
   return true;
+}
+
+// Each variant takes its steps in list order around one movie; the job's
+// own state tells when to stop or pause.
+void MovieVideoWorker::RunGroup(JobContext& job) {
+  const std::string path = variants_.front()->state.variant.With([](const VariantState& v) { return v.sourcePath; });
+  std::unique_ptr<MovieVideoSource> movie;
+  bool tried = false;
+  auto open = [&]() -> MovieVideoSource* {
+    if (!tried) movie = OpenMovieVideo(path);
+    tried = true;
+    return movie.get();
+  };
+  std::vector<std::unique_ptr<VideoEncoderState>> stages;
+  std::vector<std::unique_ptr<VariantPipeline>> pipelines;
+  for (JobContext* variant : variants_) {
+    auto stage = std::make_unique<VideoEncoderState>();
+    if (!Prepare(*variant, open, *stage)) continue;
+    VideoEncoderState* s = stage.get();
+    pipelines.push_back(std::make_unique<VariantPipeline>(
+        VariantPipeline::Stages{[s](double t, const std::uint8_t* d, std::size_t n) { EncodeVideoFrame(t, d, n, *s); },
+                                nullptr, [s] { DestroyVideoEncoder(*s); }},
+        nullptr));
+    pipelines.back()->Start();
+    stages.push_back(std::move(stage));
+  }
+  if (pipelines.empty()) return;
+  const bool started = ExtractMovieVideo(
+      *movie, stages.front()->beginTime, stages.front()->endTime, job,
+      [&pipelines](double t, const std::uint8_t* picture, std::size_t bytes) {
+        auto shared = std::make_shared<const std::vector<std::uint8_t>>(picture, picture + bytes);
+        for (auto& p : pipelines) p->PushPicture(t, shared);
+      });
+  // Each variant's own extraction would have said so.
+  if (!started)
+    for (std::size_t i = 1; i < pipelines.size(); ++i) job.notifier.ShowApp("error GoToFirstVideoSample");
+  for (auto& p : pipelines) p->PushEnd();
+  for (auto& p : pipelines) p->Join();
 }
 
 }  // namespace zq48

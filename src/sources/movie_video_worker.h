@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "app/message_thread.h"
 #include "encode/job_context.h"
@@ -23,18 +25,26 @@ using MoviePictureSink = std::function<void(double time, const std::uint8_t* pic
 bool ExtractMovieVideo(MovieVideoSource& movie, double begin, double end, JobContext& job,
                        const MoviePictureSink& sink);
 
-// The video worker of a movie file for one variant. Its start message runs
-// the whole extraction; when it is over, whether it succeeded or not, the
-// worker tells the job driver and ends.
+// The video worker of a movie file for one variant, or for a group of
+// variants sharing a range (each with its own context): then the movie is
+// extracted once and every picture goes to each variant's pipeline. Its
+// start message runs the whole extraction; when it is over, whether it
+// succeeded or not, the worker tells the job driver and ends.
 class MovieVideoWorker : public MessageThread {
  public:
-  explicit MovieVideoWorker(MessageThread& driver);
+  explicit MovieVideoWorker(MessageThread& driver, std::vector<JobContext*> variants = {});
   ~MovieVideoWorker() override { EndAndJoin(); }
 
  private:
+  using MovieOpener = std::function<MovieVideoSource*()>;
   void OnStart(WParam wparam);
   bool Run(JobContext& job);
+  void RunGroup(JobContext& job);
+  // A variant's steps up to its first picture: its stream file, the movie
+  // (`open`), its encoder. False after the step's message.
+  bool Prepare(JobContext& job, const MovieOpener& open, VideoEncoderState& stage);
   MessageThread& driver_;
+  std::vector<JobContext*> variants_;
 };
 
 }  // namespace zq48

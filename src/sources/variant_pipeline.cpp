@@ -8,8 +8,8 @@ namespace {
 constexpr std::size_t kQueuedItems = 6;
 }  // namespace
 
-VariantPipeline::VariantPipeline(JobContext& job, std::function<void()> ended)
-    : stages_(job), ended_(std::move(ended)), queue_(kQueuedItems) {}
+VariantPipeline::VariantPipeline(Stages stages, std::function<void()> ended)
+    : stages_(std::move(stages)), ended_(std::move(ended)), queue_(kQueuedItems) {}
 
 VariantPipeline::~VariantPipeline() {
   Cancel();
@@ -38,13 +38,13 @@ void VariantPipeline::Run() {
   while (std::optional<Item> item = queue_.Pop()) {
     switch (item->kind) {
       case Item::Kind::Picture:
-        stages_.Picture(item->time, item->data->data(), item->data->size());
+        if (stages_.picture) stages_.picture(item->time, item->data->data(), item->data->size());
         break;
       case Item::Kind::Sound:
-        stages_.Sound(item->time, item->data->data(), item->data->size());
+        if (stages_.sound) stages_.sound(item->time, item->data->data(), item->data->size());
         break;
       case Item::Kind::End:
-        stages_.Close();
+        if (stages_.close) stages_.close();
         if (ended_) ended_();
         return;
     }

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "sources/blocking_queue.h"
-#include "sources/variant_stages.h"
 
 namespace zq48 {
 
@@ -20,13 +19,18 @@ namespace zq48 {
 class VariantPipeline {
  public:
   using Buffer = std::shared_ptr<const std::vector<std::uint8_t>>;
+  using Delivery = std::function<void(double time, const std::uint8_t* data, std::size_t bytes)>;
+  // Where the items go, on the pipeline's thread.
+  struct Stages {
+    Delivery picture;
+    Delivery sound;
+    std::function<void()> close;
+  };
 
-  VariantPipeline(JobContext& job, std::function<void()> ended);
+  VariantPipeline(Stages stages, std::function<void()> ended);
   ~VariantPipeline();
   VariantPipeline(const VariantPipeline&) = delete;
   VariantPipeline& operator=(const VariantPipeline&) = delete;
-
-  VariantStages& stages() { return stages_; }
 
   void Start();
   // Wait for room; false once the pipeline was cancelled.
@@ -45,7 +49,7 @@ class VariantPipeline {
   };
   void Run();
 
-  VariantStages stages_;
+  Stages stages_;
   std::function<void()> ended_;
   BlockingQueue<Item> queue_;
   std::thread thread_;

@@ -32,4 +32,18 @@ std::unique_ptr<MessageThread> DecodeWorkerFactory::CreateMovieAudioWorker(Messa
   return worker;
 }
 
+std::unique_ptr<MessageThread> DecodeWorkerFactory::CreateMovieVideoGroupWorker(MessageThread& driver,
+                                                                              std::vector<JobContext*> variants) {
+  auto worker = std::make_unique<MovieVideoWorker>(driver, std::move(variants));
+  worker->Start();
+  return worker;
+}
+
+std::unique_ptr<MessageThread> DecodeWorkerFactory::CreateMovieAudioGroupWorker(MessageThread& driver,
+                                                                              std::vector<JobContext*> variants) {
+  auto worker = std::make_unique<MovieAudioWorker>(driver, std::move(variants));
+  worker->Start();
+  return worker;
+}
+
 }  // namespace zq48

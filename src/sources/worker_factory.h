@@ -11,6 +11,10 @@ class DecodeWorkerFactory : public WorkerFactory {
   std::unique_ptr<MessageThread> CreateMovieVideoWorker(MessageThread& driver) override;
   std::unique_ptr<MessageThread> CreateMovieAudioWorker(MessageThread& driver) override;
   std::unique_ptr<GeneralWorker> CreateGroupWorker(std::vector<JobContext*> variants) override;
+  std::unique_ptr<MessageThread> CreateMovieVideoGroupWorker(MessageThread& driver,
+                                                             std::vector<JobContext*> variants) override;
+  std::unique_ptr<MessageThread> CreateMovieAudioGroupWorker(MessageThread& driver,
+                                                             std::vector<JobContext*> variants) override;
 };
 
 }  // namespace zq48

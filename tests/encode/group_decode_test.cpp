@@ -21,6 +21,7 @@
 #include "encode/job_progress.h"
 #include "encode/variant_group.h"
 #include "sources/ffmpeg_general_media.h"
+#include "sources/ffmpeg_movie_media.h"
 #include "sources/worker_factory.h"
 #include "support/recording_notifier.h"
 #include "support/test_media.h"
@@ -128,10 +129,13 @@ class QuietHost : public JobHost {
 };
 
 struct EngineRun {
-  explicit EngineRun(bool sequential) { controller.SetSequential(sequential); }
+  explicit EngineRun(bool sequential, bool movieFiles = false) : movieFiles(movieFiles) {
+    controller.SetSequential(sequential);
+  }
   void Add(const std::string& path) {
     FfmpegGeneralMedia general;
-    MediaProbe probe(catalog, notifier, MediaServices{&general, nullptr});
+    FfmpegMovieMedia movie;
+    MediaProbe probe(catalog, notifier, MediaServices{&general, movieFiles ? &movie : nullptr});
     ASSERT_TRUE(probe.Probe(path));
     catalog.AddInputPath(path);
     catalog.MutableOptions(path).volume = 1.0f;
@@ -142,7 +146,8 @@ struct EngineRun {
   QuietHost host;
   DecodeWorkerFactory workers;
   PackageOutputs outputs;
-  EncodeController controller{catalog, store, notifier, host, workers, outputs, false};
+  bool movieFiles;
+  EncodeController controller{catalog, store, notifier, host, workers, outputs, movieFiles};
 };
 
 // An expert list whose variants have different ranges, crops and volumes.
@@ -178,30 +183,37 @@ TEST(GroupDecode, AnExpertListGivesTheSameFilesBothWays) {
 }
 
 // Stop in the middle of a group: everything of the finished file stays,
-// nothing of the stopped group is left, and the job ends.
+// nothing of the stopped group is left, and the job ends; for both kinds of
+// source (the movie-file workers watch the job's stop flag).
 TEST(GroupDecode, StopDeletesEveryVariantInProgressAndKeepsWhatWasFinished) {
-  TempDir dir;
-  const std::string first = dir.File("first.avi"), second = dir.File("second.avi"), out = dir.File("out");
-  testing::WriteAvi(first, ClipSpec{.seconds = 1.0});
-  testing::WriteAvi(second, ClipSpec{.width = 640, .height = 480, .seconds = 20.0});
-  EngineRun run(false);
-  run.Add(first);
-  run.Add(second);
-  GenerateSimpleFilters(run.catalog, first);
-  GenerateSimpleFilters(run.catalog, second);
-  ASSERT_EQ(run.controller.Encode(out), EncodeController::EncodeResult::Started);
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (!fs::exists(out + "/first.meta.zq48") && std::chrono::steady_clock::now() < until)
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  run.controller.Stop();
-  ASSERT_TRUE(run.host.Wait(std::chrono::seconds(60)));
-  run.controller.HandleJobFinished();
-  EXPECT_TRUE(fs::exists(out + "/first.html"));
-  for (const auto& e : fs::directory_iterator(out)) {
-    const std::string name = e.path().filename().string();
-    EXPECT_FALSE(name.starts_with("second_") && name.find("bps.") != std::string::npos) << name;
-    EXPECT_FALSE(name.find("__dr") != std::string::npos && !name.ends_with(".min.audio.zq48")) << name;
+  for (const char* extension : {".avi", ".mov"}) {
+    SCOPED_TRACE(extension);
+    TempDir dir;
+    const std::string first = dir.File(std::string("first") + extension),
+                      second = dir.File(std::string("second") + extension), out = dir.File("out");
+    const bool movie = std::string(extension) == ".mov";
+    const ClipSpec shortClip{.seconds = 1.0}, longClip{.width = 640, .height = 480, .seconds = 20.0};
+    movie ? testing::WriteMovie(first, shortClip) : testing::WriteAvi(first, shortClip);
+    movie ? testing::WriteMovie(second, longClip) : testing::WriteAvi(second, longClip);
+    EngineRun run(false, movie);
+    run.Add(first);
+    run.Add(second);
+    GenerateSimpleFilters(run.catalog, first);
+    GenerateSimpleFilters(run.catalog, second);
+    ASSERT_EQ(run.controller.Encode(out), EncodeController::EncodeResult::Started);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!fs::exists(out + "/first.meta.zq48") && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    run.controller.Stop();
+    ASSERT_TRUE(run.host.Wait(std::chrono::seconds(60)));
+    run.controller.HandleJobFinished();
+    EXPECT_TRUE(fs::exists(out + "/first.html"));
+    for (const auto& e : fs::directory_iterator(out)) {
+      const std::string name = e.path().filename().string();
+      EXPECT_FALSE(name.starts_with("second_") && name.find("bps.") != std::string::npos) << name;
+      EXPECT_FALSE(name.find("__dr") != std::string::npos && !name.ends_with(".min.audio.zq48")) << name;
+    }
   }
 }
 
