@@ -129,8 +129,13 @@ double DecodeGraph::SecondsOf(const AVStream* stream, std::int64_t pts) const {
   return pts * av_q2d(stream->time_base) - fileStart_ - rangeStart_;
 }
 
+bool DecodeGraph::Run(SharedDelivery pictures, Delivery sound, std::function<void()> completed) {
+  deliverSharedPictures_ = std::move(pictures);
+  return Run(Delivery{}, std::move(sound), std::move(completed));
+}
+
 bool DecodeGraph::Run(Delivery pictures, Delivery sound, std::function<void()> completed) {
-  deliverPictures_ = std::move(pictures);
+  if (pictures) deliverPictures_ = std::move(pictures);
   deliverSound_ = std::move(sound);
   completed_ = std::move(completed);
   if (video_.packets) pictures_ = std::make_unique<BlockingQueue<Picture>>(kPictures);
@@ -244,13 +249,7 @@ bool DecodeGraph::HandlePicture(const AVFrame& frame, double& lastTime) {
   if (t >= rangeLength_) return false;    // past the range: this branch is done
   Picture picture;
   picture.time = std::max(t, 0.0);
-  {
-    std::lock_guard lock(spareMutex_);
-    if (!spare_.empty()) {
-      picture.bgr = std::move(spare_.back());
-      spare_.pop_back();
-    }
-  }
+  picture.bgr = pool_->Take();
   if (!ConvertPicture(frame, picture.bgr)) return true;  // a picture that does not convert is skipped
   return pictures_->Push(std::move(picture));
 }
@@ -278,9 +277,12 @@ void DecodeGraph::DeliverPictures() {
   while (std::optional<Picture> picture = pictures_->Pop()) {
     WaitWhilePaused();
     if (stopping_) break;
-    deliverPictures_(picture->time, picture->bgr.data(), picture->bgr.size());
-    std::lock_guard lock(spareMutex_);
-    spare_.push_back(std::move(picture->bgr));
+    if (deliverSharedPictures_) {
+      deliverSharedPictures_(picture->time, pool_->Share(std::move(picture->bgr)));
+    } else {
+      deliverPictures_(picture->time, picture->bgr.data(), picture->bgr.size());
+      pool_->Give(std::move(picture->bgr));
+    }
   }
   PartEnded();
 }

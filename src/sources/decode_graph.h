@@ -5,12 +5,14 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "sources/blocking_queue.h"
+#include "sources/buffer_pool.h"
 #include "sources/ffmpeg_handles.h"
 #include "sources/sound_converter.h"
 #include "sources/timestamp_mender.h"
@@ -33,6 +35,8 @@ namespace zq48 {
 class DecodeGraph {
  public:
   using Delivery = std::function<void(double time, const std::uint8_t* data, std::size_t bytes)>;
+  // Pictures handed on as shared buffers, for readers that keep them past the call.
+  using SharedDelivery = std::function<void(double time, std::shared_ptr<const std::vector<std::uint8_t>>)>;
 
   enum class OpenStatus {
     Ok,
@@ -68,6 +72,8 @@ class DecodeGraph {
   // Starts delivering. `pictures` and `sound` run on the graph's threads;
   // `completed` runs once when every branch has ended (not after Stop).
   bool Run(Delivery pictures, Delivery sound, std::function<void()> completed);
+  // The same with the pictures as shared buffers (no copy is made for them).
+  bool Run(SharedDelivery pictures, Delivery sound, std::function<void()> completed);
   void Pause();
   void Resume();
   // Ends delivery and waits for every thread. No callback runs after it returns.
@@ -122,9 +128,9 @@ class DecodeGraph {
   double nextSoundTime_ = -1.0;
 
   std::unique_ptr<BlockingQueue<Picture>> pictures_;
-  std::mutex spareMutex_;
-  std::vector<std::vector<std::uint8_t>> spare_;  // picture buffers to reuse
+  std::shared_ptr<BufferPool> pool_ = std::make_shared<BufferPool>();  // picture buffers to reuse
   Delivery deliverPictures_;
+  SharedDelivery deliverSharedPictures_;
   Delivery deliverSound_;
   std::function<void()> completed_;
 

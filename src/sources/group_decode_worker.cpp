@@ -91,9 +91,11 @@ bool GroupDecodeWorker::Build() {
   }
   running_ = static_cast<int>(pipelines_.size());
   for (auto& p : pipelines_) p->Start();
-  auto pictures = [this](double t, const std::uint8_t* d, std::size_t n) { Deliver(true, t, d, n); };
-  auto sound = [this](double t, const std::uint8_t* d, std::size_t n) { Deliver(false, t, d, n); };
-  if (!graph_->Run(pictures, sound, [this] { DecodeEnded(); })) {
+  DecodeGraph::SharedDelivery pictures = [this](double t, VariantPipeline::Buffer picture) {
+    for (VariantPipeline* p : pictureTakers_) p->PushPicture(t, picture);
+  };
+  auto sound = [this](double t, const std::uint8_t* d, std::size_t n) { DeliverSound(t, d, n); };
+  if (!graph_->Run(std::move(pictures), sound, [this] { DecodeEnded(); })) {
     for (std::size_t i = 0; i < pipelines_.size(); ++i) Fail("Could not RUN the graph 3");
     return false;
   }
@@ -117,17 +119,11 @@ bool GroupDecodeWorker::OpenGraph(const VariantPlan&) {
   return false;
 }
 
-void GroupDecodeWorker::Deliver(bool pictures, double time, const std::uint8_t* data, std::size_t bytes) {
-  const std::vector<VariantPipeline*>& takers = pictures ? pictureTakers_ : soundTakers_;
-  if (takers.empty()) return;
+void GroupDecodeWorker::DeliverSound(double time, const std::uint8_t* data, std::size_t bytes) {
+  if (soundTakers_.empty()) return;
   // One copy for every pipeline: the decode reuses its buffer once this returns.
   auto buffer = std::make_shared<const std::vector<std::uint8_t>>(data, data + bytes);
-  for (VariantPipeline* p : takers) {
-    if (pictures)
-      p->PushPicture(time, buffer);
-    else
-      p->PushSound(time, buffer);
-  }
+  for (VariantPipeline* p : soundTakers_) p->PushSound(time, buffer);
 }
 
 void GroupDecodeWorker::DecodeEnded() {

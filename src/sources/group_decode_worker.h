@@ -36,7 +36,7 @@ class GroupDecodeWorker : public GeneralWorker {
 
   bool Build();
   bool OpenGraph(const VariantPlan& first);
-  void Deliver(bool pictures, double time, const std::uint8_t* data, std::size_t bytes);
+  void DeliverSound(double time, const std::uint8_t* data, std::size_t bytes);
   void DecodeEnded();
   void PipelineEnded();
   // The earlier variant whose sound encode this one takes over, or -1.
