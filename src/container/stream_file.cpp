@@ -28,12 +28,14 @@ bool WriteAll(int fd, const void* data, std::size_t size) {
 
 StreamFile::~StreamFile() { Close(); }
 
-StreamFile::StreamFile(StreamFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+StreamFile::StreamFile(StreamFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), writeFailed_(std::exchange(other.writeFailed_, false)) {}
 
 StreamFile& StreamFile::operator=(StreamFile&& other) noexcept {
   if (this != &other) {
     Close();
     fd_ = std::exchange(other.fd_, -1);
+    writeFailed_ = std::exchange(other.writeFailed_, false);
   }
   return *this;
 }
@@ -50,17 +52,19 @@ bool StreamFile::WritePlaceholder(HeaderKind kind) {
 }
 
 bool StreamFile::Write(const void* data, std::size_t size) {
-  return IsOpen() && WriteAll(fd_, data, size);
+  return IsOpen() && Noted(WriteAll(fd_, data, size));
 }
 
 bool StreamFile::AppendAtEnd(const void* data, std::size_t size) {
-  return IsOpen() && ::lseek(fd_, 0, SEEK_END) >= 0 && WriteAll(fd_, data, size);
+  return IsOpen() && Noted(::lseek(fd_, 0, SEEK_END) >= 0 && WriteAll(fd_, data, size));
 }
 
 bool StreamFile::WriteRecordAt(std::uint64_t offset, const HeaderBytes& record) {
-  return IsOpen() && ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) >= 0 &&
-         WriteAll(fd_, record.data(), record.size());
+  return IsOpen() && Noted(::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) >= 0 &&
+                           WriteAll(fd_, record.data(), record.size()));
 }
+
+bool StreamFile::Sync() { return IsOpen() && Noted(::fdatasync(fd_) == 0); }
 
 std::optional<std::uint64_t> StreamFile::Size() const {
   struct stat st {};

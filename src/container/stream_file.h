@@ -37,12 +37,22 @@ class StreamFile {
   bool WriteRecordAt(std::uint64_t offset, const HeaderBytes& record);
   // The file's size in bytes; nothing when it cannot be read.
   std::optional<std::uint64_t> Size() const;
+  // Whether any write to this file has failed (a full disk, an I/O error):
+  // its payload is then not whole, whatever its size says.
+  bool WriteFailed() const { return writeFailed_; }
+  // Puts what was written on the disk; false when the system fails.
+  bool Sync();
   // Closes the file; false when the system reports an error. A closed file stays closed.
   bool Close();
 
  private:
   explicit StreamFile(int fd) : fd_(fd) {}
+  bool Noted(bool written) {
+    if (!written) writeFailed_ = true;
+    return written;
+  }
   int fd_ = -1;
+  bool writeFailed_ = false;
 };
 
 }  // namespace zq48

@@ -69,6 +69,32 @@ std::uint32_t Rate(std::uint64_t bytes, double seconds) {
   return rate >= 4294967295.0 ? UINT32_MAX : static_cast<std::uint32_t>(rate);
 }
 
+// A stream whose writes failed (a full disk, an I/O error) holds less than
+// was encoded, whatever its size: the variant fails whole, its working files
+// go, and nothing of it is renamed or listed.
+bool StreamsWhole(JobContext& context, bool video, bool audio) {
+  JobState& state = context.state;
+  const bool videoBroken = video && state.videoFile.With([](VideoFileSlot& s) {
+    return s.file.IsOpen() && (s.file.WriteFailed() || !s.file.Sync());
+  });
+  const bool audioBroken = audio && state.audioFile.With([](AudioFileSlot& s) {
+    return s.file.IsOpen() && (s.file.WriteFailed() || !s.file.Sync());
+  });
+  if (!videoBroken && !audioBroken) return true;
+  auto [videoTemp, audioTemp, minimalTemp] = state.variant.With([](const VariantState& v) {
+    return std::make_tuple(v.videoTempPath, v.audioTempPath, v.minAudioTempPath);
+  });
+  context.notifier.ShowApp(IncompleteStreamText(videoBroken ? videoTemp : audioTemp));
+  state.videoFile.With([](VideoFileSlot& slot) { slot.file.Close(); });
+  state.audioFile.With([](AudioFileSlot& slot) {
+    slot.file.Close();
+    slot.minimal.Close();
+  });
+  for (const std::string* name : {&videoTemp, &audioTemp, &minimalTemp})
+    if (!name->empty()) std::remove(name->c_str());
+  return false;
+}
+
 void CloseVideo(JobState& state) {
   state.videoFile.With([](VideoFileSlot& slot) { slot.file.Close(); });
 }
@@ -81,6 +107,11 @@ void CloseAudio(JobState& state) {
 }
 
 }  // namespace
+
+std::string IncompleteStreamText(const std::string& workingPath) {
+  return "Could not write the whole stream file " + workingPath +
+         " (is the disk full?).\nThis variant is left out; the job goes on with the next one.";
+}
 
 std::string FinalVideoName(const std::string& folder, const std::string& sourcePath,
                            std::uint32_t bitRate) {
@@ -121,6 +152,7 @@ bool FinishVariant(JobContext& context, DriverRecord& record, const OutputFilter
   const bool general = record.sourceKind == kSourceGeneral;
   bool videoOn = filter.videoOn && src.hasVideo;
   bool audioOn = filter.audioOn && src.hasAudio;
+  if (!StreamsWhole(context, videoOn, audioOn)) return false;
 
   std::uint64_t videoBytes = 0;
   if (videoOn) {
@@ -178,6 +210,12 @@ bool FinishVariant(JobContext& context, DriverRecord& record, const OutputFilter
       notifier.ShowApp(failed == 1 ? "Could not HEADER_FILE_OUTPUT write to file 2"
                                    : "Could not write HEADER_VIDEO to file");
       CloseVideo(state);
+      CloseAudio(state);
+      return false;
+    }
+    // A close can report what earlier writes could not: the stream is not renamed then.
+    if (!state.videoFile.With([](VideoFileSlot& slot) { return slot.file.Close(); })) {
+      notifier.ShowApp("Could not close VIDEO file");
       CloseAudio(state);
       return false;
     }

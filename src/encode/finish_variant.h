@@ -11,6 +11,9 @@
 namespace zq48 {
 
 // destination folder + base name + "_" + rate + "bps.video.zq48" (and ".audio.").
+// The message of a variant left out because a stream file could not be written whole.
+std::string IncompleteStreamText(const std::string& workingPath);
+
 std::string FinalVideoName(const std::string& folder, const std::string& sourcePath,
                            std::uint32_t bitRate);
 std::string FinalAudioName(const std::string& folder, const std::string& sourcePath,

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "encode/disk_room.h"
 #include "encode/output_names.h"
 
 namespace zq48 {
@@ -105,11 +106,25 @@ void MainEncodeThread::StartWorkers(const std::string& path) {
     return std::make_tuple(f.sourceKind, f.hasAudio, f.hasVideo);
   });
   const WParam wparam = context_.AsWParam();
+  if (kind == kSourceGeneral || kind == kSourceMovie) {
+    // Started, a variant that cannot fit would fail half-way; it is skipped
+    // (a group that cannot fit goes one variant at a time, each checked).
+    const bool grouped = kind == kSourceGeneral ? StartGroup(path) : StartMovieGroup(path, hasAudio, hasVideo);
+    if (grouped) {
+      record_.sourceKind = kind;
+      return;
+    }
+    if (!RoomFor(path, {CurrentFilter()})) {
+      record_.sourceKind = kind;
+      skipped_ = skippedVariant_ = true;
+      Post(WM_JOB_NEXT, 0);
+      return;
+    }
+  }
   if (kind == kSourceGeneral) {
     movieVideoWorker_.reset();
     movieAudioWorker_.reset();
     record_.sourceKind = kSourceGeneral;
-    if (StartGroup(path)) return;
     ReplaceGeneralWorker(workers_.CreateGeneralWorker());
     WithGeneralWorker([wparam](GeneralWorker* w) {
       w->Post(WM_DS_START, wparam);
@@ -121,7 +136,6 @@ void MainEncodeThread::StartWorkers(const std::string& path) {
     movieAudioWorker_.reset();
     movieVideoDone_ = movieAudioDone_ = false;
     record_.sourceKind = kSourceMovie;
-    if (StartMovieGroup(path, hasAudio, hasVideo)) return;
     if (hasAudio) {
       movieAudioWorker_ = workers_.CreateMovieAudioWorker(*this);
       movieAudioWorker_->Post(WM_QT_AUDIO_START, wparam);
@@ -165,18 +179,47 @@ void MainEncodeThread::PublishGroup(std::vector<std::unique_ptr<VariantJob>> gro
   group_ = std::move(group);
 }
 
+std::vector<OutputFilter> MainEncodeThread::Filters(const std::vector<std::unique_ptr<VariantJob>>& group) {
+  std::vector<OutputFilter> filters;
+  for (const auto& v : group) filters.push_back(v->filter);
+  return filters;
+}
+
 std::vector<JobContext*> MainEncodeThread::Contexts(const std::vector<std::unique_ptr<VariantJob>>& group) {
   std::vector<JobContext*> contexts;
   for (const auto& v : group) contexts.push_back(&v->context);
   return contexts;
 }
 
+OutputFilter MainEncodeThread::CurrentFilter() {
+  return context_.state.variant.With([](const VariantState& v) { return v.filter; });
+}
+
+bool MainEncodeThread::RoomFor(const std::string& path, const std::vector<OutputFilter>& filters) {
+  auto [folder, seconds] = context_.state.snapshot.With([&path](const JobSnapshot& s) {
+    return std::make_pair(s.catalog.Settings().destinationFolder(), s.catalog.Facts(path).videoDuration);
+  });
+  std::uint64_t needed = 0;
+  std::string what;
+  for (const OutputFilter& f : filters) {
+    needed += BytesNeeded(f, seconds);
+    if (!what.empty()) what += ", ";
+    what += OutputBaseName(path) + "_" + VariantTag(f);
+  }
+  std::optional<std::string> problem = RoomProblem(folder, needed, what);
+  // A group that does not fit is not refused here: its variants go one at a time.
+  if (problem && filters.size() == 1) context_.notifier.ShowApp(*problem);
+  return !problem;
+}
+
 bool MainEncodeThread::StartGroup(const std::string& path) {
   std::vector<std::unique_ptr<VariantJob>> group = MakeGroup(path);
-  if (group.empty()) return false;
+  if (group.empty() || !RoomFor(path, Filters(group))) return false;
   std::unique_ptr<GeneralWorker> worker = workers_.CreateGroupWorker(Contexts(group));
   if (!worker) return false;
   PublishGroup(std::move(group));
+  movieVideoWorker_.reset();
+  movieAudioWorker_.reset();
   ReplaceGeneralWorker(std::move(worker));
   const WParam wparam = context_.AsWParam();
   WithGeneralWorker([wparam](GeneralWorker* w) {
@@ -188,7 +231,11 @@ bool MainEncodeThread::StartGroup(const std::string& path) {
 
 bool MainEncodeThread::StartMovieGroup(const std::string& path, bool hasAudio, bool hasVideo) {
   std::vector<std::unique_ptr<VariantJob>> group = MakeGroup(path);
-  if (group.empty() || (!hasAudio && !hasVideo)) return false;
+  if (group.empty() || (!hasAudio && !hasVideo) || !RoomFor(path, Filters(group))) return false;
+  ReplaceGeneralWorker(nullptr);
+  movieVideoWorker_.reset();
+  movieAudioWorker_.reset();
+  movieVideoDone_ = movieAudioDone_ = false;
   std::unique_ptr<MessageThread> audio, video;
   if (hasAudio && !(audio = workers_.CreateMovieAudioGroupWorker(*this, Contexts(group)))) return false;
   if (hasVideo && !(video = workers_.CreateMovieVideoGroupWorker(*this, Contexts(group)))) return false;
@@ -233,7 +280,10 @@ void MainEncodeThread::OnNext(WParam) {
   }
   int kind = context_.state.snapshot.With(
       [&path](const JobSnapshot& s) { return s.catalog.Facts(path).sourceKind; });
-  if (kind == kSourceGeneral) {
+  if (skipped_) {
+    // Skipped for want of room: nothing was started, nothing is finished.
+    skipped_ = false;
+  } else if (kind == kSourceGeneral) {
     GeneralWorker* worker = nullptr;
     WithGeneralWorker([&worker](GeneralWorker* w) {
       worker = w;
@@ -249,10 +299,11 @@ void MainEncodeThread::OnNext(WParam) {
 
   if (!group_.empty()) {
     FinishGroup();
-  } else {
+  } else if (!skippedVariant_) {
     OutputFilter filter = context_.state.variant.With([](const VariantState& v) { return v.filter; });
     outputs_.FinishVariant(context_, record_, filter);  // a failure was reported; the job goes on
   }
+  skippedVariant_ = false;
   CommitProgress(context_.state);
 
   ++filterIndex_;

@@ -53,6 +53,11 @@ class MainEncodeThread : public MessageThread {
   std::vector<std::unique_ptr<VariantJob>> MakeGroup(const std::string& path);
   void PublishGroup(std::vector<std::unique_ptr<VariantJob>> group);
   static std::vector<JobContext*> Contexts(const std::vector<std::unique_ptr<VariantJob>>& group);
+  static std::vector<OutputFilter> Filters(const std::vector<std::unique_ptr<VariantJob>>& group);
+  OutputFilter CurrentFilter();
+  // Whether the destination has room for these variants of `path`; a single
+  // variant without room has its message shown.
+  bool RoomFor(const std::string& path, const std::vector<OutputFilter>& filters);
   void FinishGroup();
   void FinishFile(const std::string& path);
   void ReplaceGeneralWorker(std::unique_ptr<GeneralWorker> worker);
@@ -75,7 +80,9 @@ class MainEncodeThread : public MessageThread {
   std::size_t fileIndex_ = 0;
   std::size_t filterIndex_ = 0;
   DriverRecord record_;
-  bool stopping_ = false;  // Stop ran: nothing of the stopped variant may be finished
+  bool stopping_ = false;
+  bool skipped_ = false;         // the variant was skipped for want of room: no worker to wait for
+  bool skippedVariant_ = false;  // ... and nothing to finish  // Stop ran: nothing of the stopped variant may be finished
 };
 
 }  // namespace zq48

@@ -7,6 +7,8 @@
 
 #include "encode/output_names.h"
 
+#include "container/whole_file.h"
+
 namespace zq48 {
 
 namespace {
@@ -26,14 +28,14 @@ std::vector<std::uint32_t> Values(const std::vector<std::string>& texts) {
   return out;
 }
 
-bool Write32(std::FILE* f, std::uint32_t v) {
+bool Write32(WholeFile& f, std::uint32_t v) {
   std::vector<std::uint8_t> bytes;
   Put32(bytes, v);
-  return std::fwrite(bytes.data(), 1, 4, f) == 4;
+  return f.Write(bytes.data(), 4);
 }
 
 // Writes the counts and rates, naming the first step that failed.
-const char* WriteRates(std::FILE* f, const Metafile& m) {
+const char* WriteRates(WholeFile& f, const Metafile& m) {
   if (!Write32(f, static_cast<std::uint32_t>(m.videoRates.size()))) return "Error write metafile 1";
   if (!Write32(f, static_cast<std::uint32_t>(m.audioRates.size()))) return "Error write metafile 2";
   for (std::uint32_t r : m.videoRates)
@@ -68,15 +70,15 @@ bool WriteMetafile(JobContext& context, DriverRecord& record, const std::string&
   std::string folder = context.state.snapshot.With(
       [](const JobSnapshot& s) { return s.catalog.Settings().destinationFolder(); });
   std::string name = MetafileName(folder, sourcePath, false);
-  std::remove(name.c_str());
-  std::FILE* f = std::fopen(name.c_str(), "wb");
+  // Written aside and renamed over the final name when whole: a reader never
+  // sees half a metafile, and a failure leaves the earlier one in place.
+  std::optional<WholeFile> f = WholeFile::Create(name);
   if (!f) {
     context.notifier.ShowApp("Error create metafile");
     return false;
   }
-  const char* failure = WriteRates(f, rates);
-  // Unbuffered errors show up at the flush that closing does.
-  if (std::fclose(f) != 0 && !failure) failure = "Error write metafile 4";
+  const char* failure = WriteRates(*f, rates);
+  if (!failure && !f->Commit()) failure = "Error write metafile 4";
   if (failure) {
     context.notifier.ShowApp(failure);
     return false;

@@ -1,6 +1,7 @@
 #include "encode/settings_checks.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <sys/statfs.h>
 
 #include <cerrno>
@@ -84,6 +85,11 @@ std::optional<std::string> CheckDestinationFolder(const std::string& text, Encod
     }
   } else if (!S_ISDIR(st.st_mode)) {
     notifier.ShowApp(path + "\nThis is a file not a directory.");
+    return std::nullopt;
+  }
+  // Found out now, not by every variant of the job failing in turn.
+  if (access(path.c_str(), W_OK) != 0) {
+    notifier.ShowApp(path + (errno == EROFS ? "\nThis folder is on a read-only disk." : "\nYou do not have permission\nto write into this folder."));
     return std::nullopt;
   }
 

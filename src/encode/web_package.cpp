@@ -6,6 +6,8 @@
 #include "encode/metafile.h"
 #include "encode/output_names.h"
 
+#include "container/whole_file.h"
+
 namespace zq48 {
 
 namespace {
@@ -18,9 +20,6 @@ std::string Commented(const std::string& name, const std::string& value) {
   return "<!-- <param name=\"" + name + "\" value=\"" + value + "\"> -->\n";
 }
 
-bool WriteAll(std::FILE* f, const std::string& text) {
-  return std::fwrite(text.data(), 1, text.size(), f) == text.size();
-}
 
 // Copies an image next to the page under its own name; a failed copy goes
 // unnoticed (the page still names the image).
@@ -74,8 +73,9 @@ bool WriteWebPage(JobContext& context, const DriverRecord& record, const std::st
   facts.endImageName = BaseName(settings.endImagePath, true);
 
   std::string name = folder + OutputBaseName(sourcePath) + ".html";
-  std::remove(name.c_str());
-  std::FILE* f = std::fopen(name.c_str(), "wb");
+  // Written aside and renamed over the final name when whole: a reader never
+  // sees half a page, and a failure leaves the earlier one in place.
+  std::optional<WholeFile> f = WholeFile::Create(name);
   if (!f) {
     context.notifier.ShowApp("Error create HTML");
     return false;
@@ -87,10 +87,9 @@ bool WriteWebPage(JobContext& context, const DriverRecord& record, const std::st
       if (settings.titleImageOn) CopyImage(settings.titleImagePath, folder);
       if (settings.endImageOn) CopyImage(settings.endImagePath, folder);
     }
-    ok = WriteAll(f, blocks[i]);
+    ok = f->Write(blocks[i]);
   }
-  if (std::fclose(f) != 0) ok = false;
-  if (!ok) {
+  if (!ok || !f->Commit()) {
     context.notifier.ShowApp("Error write HTML");
     return false;
   }
@@ -103,14 +102,14 @@ bool WriteResourceFile(JobContext& context, PackageResource resource) {
   std::string folder = context.state.snapshot.With(
       [](const JobSnapshot& s) { return s.catalog.Settings().destinationFolder(); });
   std::string name = folder + ResourceFileName(resource);
-  std::FILE* f = std::fopen(name.c_str(), "wb");
+  // Another encoder may write the same archive into this folder right now:
+  // each writes its own temporary file, and the renames replace whole files.
+  std::optional<WholeFile> f = WholeFile::Create(name);
   if (!f) {
     context.notifier.ShowApp("Error create JAVA applet.");
     return false;
   }
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (std::fclose(f) != 0) ok = false;
-  if (!ok) {
+  if (!f->Write(bytes.data(), bytes.size()) || !f->Commit()) {
     context.notifier.ShowApp("Error write JAVA applet.");
     return false;
   }

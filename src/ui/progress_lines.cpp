@@ -1,10 +1,9 @@
 #include "ui/progress_lines.h"
 
-#include <sys/statvfs.h>
-
 #include <cinttypes>
 #include <cstdio>
 
+#include "encode/disk_room.h"
 #include "encode/job_state.h"
 
 namespace zq48 {
@@ -26,12 +25,6 @@ QString TimeLine(std::int32_t elapsed, std::int64_t estimated) {
                 static_cast<int>(eh), static_cast<int>(em), static_cast<int>(es),
                 estimated / 3600, estimated % 3600 / 60, estimated % 60);
   return Printed(text);
-}
-
-std::optional<std::uint64_t> FreeBytesAvailable(const std::string& folder) {
-  struct statvfs fs {};
-  if (statvfs(folder.c_str(), &fs) != 0) return std::nullopt;
-  return static_cast<std::uint64_t>(fs.f_bavail) * static_cast<std::uint64_t>(fs.f_frsize);
 }
 
 std::optional<QString> FreeSpaceLine(const std::string& folder) {

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "encode/disk_room.h"
+
 namespace zq48 {
 
 struct JobState;
@@ -13,10 +15,6 @@ struct JobState;
 // written as it comes, field by field; a negative one (an empty bar range
 // counts as −1) shows its minus signs rather than being hidden as zero.
 QString TimeLine(std::int32_t elapsedSeconds, std::int64_t estimatedSeconds);
-
-// The bytes the calling user may still write on the file system of `folder`;
-// nothing when it cannot be examined.
-std::optional<std::uint64_t> FreeBytesAvailable(const std::string& folder);
 
 // "Available disk space: N MB free on drive X:", where X is the first
 // character of the folder (on this system always "/"). Nothing for an empty

@@ -219,6 +219,28 @@ TEST_F(Finishing, StreamsTooLargeForTheHeaderStopTheVariant) {
   EXPECT_FALSE(state_.videoFile.With([](VideoFileSlot& s) { return s.file.IsOpen(); }));
 }
 
+// A stream whose writes failed (here the disk is /dev/full) holds less than
+// was encoded: the variant fails with its message, its working files go, and
+// nothing of it is renamed or listed.
+TEST_F(Finishing, AStreamWhoseWritesFailedLeavesNothingOfTheVariant) {
+  Encoded(100, 100, 16000);
+  std::optional<StreamFile> full = StreamFile::Create("/dev/full");
+  if (!full) GTEST_SKIP() << "no /dev/full";
+  Bytes more(4096, 0x33);
+  EXPECT_FALSE(full->AppendAtEnd(more.data(), more.size()));
+  EXPECT_TRUE(full->WriteFailed());
+  state_.audioFile.With([&](AudioFileSlot& slot) { slot.file = std::move(*full); });
+  EXPECT_FALSE(Finish());
+  EXPECT_EQ(notifier_.texts(), std::vector<std::string>{IncompleteStreamText(audioTemp_)});
+  EXPECT_FALSE(fs::exists(videoTemp_));
+  EXPECT_FALSE(fs::exists(audioTemp_));
+  for (const auto& e : fs::directory_iterator(folder_))
+    EXPECT_EQ(e.path().filename().string().find("bps."), std::string::npos) << e.path();
+  EXPECT_TRUE(record_.videoBitRates.empty());
+  EXPECT_TRUE(record_.audioBitRates.empty());
+  EXPECT_FALSE(state_.videoFile.With([](VideoFileSlot& s) { return s.file.IsOpen(); }));
+}
+
 TEST_F(Finishing, RangesLongerThanTheHeaderCanHoldStopTheVariant) {
   state_.snapshot.With([](JobSnapshot& s) { s.catalog.MutableFacts(kInput).videoDuration = 5000.0; });
   Encoded(10, 10, 0);
