@@ -41,7 +41,7 @@ function parseArguments(argv) {
 }
 
 function readFile(path, name) {
-  if (!existsSync(path)) throw new Failure(name + ': no such file');
+  if (!existsSync(path)) throw new Failure('cannot find ' + name);
   return new Uint8Array(readFileSync(path));
 }
 
