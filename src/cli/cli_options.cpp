@@ -34,6 +34,7 @@ enum LongOnly {
   kEnd,
   kCrop,
   kVolume,
+  kNoWebPage,
 };
 
 std::optional<long> WholeArgument(const char* text) { return ParseWhole(text); }
@@ -69,6 +70,7 @@ const option kOptions[] = {
     {"end", required_argument, nullptr, kEnd},
     {"crop", required_argument, nullptr, kCrop},
     {"volume", required_argument, nullptr, kVolume},
+    {"no-web-page", no_argument, nullptr, kNoWebPage},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -137,6 +139,7 @@ const char* UsageText() {
          "      --begin S, --end S   encode only this time range of every file (seconds)\n"
          "      --crop L,R,T,B       cut these margins off every picture (pixels)\n"
          "      --volume F           sound volume factor 0.5..1.5 (default 1)\n"
+         "      --no-web-page        no page for today's browsers (BASE.play.html, zqmPlayer.js)\n"
          "  A progress line is shown on standard error. Ctrl-C stops: the variant in\n"
          "  progress is deleted, everything finished before stays.\n"
          "\n"
@@ -164,6 +167,7 @@ ParseResult ParseCommandLine(int argc, char** argv) {
       case 'h': return Just(Command::Help);
       case 'V': return Just(Command::Version);
       case 'v': opts.verbose = true; break;
+      case kNoWebPage: opts.noWebPage = true; break;
       case kProbe:
       case kLadder:
       case kInspect: {

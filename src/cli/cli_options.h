@@ -29,6 +29,7 @@ struct CliOptions {
   std::optional<Crop> crop;       // pixels, for every file
   std::optional<double> volume;   // factor, for every file with sound
   bool verbose = false;           // let FFmpeg print its own diagnostics
+  bool noWebPage = false;         // no BASE.play.html and zqmPlayer.js
 };
 
 struct ParseResult {
