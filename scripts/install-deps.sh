@@ -9,6 +9,7 @@ PACKAGES=(
   libxvidcore-dev libmp3lame-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   default-jdk-headless
+  nodejs chromium
   qt6-base-dev qt6-multimedia-dev
 )
 

@@ -41,6 +41,7 @@ void Application::ReadLadderSettings() {
       read(settings::kRangeBegin).value_or(static_cast<std::int32_t>(kDefaultRangeBegin)));
   s.rangeEnd = static_cast<std::uint32_t>(
       read(settings::kRangeEnd).value_or(static_cast<std::int32_t>(kDefaultRangeEnd)));
+  s.webPageOn = read(settings::kWebPage).value_or(1) != 0;
 }
 
 }  // namespace zq48

@@ -19,6 +19,7 @@ inline constexpr const char* kPathInput = "PathInput";
 inline constexpr const char* kSliderQuality = "SliderQualityFilter";
 inline constexpr const char* kRangeBegin = "RangeBeginFilter";
 inline constexpr const char* kRangeEnd = "RangeEndFilter";
+inline constexpr const char* kWebPage = "WebPage";  // 1 or 0
 }  // namespace settings
 
 // The per-user settings store: four operations keyed by section and value

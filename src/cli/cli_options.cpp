@@ -35,6 +35,7 @@ enum LongOnly {
   kCrop,
   kSequential,
   kVolume,
+  kNoWebPage,
 };
 
 std::optional<long> WholeArgument(const char* text) { return ParseWhole(text); }
@@ -71,6 +72,7 @@ const option kOptions[] = {
     {"crop", required_argument, nullptr, kCrop},
     {"volume", required_argument, nullptr, kVolume},
     {"sequential", no_argument, nullptr, kSequential},
+    {"no-web-page", no_argument, nullptr, kNoWebPage},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -139,6 +141,7 @@ const char* UsageText() {
          "      --begin S, --end S   encode only this time range of every file (seconds)\n"
          "      --crop L,R,T,B       cut these margins off every picture (pixels)\n"
          "      --volume F           sound volume factor 0.5..1.5 (default 1)\n"
+         "      --no-web-page        no page for today's browsers (BASE.play.html, zqmPlayer.js)\n"
          "      --sequential         encode the variants one at a time, each decoding the\n"
          "                           file anew (slower; the same files as the default,\n"
          "                           which decodes each file once for all its variants)\n"
@@ -170,6 +173,7 @@ ParseResult ParseCommandLine(int argc, char** argv) {
       case 'V': return Just(Command::Version);
       case 'v': opts.verbose = true; break;
       case kSequential: opts.sequential = true; break;
+      case kNoWebPage: opts.noWebPage = true; break;
       case kProbe:
       case kLadder:
       case kInspect: {

@@ -30,6 +30,7 @@ struct CliOptions {
   std::optional<double> volume;   // factor, for every file with sound
   bool verbose = false;           // let FFmpeg print its own diagnostics
   bool sequential = false;        // one variant at a time, each decoding the file anew
+  bool noWebPage = false;         // no BASE.play.html and zqmPlayer.js
 };
 
 struct ParseResult {

@@ -54,6 +54,7 @@ bool ApplyLadderSettings(const CliOptions& options, EncodeSettings& settings, No
   settings.titleImagePath = options.titleImage;
   settings.endImageOn = !options.endImage.empty();
   settings.endImagePath = options.endImage;
+  settings.webPageOn = !options.noWebPage;
   // Only the bounds are checked here: the ladder is built from the range as
   // given (a reversed range gives the single rung at its end, as in the
   // desktop program), and the check at Encode swaps the two afterwards.

@@ -21,6 +21,8 @@ struct EncodeSettings {
   std::string titleImagePath;
   bool endImageOn = false;
   std::string endImagePath;
+  // Also write a page for today's browsers (BASE.play.html) and its script zqmPlayer.js.
+  bool webPageOn = true;
 
   // The destination folder always ends with "/" when it is not empty.
   const std::string& destinationFolder() const { return destinationFolder_; }

@@ -3,6 +3,7 @@
 #include "encode/finish_variant.h"
 #include "encode/metafile.h"
 #include "encode/web_package.h"
+#include "encode/web_player_page.h"
 
 namespace zq48 {
 
@@ -13,7 +14,10 @@ bool PackageOutputs::FinishVariant(JobContext& context, DriverRecord& record,
 
 bool PackageOutputs::WriteWebPage(JobContext& context, const DriverRecord& record,
                                   const std::string& sourcePath) {
-  return zq48::WriteWebPage(context, record, sourcePath);
+  bool ok = zq48::WriteWebPage(context, record, sourcePath);
+  // The page for today's browsers reports its own failure; the applet page decides the result.
+  WriteWebPlayPage(context, record, sourcePath);
+  return ok;
 }
 
 bool PackageOutputs::WriteMetafile(JobContext& context, DriverRecord& record,
@@ -22,7 +26,10 @@ bool PackageOutputs::WriteMetafile(JobContext& context, DriverRecord& record,
 }
 
 bool PackageOutputs::WriteResourceFile(JobContext& context, PackageResource resource) {
-  return zq48::WriteResourceFile(context, resource);
+  bool ok = zq48::WriteResourceFile(context, resource);
+  // The script of the page for today's browsers goes with the archive, and reports its own failure.
+  if (resource == PackageResource::PlayerArchive) WriteWebPlayer(context);
+  return ok;
 }
 
 }  // namespace zq48

@@ -10,6 +10,8 @@ std::span<const std::uint8_t> ResourceBytes(PackageResource resource) {
       return {package_data::kPlayerArchive, package_data::kPlayerArchiveSize};
     case PackageResource::ButtonImage:
       return {package_data::kButtonImage, package_data::kButtonImageSize};
+    case PackageResource::WebPlayer:
+      return {package_data::kWebPlayer, package_data::kWebPlayerSize};
   }
   return {};
 }
@@ -20,6 +22,8 @@ const char* ResourceFileName(PackageResource resource) {
       return "zqmPlayer.jar";
     case PackageResource::ButtonImage:
       return "buttons.gif";
+    case PackageResource::WebPlayer:
+      return "zqmPlayer.js";
   }
   return "";
 }

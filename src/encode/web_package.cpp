@@ -59,9 +59,8 @@ std::vector<std::string> WebPageBlocks(const WebPageFacts& f) {
   return {head, player, meta, options, tail};
 }
 
-bool WriteWebPage(JobContext& context, const DriverRecord& record, const std::string& sourcePath) {
-  EncodeSettings settings =
-      context.state.snapshot.With([](const JobSnapshot& s) { return s.catalog.Settings(); });
+WebPageFacts WebPageFactsOf(const EncodeSettings& settings, const DriverRecord& record,
+                            const std::string& sourcePath) {
   const std::string& folder = settings.destinationFolder();
   WebPageFacts facts;
   facts.width = record.largestWidth + 20;
@@ -71,6 +70,14 @@ bool WriteWebPage(JobContext& context, const DriverRecord& record, const std::st
   facts.titleImageName = BaseName(settings.titleImagePath, true);
   facts.endImageOn = settings.endImageOn;
   facts.endImageName = BaseName(settings.endImagePath, true);
+  return facts;
+}
+
+bool WriteWebPage(JobContext& context, const DriverRecord& record, const std::string& sourcePath) {
+  EncodeSettings settings =
+      context.state.snapshot.With([](const JobSnapshot& s) { return s.catalog.Settings(); });
+  const std::string& folder = settings.destinationFolder();
+  WebPageFacts facts = WebPageFactsOf(settings, record, sourcePath);
 
   std::string name = folder + OutputBaseName(sourcePath) + ".html";
   // Written aside and renamed over the final name when whole: a reader never

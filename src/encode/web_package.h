@@ -19,6 +19,10 @@ struct WebPageFacts {
   std::string endImageName;
 };
 
+// The facts of the page of one input file, from the settings and the driver's record.
+WebPageFacts WebPageFactsOf(const EncodeSettings& settings, const DriverRecord& record,
+                            const std::string& sourcePath);
+
 // The page's five blocks of text, in order: lines 1-8, 9-14, 15, 16-22 and
 // 23-30. Lines end with a line feed, except the last.
 std::vector<std::string> WebPageBlocks(const WebPageFacts& facts);

@@ -38,6 +38,7 @@ SimplePage::SimplePage(InputCatalog& catalog, SettingsStore& store, Notifier& no
   title_ = BuildImageRow(form, Image::Title);
   end_ = BuildImageRow(form, Image::End);
   BuildRangeAndQuality(form);
+  BuildWebPageRow(form);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addStretch(1);
@@ -112,6 +113,18 @@ void SimplePage::BuildRangeAndQuality(QFormLayout* form) {
   form->addRow("Quality", row);
 }
 
+// Persisted at once: it changes no ladder, only what the job writes beside each page.
+void SimplePage::BuildWebPageRow(QFormLayout* form) {
+  webPage_ = new QCheckBox("Page for today's browsers", this);
+  webPage_->setObjectName("webPage");
+  webPage_->setChecked(catalog_.Settings().webPageOn);
+  connect(webPage_, &QCheckBox::toggled, this, [this](bool on) {
+    catalog_.Settings().webPageOn = on;
+    store_.WriteSettingInt(on ? 1 : 0, settings::kWebPage, settings::kFilterSection);
+  });
+  form->addRow(webPage_);
+}
+
 std::string SimplePage::DestinationText() const { return folder_->text().toStdString(); }
 
 void SimplePage::SetDestinationText(const std::string& folder) {
@@ -123,6 +136,7 @@ void SimplePage::ShowSettings() {
   folder_->setText(QString::fromStdString(s.destinationFolder()));
   rangeBegin_->setText(Number(s.rangeBegin));
   rangeEnd_->setText(Number(s.rangeEnd));
+  webPage_->setChecked(s.webPageOn);
 }
 
 // ---- folder ----------------------------------------------------------------

@@ -17,7 +17,8 @@ class Notifier;
 class SettingsStore;
 
 // The page of the simple settings: destination folder, title and end
-// images, the bit-rate range and the quality. A range value or quality
+// images, the bit-rate range and the quality, and whether the package gets a
+// page for today's browsers. A range value or quality
 // taken over is stored in the encode settings, persisted, and the ladders of
 // every file not edited by hand are built again.
 class SimplePage : public QWidget {
@@ -60,6 +61,7 @@ class SimplePage : public QWidget {
   void BrowseImage(Image image);
   void CommitRange(RangeEnd which);
   void CommitQuality();
+  void BuildWebPageRow(QFormLayout* form);
   void RegenerateLadders();
   ImageRow& Row(Image image) { return image == Image::Title ? title_ : end_; }
 
@@ -72,6 +74,7 @@ class SimplePage : public QWidget {
   QLineEdit* rangeBegin_ = nullptr;
   QLineEdit* rangeEnd_ = nullptr;
   QSlider* quality_ = nullptr;
+  QCheckBox* webPage_ = nullptr;
   // Set while a check shows its message and takes the focus back: the edit
   // losing the focus meanwhile is not checked.
   bool checking_ = false;

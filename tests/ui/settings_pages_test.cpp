@@ -120,6 +120,21 @@ class SettingsPagesTest : public QObject {
              std::vector<std::string>{"Range begin must be more 48 and less 900."});
   }
 
+  // On by default; a click turns it off for the job and for the next start.
+  void theWebPageBoxIsPersisted() {
+    {
+      Pane p;
+      auto* box = p.Find<QCheckBox>("webPage");
+      QVERIFY(box->isChecked());
+      QVERIFY(p.catalog().Settings().webPageOn);
+      box->click();
+      QVERIFY(!p.catalog().Settings().webPageOn);
+      QCOMPARE(p.store.ReadSettingInt(settings::kWebPage, settings::kFilterSection), 0);
+      Application again(p.store, true);
+      QVERIFY(!again.Catalog().Settings().webPageOn);
+    }
+  }
+
   void limitsAreAcceptedPersistedAndRebuildTheLadders() {
     Pane p;
     p.Type("rangeBegin", "48");
