@@ -10,6 +10,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   default-jdk-headless
   qt6-base-dev qt6-multimedia-dev
+  # the many-machines recipe and its test
+  parallel
 )
 
 missing=()

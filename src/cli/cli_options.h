@@ -4,16 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/variant_spec.h"
+
 namespace zq48::cli {
 
 enum class Command { Help, Version, Encode, Probe, Ladder, Inspect };
-
-struct Crop {
-  int left = 0;
-  int right = 0;
-  int top = 0;
-  int bottom = 0;
-};
 
 struct CliOptions {
   Command command = Command::Help;
@@ -29,6 +24,10 @@ struct CliOptions {
   std::optional<Crop> crop;       // pixels, for every file
   std::optional<double> volume;   // factor, for every file with sound
   bool verbose = false;           // let FFmpeg print its own diagnostics
+  std::vector<VariantSpec> variants;  // --variant: replaces the simple ladder of every file
+  bool json = false;                  // --json: one JSON document on standard output
+  bool progressJson = false;          // --progress=json: JSON lines on standard error
+  bool skipComplete = false;          // --skip-complete: a complete package counts as done
 };
 
 struct ParseResult {
