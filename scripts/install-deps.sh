@@ -10,6 +10,9 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   default-jdk-headless
   qt6-base-dev qt6-multimedia-dev
+  # installing and packaging: checks of the desktop entry, man pages and
+  # bash completion, the Debian package (dpkg-shlibdeps)
+  desktop-file-utils man-db bash-completion dpkg-dev file
   # the many-machines recipe and its test
   parallel
 )

@@ -5,6 +5,7 @@ add_executable(zq48_cli_tests
   support/test_main.cpp
   cli/batch_test.cpp
   cli/cli_run.cpp
+  cli/install_test.cpp
   cli/json_output_test.cpp
   cli/variant_option_test.cpp
 )
