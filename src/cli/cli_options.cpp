@@ -107,9 +107,9 @@ std::optional<std::string> TakeValue(int c, const char* value, CliOptions& o) {
       if (!o.crop) return std::string("--crop wants LEFT,RIGHT,TOP,BOTTOM in pixels, not '") + value + "'";
       return std::nullopt;
     case kVariant: {
-      auto spec = ParseVariantSpec(value);
-      if (auto* error = std::get_if<std::string>(&spec)) return "--variant " + std::string(value) + ": " + *error;
-      o.variants.push_back(std::get<VariantSpec>(spec));
+      auto text = ParseVariantFields(value);
+      if (auto* error = std::get_if<std::string>(&text)) return "--variant " + std::string(value) + ": " + *error;
+      o.variants.push_back(std::get<VariantFields>(text));
       return std::nullopt;
     }
     case kProgress:
@@ -146,7 +146,7 @@ const char* UsageText() {
   return "Usage: zq48enc [OPTION]... -o DEST FILE...\n"
          "       zq48enc --probe FILE...\n"
          "       zq48enc --ladder [--range-begin KBPS] [--range-end KBPS] [--quality Q] FILE...\n"
-         "       zq48enc --ladder --variant SPEC... FILE...\n"
+         "       zq48enc --ladder --variant FIELDS... FILE...\n"
          "       zq48enc --inspect FILE...\n"
          "\n"
          "ZQ48 Encoder, the command-line front end. With -o it encodes every FILE into a\n"
@@ -164,8 +164,8 @@ const char* UsageText() {
          "      --begin S, --end S   encode only this time range of every file (seconds)\n"
          "      --crop L,R,T,B       cut these margins off every picture (pixels)\n"
          "      --volume F           sound volume factor 0.5..1.5 (default 1)\n"
-         "      --variant SPEC       encode this variant instead of the ladder (repeat it for\n"
-         "                           more); SPEC is KEY=VALUE pairs joined by commas:\n"
+         "      --variant FIELDS     encode this variant instead of the ladder (repeat it for\n"
+         "                           more); FIELDS is KEY=VALUE pairs joined by commas:\n"
          "                           w, h (pixels), fps, video (kbps, 0: no video), audio\n"
          "                           (0: no sound, 8, 16 or 32 kbps), rate (Hz), channels\n"
          "                           (1 or 2; mono sound stays mono), and optionally\n"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/variant_spec.h"
+#include "cli/variant_fields.h"
 
 namespace zq48::cli {
 
@@ -24,7 +24,7 @@ struct CliOptions {
   std::optional<Crop> crop;       // pixels, for every file
   std::optional<double> volume;   // factor, for every file with sound
   bool verbose = false;           // let FFmpeg print its own diagnostics
-  std::vector<VariantSpec> variants;  // --variant: replaces the simple ladder of every file
+  std::vector<VariantFields> variants;  // --variant: replaces the simple ladder of every file
   bool json = false;                  // --json: one JSON document on standard output
   bool progressJson = false;          // --progress=json: JSON lines on standard error
   bool skipComplete = false;          // --skip-complete: a complete package counts as done

@@ -147,7 +147,7 @@ std::optional<int> PrepareBatch(const CliOptions& options, Batch& batch, EncodeR
   if (!CheckFileOptions(options, batch.catalog, notifier)) return 2;
   ExplicitVariantsResult variants = AddExplicitVariants(options, batch.catalog, notifier);
   if (variants.invalidInput) return 2;
-  for (const RefusedVariant& r : variants.refused) report.VariantRefused(r.path, r.spec);
+  for (const RefusedVariant& r : variants.refused) report.VariantRefused(r.path, r.text);
   batch.summary.variantsRefused = static_cast<int>(variants.refused.size());
 
   // The folder must exist before its locks can be taken: the same check as at Encode.

@@ -49,7 +49,7 @@ class EncodeReport {
   virtual void Question(const std::string& text, const std::string& caption) = 0;
   // A file that will not be encoded; `why` when no message said it.
   virtual void FileRefused(const std::string& path, const std::string& why) = 0;
-  virtual void VariantRefused(const std::string& path, const std::string& spec) = 0;
+  virtual void VariantRefused(const std::string& path, const std::string& text) = 0;
   virtual void FileSkipped(const std::string& path) = 0;
   // --skip-complete found a package that must be made again.
   virtual void FileIncomplete(const std::string& path, const std::string& problem) = 0;

@@ -9,8 +9,8 @@ namespace zq48::cli {
 
 namespace {
 
-// The spec's time range and crop, the command line's per-file values where it gives none.
-TimeRangeAndCrop RangeAndCropOf(const VariantSpec& v, const CliOptions& o) {
+// The variant's time range and crop, the command line's per-file values where it gives none.
+TimeRangeAndCrop RangeAndCropOf(const VariantFields& v, const CliOptions& o) {
   TimeRangeAndCrop r;
   r.begin = static_cast<float>(v.begin.value_or(o.begin.value_or(0.0)));
   r.end = static_cast<float>(v.end.value_or(o.end.value_or(0.0)));
@@ -22,8 +22,8 @@ TimeRangeAndCrop RangeAndCropOf(const VariantSpec& v, const CliOptions& o) {
   return r;
 }
 
-// Writes the spec's fields over what MakeFilter derived from the file.
-void ApplySpec(const VariantSpec& v, const TimeRangeAndCrop& range, bool fileHasSound, OutputFilter& f) {
+// Writes the variant's fields over what MakeFilter derived from the file.
+void ApplyFields(const VariantFields& v, const TimeRangeAndCrop& range, bool fileHasSound, OutputFilter& f) {
   f.width = v.width;
   f.height = v.height;
   f.videoBitRate = v.videoKbps;
@@ -47,7 +47,7 @@ void ApplySpec(const VariantSpec& v, const TimeRangeAndCrop& range, bool fileHas
 }
 
 // One variant for one file; false (after the message) when it is refused.
-bool AddVariant(const VariantSpec& v, const TimeRangeAndCrop& range, const std::string& path,
+bool AddVariant(const VariantFields& v, const TimeRangeAndCrop& range, const std::string& path,
                 InputCatalog& catalog, Notifier& notifier) {
   const MediaFacts& facts = catalog.Facts(path);
   const double rate = ClampFrameRate(v.frameRate, facts.frameRate);
@@ -62,7 +62,7 @@ bool AddVariant(const VariantSpec& v, const TimeRangeAndCrop& range, const std::
   }
   const auto total = static_cast<std::uint32_t>(v.videoKbps + v.audioKbps);
   OutputFilter* f = MakeFilter(catalog, path, total, rate, v.audioKbps > 0 ? 1 : 0, v.videoKbps > 0 ? 1 : 0);
-  ApplySpec(v, range, facts.hasAudio, *f);
+  ApplyFields(v, range, facts.hasAudio, *f);
   return true;
 }
 
@@ -73,7 +73,7 @@ ExplicitVariantsResult AddExplicitVariants(const CliOptions& options, InputCatal
   ExplicitVariantsResult result;
   if (options.variants.empty()) return result;
   std::vector<TimeRangeAndCrop> ranges;
-  for (const VariantSpec& v : options.variants) {
+  for (const VariantFields& v : options.variants) {
     ranges.push_back(RangeAndCropOf(v, options));
     if (std::optional<std::string> problem = ValidateTimeRangeAndCrop(ranges.back(), catalog)) {
       notifier.Show({*problem, kInvalidInputCaption, Presentation::AppBox});

@@ -12,7 +12,7 @@ namespace zq48::cli {
 // A variant one file did not get, and why (the message was shown).
 struct RefusedVariant {
   std::string path;
-  std::string spec;
+  std::string text;
 };
 
 struct ExplicitVariantsResult {

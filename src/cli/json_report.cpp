@@ -57,10 +57,10 @@ void JsonReport::FileRefused(const std::string& path, const std::string& why) {
   Write(event);
 }
 
-void JsonReport::VariantRefused(const std::string& path, const std::string& spec) {
+void JsonReport::VariantRefused(const std::string& path, const std::string& text) {
   std::lock_guard lock(mutex_);
   JsonObject event = Event("variant_refused");
-  event.Add("file", path).Add("variant", spec);
+  event.Add("file", path).Add("variant", text);
   // Each refused variant was refused with one message, in the same order.
   zq48::Message m = held_.empty() ? zq48::Message{} : held_.front();
   if (!held_.empty()) held_.pop_front();

@@ -35,8 +35,8 @@ void PlainReport::FileRefused(const std::string& path, const std::string& why) {
   Print("zq48enc", path + ": " + (why.empty() ? "not accepted" : why));
 }
 
-void PlainReport::VariantRefused(const std::string& path, const std::string& spec) {
-  Print("zq48enc", path + ": variant not added: " + spec);
+void PlainReport::VariantRefused(const std::string& path, const std::string& text) {
+  Print("zq48enc", path + ": variant not added: " + text);
 }
 
 void PlainReport::FileSkipped(const std::string& path) {

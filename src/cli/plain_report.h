@@ -16,7 +16,7 @@ class PlainReport : public EncodeReport {
   void Message(const zq48::Message& message) override;
   void Question(const std::string& text, const std::string& caption) override;
   void FileRefused(const std::string& path, const std::string& why) override;
-  void VariantRefused(const std::string& path, const std::string& spec) override;
+  void VariantRefused(const std::string& path, const std::string& text) override;
   void FileSkipped(const std::string& path) override;
   void FileIncomplete(const std::string& path, const std::string& problem) override;
   void JobMessage(const std::string& path, int variantIndex, const zq48::Message& message) override;

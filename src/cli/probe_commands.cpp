@@ -107,7 +107,7 @@ int RunLadder(const CliOptions& options, Notifier& notifier, std::FILE* out) {
   if (variants.invalidInput) return 2;
   for (const RefusedVariant& r : variants.refused) {
     status = 1;
-    std::fprintf(stderr, "zq48enc: %s: variant not added: %s\n", r.path.c_str(), r.spec.c_str());
+    std::fprintf(stderr, "zq48enc: %s: variant not added: %s\n", r.path.c_str(), r.text.c_str());
   }
   if (options.json) {
     PrintLadderJson(out, catalog, refused);

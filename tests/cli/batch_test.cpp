@@ -32,9 +32,9 @@ constexpr const char* kTwoRungs = "--range-begin 100 --range-end 200 ";
 class Batch : public ::testing::Test {
  protected:
   CliRun Exec(const std::string& args) { return testing::Zq48enc(args, dir_.path()); }
-  std::string Clip(const std::string& name, ClipSpec spec = ClipSpec{.seconds = 1.0}) {
+  std::string Clip(const std::string& name, ClipSpec clip = ClipSpec{.seconds = 1.0}) {
     const std::string path = dir_.File(name);
-    testing::WriteAvi(path, spec);
+    testing::WriteAvi(path, clip);
     return path;
   }
   // Every file of the folder with its last change.
@@ -148,7 +148,9 @@ TEST_F(Batch, SkipCompleteRedoesOnlyWhatIsMissingOrDamaged) {
   // The complete package was not touched.
   const auto after = Listing(out);
   for (const auto& [name, time] : wholeBefore) {
-    if (name.rfind("whole", 0) == 0) EXPECT_EQ(after.at(name), time) << name;
+    if (name.rfind("whole", 0) == 0) {
+      EXPECT_EQ(after.at(name), time) << name;
+    }
   }
 
   // Everything is complete now: nothing is encoded, and that is success.

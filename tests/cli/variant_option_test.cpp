@@ -25,9 +25,9 @@ class VariantOption : public ::testing::Test {
     clip_ = dir_.File("clip.avi");
     testing::WriteAvi(clip_, ClipSpec{.width = 320, .height = 240, .seconds = 1.0});
   }
-  CliRun Ladder(const std::vector<std::string>& specs, const std::string& file, bool json = true) {
+  CliRun Ladder(const std::vector<std::string>& texts, const std::string& file, bool json = true) {
     std::string args = json ? "--ladder --json" : "--ladder";
-    for (const std::string& s : specs) args += " --variant " + Quote(s);
+    for (const std::string& s : texts) args += " --variant " + Quote(s);
     return testing::Zq48enc(args + " " + Quote(file), dir_.path());
   }
   QJsonArray Variants(const CliRun& run) {
@@ -155,7 +155,7 @@ TEST_F(VariantOption, TimeRangesAndCropsAreCheckedAsTheDialogChecksThem) {
   EXPECT_EQ(Ladder({std::string(kFull) + ",crop=200:119:100:139"}, clip_).status, 0);
 }
 
-TEST_F(VariantOption, MalformedSpecsAreUsageErrors) {
+TEST_F(VariantOption, MalformedVariantsAreUsageErrors) {
   const char* bad[] = {
       "w=320,h=240,fps=15,video=300,audio=32,rate=22050",                // channels missing
       "w=320,h=240,fps=15,video=300,audio=32,rate=22050,channels=1,x=1",  // unknown key
@@ -173,11 +173,11 @@ TEST_F(VariantOption, MalformedSpecsAreUsageErrors) {
       "w=320,h=240,fps=15,video=300,audio=32,rate=22050,channels=1,crop=1:2:3",
       "w=320,h=240,fps=15,video=300,audio=32,rate=22050,channels=1,",
   };
-  for (const char* spec : bad) {
-    CliRun run = Ladder({spec}, clip_);
-    EXPECT_EQ(run.status, 2) << spec;
-    EXPECT_NE(run.err.find("zq48enc: --variant " + std::string(spec) + ": "), std::string::npos) << run.err;
-    EXPECT_EQ(run.out, "") << spec;
+  for (const char* text : bad) {
+    CliRun run = Ladder({text}, clip_);
+    EXPECT_EQ(run.status, 2) << text;
+    EXPECT_NE(run.err.find("zq48enc: --variant " + std::string(text) + ": "), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "") << text;
   }
   CliRun mixed = testing::Zq48enc("--ladder --quality 50 --variant " + Quote(kFull) + " " + Quote(clip_), dir_.path());
   EXPECT_EQ(mixed.status, 2);

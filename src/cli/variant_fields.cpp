@@ -1,4 +1,4 @@
-#include "cli/variant_spec.h"
+#include "cli/variant_fields.h"
 
 #include <cmath>
 #include <cstdio>
@@ -65,7 +65,7 @@ std::string Bad(const std::string& key, const std::string& value, const char* wa
 }
 
 // The checks that hold for every input file.
-std::optional<std::string> CheckValues(const VariantSpec& v) {
+std::optional<std::string> CheckValues(const VariantFields& v) {
   if (v.width < 1 || v.width > kMaxSide || v.height < 1 || v.height > kMaxSide)
     return "the frame size must be 1..4096 pixels each way";
   if (!(v.frameRate > 0)) return "the frame rate must be above 0";
@@ -89,12 +89,12 @@ std::optional<std::string> CheckValues(const VariantSpec& v) {
 
 }  // namespace
 
-std::variant<VariantSpec, std::string> ParseVariantSpec(const std::string& text) {
+std::variant<VariantFields, std::string> ParseVariantFields(const std::string& text) {
   auto split = SplitPairs(text);
   if (auto* error = std::get_if<std::string>(&split)) return *error;
   const Pairs& p = std::get<Pairs>(split);
 
-  VariantSpec v;
+  VariantFields v;
   v.text = text;
   struct Whole {
     const char* key;

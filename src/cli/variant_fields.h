@@ -16,7 +16,7 @@ struct Crop {
 
 // One explicit variant of --variant: what the Expert page's fields say,
 // plus the sound format, which the page leaves at its default.
-struct VariantSpec {
+struct VariantFields {
   std::string text;  // as given, for messages
   int width = 0;     // pixels
   int height = 0;
@@ -35,6 +35,6 @@ struct VariantSpec {
 // Parses "w=320,h=240,fps=15,video=200,audio=16,rate=8000,channels=1"
 // (optionally with volume=, begin=, end= and crop=L:R:T:B). The values that
 // do not depend on the input file are checked here; the error says what is wrong.
-std::variant<VariantSpec, std::string> ParseVariantSpec(const std::string& text);
+std::variant<VariantFields, std::string> ParseVariantFields(const std::string& text);
 
 }  // namespace zq48::cli
