@@ -5,8 +5,9 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run test test-asan test-tsan bench clean
+.PHONY: all deps configure build run test test-asan test-tsan bench install deb clean
 
 all: build
 
@@ -30,6 +31,15 @@ test-asan:
 
 test-tsan:
 	$(MAKE) test BUILD=build-tsan BUILD_TYPE=Debug CMAKE_FLAGS='-DZQ48_SANITIZE=thread'
+
+# Installs both programs, the desktop entry and icon, the man pages and the
+# bash completion under PREFIX (DESTDIR is honoured for staged installs).
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, in $(BUILD)/packages/.
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: build
 	./$(BUILD)/bin/zq48-bench

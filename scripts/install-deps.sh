@@ -11,6 +11,11 @@ PACKAGES=(
   default-jdk-headless
   nodejs chromium
   qt6-base-dev qt6-multimedia-dev
+  # installing and packaging: checks of the desktop entry, man pages and
+  # bash completion, the Debian package (dpkg-shlibdeps)
+  desktop-file-utils man-db bash-completion dpkg-dev file
+  # the many-machines recipe and its test
+  parallel
 )
 
 missing=()

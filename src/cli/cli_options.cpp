@@ -36,6 +36,10 @@ enum LongOnly {
   kSequential,
   kVolume,
   kNoWebPage,
+  kVariant,
+  kJson,
+  kProgress,
+  kSkipComplete,
 };
 
 std::optional<long> WholeArgument(const char* text) { return ParseWhole(text); }
@@ -73,6 +77,10 @@ const option kOptions[] = {
     {"volume", required_argument, nullptr, kVolume},
     {"sequential", no_argument, nullptr, kSequential},
     {"no-web-page", no_argument, nullptr, kNoWebPage},
+    {"variant", required_argument, nullptr, kVariant},
+    {"json", no_argument, nullptr, kJson},
+    {"progress", required_argument, nullptr, kProgress},
+    {"skip-complete", no_argument, nullptr, kSkipComplete},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -102,6 +110,16 @@ std::optional<std::string> TakeValue(int c, const char* value, CliOptions& o) {
       o.crop = ParseCrop(value);
       if (!o.crop) return std::string("--crop wants LEFT,RIGHT,TOP,BOTTOM in pixels, not '") + value + "'";
       return std::nullopt;
+    case kVariant: {
+      auto text = ParseVariantFields(value);
+      if (auto* error = std::get_if<std::string>(&text)) return "--variant " + std::string(value) + ": " + *error;
+      o.variants.push_back(std::get<VariantFields>(text));
+      return std::nullopt;
+    }
+    case kProgress:
+      if (std::string(value) != "json") return std::string("--progress knows only 'json', not '") + value + "'";
+      o.progressJson = true;
+      return std::nullopt;
     default:
       return std::string("unknown option");
   }
@@ -115,6 +133,14 @@ std::optional<std::string> CheckOptions(CliOptions& o, bool commandGiven) {
   if (o.files.empty()) return "no input file given";
   if (o.quality && (*o.quality < 0 || *o.quality > 100)) return "the quality must be 0..100";
   if (o.volume && (*o.volume < 0.5 || *o.volume > 1.5)) return "the volume must be 0.5..1.5";
+  const bool encode = o.command == Command::Encode;
+  if (!o.variants.empty() && (o.rangeBegin || o.rangeEnd || o.quality))
+    return "--variant replaces the ladder: leave out --range-begin, --range-end and --quality";
+  if (!o.variants.empty() && !encode && o.command != Command::Ladder)
+    return "--variant goes with -o or --ladder";
+  if (o.json && encode) return "--json goes with --probe, --ladder or --inspect (for an encode: --progress=json)";
+  if (o.progressJson && !encode) return "--progress=json goes with -o";
+  if (o.skipComplete && !encode) return "--skip-complete goes with -o";
   return std::nullopt;
 }
 
@@ -124,6 +150,7 @@ const char* UsageText() {
   return "Usage: zq48enc [OPTION]... -o DEST FILE...\n"
          "       zq48enc --probe FILE...\n"
          "       zq48enc --ladder [--range-begin KBPS] [--range-end KBPS] [--quality Q] FILE...\n"
+         "       zq48enc --ladder --variant FIELDS... FILE...\n"
          "       zq48enc --inspect FILE...\n"
          "\n"
          "ZQ48 Encoder, the command-line front end. With -o it encodes every FILE into a\n"
@@ -145,21 +172,40 @@ const char* UsageText() {
          "      --sequential         encode the variants one at a time, each decoding the\n"
          "                           file anew (slower; the same files as the default,\n"
          "                           which decodes each file once for all its variants)\n"
+         "      --variant FIELDS     encode this variant instead of the ladder (repeat it for\n"
+         "                           more); FIELDS is KEY=VALUE pairs joined by commas:\n"
+         "                           w, h (pixels), fps, video (kbps, 0: no video), audio\n"
+         "                           (0: no sound, 8, 16 or 32 kbps), rate (Hz), channels\n"
+         "                           (1 or 2; mono sound stays mono), and optionally\n"
+         "                           volume, begin, end (seconds) and crop=L:R:T:B\n"
+         "                           (pixels). The frame rate is kept within 0.1 and the\n"
+         "                           file's own rate; a variant equal to an earlier one\n"
+         "                           is refused.\n"
+         "      --skip-complete      leave out a file whose package in DEST is complete and\n"
+         "                           consistent (it counts as done), so a batch can be rerun\n"
+         "      --progress=json      report on standard error in JSON, one object a line:\n"
+         "                           progress, finished variants, refused and failed files,\n"
+         "                           the end of the job\n"
          "  A progress line is shown on standard error. Ctrl-C stops: the variants in\n"
-         "  progress are deleted, everything finished before stays.\n"
+         "  progress are deleted, everything finished before stays. While a file is\n"
+         "  encoded its base name is locked in DEST (DEST/.BASE.lock): a second zq48enc\n"
+         "  refuses that file.\n"
          "\n"
          "Other commands:\n"
          "  --probe            print the media facts of each FILE, one 'name: value' a line\n"
          "  --ladder           print the output variants of each FILE, one a line\n"
          "  --inspect          print the headers of each stream file (.zq48) or the rates of\n"
          "                     each metafile (.meta.zq48) and check them against the file\n"
+         "  --json             with --probe, --ladder or --inspect: one JSON document on\n"
+         "                     standard output, every value with its unit in its name\n"
          "  -v, --verbose      also show the media libraries' own diagnostics\n"
          "  -h, --help         show this help and exit\n"
          "  -V, --version      show the version and exit\n"
          "\n"
          "Exit status: 0 when every file was processed (for an encode: every variant of\n"
-         "every file finished), 1 when a file was refused or is inconsistent or a variant\n"
-         "failed, 2 on a usage error, 130 when an encode was stopped with Ctrl-C.\n";
+         "every file finished or was skipped as complete), 1 when a file or a variant was\n"
+         "refused or is inconsistent or a variant failed, 2 on a usage error or invalid\n"
+         "input, 130 when an encode was stopped with Ctrl-C.\n";
 }
 
 ParseResult ParseCommandLine(int argc, char** argv) {
@@ -174,6 +220,8 @@ ParseResult ParseCommandLine(int argc, char** argv) {
       case 'v': opts.verbose = true; break;
       case kSequential: opts.sequential = true; break;
       case kNoWebPage: opts.noWebPage = true; break;
+      case kJson: opts.json = true; break;
+      case kSkipComplete: opts.skipComplete = true; break;
       case kProbe:
       case kLadder:
       case kInspect: {

@@ -4,16 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/variant_fields.h"
+
 namespace zq48::cli {
 
 enum class Command { Help, Version, Encode, Probe, Ladder, Inspect };
-
-struct Crop {
-  int left = 0;
-  int right = 0;
-  int top = 0;
-  int bottom = 0;
-};
 
 struct CliOptions {
   Command command = Command::Help;
@@ -31,6 +26,10 @@ struct CliOptions {
   bool verbose = false;           // let FFmpeg print its own diagnostics
   bool sequential = false;        // one variant at a time, each decoding the file anew
   bool noWebPage = false;         // no BASE.play.html and zqmPlayer.js
+  std::vector<VariantFields> variants;  // --variant: replaces the simple ladder of every file
+  bool json = false;                  // --json: one JSON document on standard output
+  bool progressJson = false;          // --progress=json: JSON lines on standard error
+  bool skipComplete = false;          // --skip-complete: a complete package counts as done
 };
 
 struct ParseResult {

@@ -69,7 +69,12 @@ bool CheckFileOptions(const CliOptions& options, const InputCatalog& catalog, No
   return false;
 }
 
-bool AddFiles(const CliOptions& options, InputCatalog& catalog, Notifier& notifier) {
+void PrintNotAccepted(const std::string& path) {
+  std::fprintf(stderr, "zq48enc: %s: not accepted\n", path.c_str());
+}
+
+bool AddFiles(const CliOptions& options, InputCatalog& catalog, Notifier& notifier,
+              const RefusedFile& refused) {
   FfmpegGeneralMedia general;
   FfmpegMovieMedia movie;
   MediaProbe probe(catalog, notifier,
@@ -77,7 +82,7 @@ bool AddFiles(const CliOptions& options, InputCatalog& catalog, Notifier& notifi
   bool all = true;
   for (const std::string& path : options.files) {
     if (!probe.Probe(path)) {
-      std::fprintf(stderr, "zq48enc: %s: not accepted\n", path.c_str());
+      refused(path);
       catalog.Forget(path);
       all = false;
       continue;
@@ -85,6 +90,7 @@ bool AddFiles(const CliOptions& options, InputCatalog& catalog, Notifier& notifi
     // A second file with the same output names would replace the first one's package.
     if (std::optional<std::string> twin = BaseNameTwin(catalog, path)) {
       notifier.ShowApp(BaseNameTwinText(path, *twin));
+      refused(path);
       catalog.Forget(path);
       all = false;
       continue;

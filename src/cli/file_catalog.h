@@ -1,16 +1,26 @@
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "app/notifier.h"
 #include "catalog/input_catalog.h"
 #include "cli/cli_options.h"
 
 namespace zq48::cli {
 
+// Told of each file of the command line that is not listed (its message was shown).
+using RefusedFile = std::function<void(const std::string& path)>;
+
+// Prints "zq48enc: FILE: not accepted" on standard error.
+void PrintNotAccepted(const std::string& path);
+
 // Probes every file of the command line into the catalog, gives the accepted
 // ones the per-file options of the command line and their simple ladders,
 // in command-line order. Returns false when a file was refused; the others
 // are still listed.
-bool AddFiles(const CliOptions& options, InputCatalog& catalog, Notifier& notifier);
+bool AddFiles(const CliOptions& options, InputCatalog& catalog, Notifier& notifier,
+              const RefusedFile& refused = PrintNotAccepted);
 
 // Applies the ladder options (range, quality) to the settings and checks the
 // range's bounds. A reversed range stays as given, so the ladder built from it

@@ -2,6 +2,7 @@
 
 #include <cinttypes>
 
+#include "cli/json_documents.h"
 #include "container/stream_file_reader.h"
 #include "encode/metafile.h"
 
@@ -63,9 +64,40 @@ bool InspectMetafile(std::FILE* out, const std::string& path) {
   return true;
 }
 
+// The whole --inspect run as one JSON document: a file that cannot be read
+// is listed with its error.
+int InspectJson(const CliOptions& options, std::FILE* out) {
+  int status = 0;
+  std::vector<std::string> files;
+  for (const std::string& path : options.files) {
+    std::string problem;
+    if (IsMetafile(path)) {
+      if (std::optional<Metafile> m = ReadMetafile(path, &problem)) {
+        files.push_back(MetafileJson(path, *m).Text());
+        continue;
+      }
+      files.push_back(
+          JsonObject().Add("file", path).Add("kind", "metafile").Add("error", problem).Add("consistent", false).Text());
+      status = 1;
+      continue;
+    }
+    auto report = InspectStreamFile(path, StreamFileKindOfName(path), &problem);
+    if (!report) {
+      files.push_back(JsonObject().Add("file", path).Add("error", problem).Add("consistent", false).Text());
+      status = 1;
+      continue;
+    }
+    files.push_back(StreamReportJson(path, *report).Text());
+    if (!report->problems.empty()) status = 1;
+  }
+  std::fprintf(out, "%s\n", JsonObject().AddRaw("files", JsonArray(files)).Text().c_str());
+  return status;
+}
+
 }  // namespace
 
 int RunInspect(const CliOptions& options, std::FILE* out) {
+  if (options.json) return InspectJson(options, out);
   int status = 0;
   bool first = true;
   for (const std::string& path : options.files) {

@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
       std::puts("zq48enc (ZQ48 Encoder) 1.0");
       return 0;
     case Command::Encode:
-      return RunEncode(options, notifier);
+      return RunEncode(options);
     case Command::Probe:
       return RunProbe(options, notifier, stdout);
     case Command::Ladder:

@@ -3,7 +3,9 @@
 #include <cinttypes>
 
 #include "app/plain_numbers.h"
+#include "cli/explicit_variants.h"
 #include "cli/file_catalog.h"
+#include "cli/json_documents.h"
 #include "encode/output_names.h"
 
 namespace zq48::cli {
@@ -43,11 +45,45 @@ void PrintFilter(std::FILE* out, const OutputFilter& f) {
                FixedPoint(f.endTime, 3).c_str(), f.cropBottom, f.cropLeft, f.cropRight, f.cropTop);
 }
 
+void PrintFactsJson(std::FILE* out, const InputCatalog& catalog, const std::vector<std::string>& refused) {
+  std::vector<std::string> files, refusedItems;
+  for (const std::string& path : catalog.InputPaths()) files.push_back(FactsJson(path, catalog.Facts(path)).Text());
+  for (const std::string& path : refused) refusedItems.push_back(JsonString(path));
+  std::fprintf(out, "%s\n",
+               JsonObject().AddRaw("files", JsonArray(files)).AddRaw("refused", JsonArray(refusedItems)).Text().c_str());
+}
+
+void PrintLadderJson(std::FILE* out, const InputCatalog& catalog, const std::vector<std::string>& refused) {
+  std::vector<std::string> files, refusedItems;
+  for (const std::string& path : catalog.InputPaths()) {
+    std::vector<std::string> variants;
+    for (std::size_t i = 0; i < catalog.FilterCount(path); ++i)
+      variants.push_back(FilterJson(*catalog.FilterAt(path, i)).Text());
+    files.push_back(JsonObject()
+                        .Add("file", path)
+                        .Add("custom", catalog.IsCustomFilters(path))
+                        .AddRaw("variants", JsonArray(variants))
+                        .Text());
+  }
+  for (const std::string& path : refused) refusedItems.push_back(JsonString(path));
+  std::fprintf(out, "%s\n",
+               JsonObject().AddRaw("files", JsonArray(files)).AddRaw("refused", JsonArray(refusedItems)).Text().c_str());
+}
+
 }  // namespace
 
 int RunProbe(const CliOptions& options, Notifier& notifier, std::FILE* out) {
   InputCatalog catalog;
-  int status = AddFiles(options, catalog, notifier) ? 0 : 1;
+  std::vector<std::string> refused;
+  const RefusedFile note = [&](const std::string& path) {
+    refused.push_back(path);
+    if (!options.json) PrintNotAccepted(path);
+  };
+  int status = AddFiles(options, catalog, notifier, note) ? 0 : 1;
+  if (options.json) {
+    PrintFactsJson(out, catalog, refused);
+    return status;
+  }
   bool first = true;
   for (const std::string& path : catalog.InputPaths()) {
     if (!first) std::fputc('\n', out);
@@ -60,7 +96,23 @@ int RunProbe(const CliOptions& options, Notifier& notifier, std::FILE* out) {
 int RunLadder(const CliOptions& options, Notifier& notifier, std::FILE* out) {
   InputCatalog catalog;
   if (!ApplyLadderSettings(options, catalog.Settings(), notifier)) return 2;
-  int status = AddFiles(options, catalog, notifier) ? 0 : 1;
+  std::vector<std::string> refused;
+  const RefusedFile note = [&](const std::string& path) {
+    refused.push_back(path);
+    if (!options.json) PrintNotAccepted(path);
+  };
+  int status = AddFiles(options, catalog, notifier, note) ? 0 : 1;
+  if (!CheckFileOptions(options, catalog, notifier)) return 2;
+  ExplicitVariantsResult variants = AddExplicitVariants(options, catalog, notifier);
+  if (variants.invalidInput) return 2;
+  for (const RefusedVariant& r : variants.refused) {
+    status = 1;
+    std::fprintf(stderr, "zq48enc: %s: variant not added: %s\n", r.path.c_str(), r.text.c_str());
+  }
+  if (options.json) {
+    PrintLadderJson(out, catalog, refused);
+    return status;
+  }
   bool first = true;
   for (const std::string& path : catalog.InputPaths()) {
     if (!first) std::fputc('\n', out);

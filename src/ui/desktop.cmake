@@ -30,7 +30,6 @@ add_library(zq48_desktop STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/codec_names.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/expert_page.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/filter_table.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ui/frame_rate_steps.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/movie_info_dialog.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/movie_info_texts.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/settings_view.cpp

@@ -17,8 +17,9 @@
 #include "app/notifier.h"
 #include "catalog/input_catalog.h"
 #include "encode/filter_ladder.h"
+#include "encode/frame_rate_steps.h"
+#include "encode/same_filter.h"
 #include "ui/filter_table.h"
-#include "ui/frame_rate_steps.h"
 
 namespace zq48 {
 
@@ -27,8 +28,6 @@ namespace {
 // The slider counts frame rates in micro-frames per second.
 constexpr double kRateScale = 1'000'000;
 constexpr int kVolumeSpan = 50;  // percent either way
-// Frame rates within this are the same to the user, who sees two decimals.
-constexpr double kSameRate = 0.005;
 
 QLineEdit* NewEdit(QWidget* parent, const char* name) {
   auto* edit = new QLineEdit(parent);
@@ -244,14 +243,7 @@ int ExpertPage::AudioBitRate() const { return audioRate_->currentText().toInt();
 bool ExpertPage::HasSameFilter(int width, int height, double rate, int totalKbps,
                                int audioKbps) const {
   const int videoKbps = totalKbps - AudioRatesForTotal(static_cast<std::uint32_t>(totalKbps)).bitRateKbps;
-  const bool sound = catalog_.Facts(path_).hasAudio;
-  for (std::size_t i = 0; i < catalog_.FilterCount(path_); ++i) {
-    const OutputFilter& f = *catalog_.FilterAt(path_, i);
-    if (f.width == width && f.height == height && std::fabs(f.frameRate - rate) < kSameRate &&
-        f.videoBitRate == videoKbps && f.audioBitRate == (sound ? audioKbps : 0))
-      return true;
-  }
-  return false;
+  return zq48::HasSameFilter(catalog_, path_, width, height, rate, videoKbps, audioKbps);
 }
 
 // A file without sound keeps its audio fields at 0: a bit rate or a volume
@@ -267,7 +259,7 @@ void ExpertPage::Add() {
   const int height = height_->text().toInt();
   const int total = dataRate_->text().toInt();
   if (HasSameFilter(width, height, frameRate_, total, AudioBitRate())) {
-    notifier_.Show({"Filter with the same parameters already exists", "ZQ48", Presentation::AppBox});
+    notifier_.Show({kSameFilterText, kSameFilterCaption, Presentation::AppBox});
     return;
   }
   catalog_.SetCustomFilters(path_, true);

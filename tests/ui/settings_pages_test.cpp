@@ -13,7 +13,7 @@
 #include "support/test_media.h"
 #include "ui/expert_page.h"
 #include "ui/filter_table.h"
-#include "ui/frame_rate_steps.h"
+#include "encode/frame_rate_steps.h"
 #include "ui/settings_view.h"
 #include "ui/simple_page.h"
 

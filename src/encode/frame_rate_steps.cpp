@@ -1,4 +1,4 @@
-#include "ui/frame_rate_steps.h"
+#include "encode/frame_rate_steps.h"
 
 #include <algorithm>
 #include <cmath>

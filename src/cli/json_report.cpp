@@ -1,0 +1,146 @@
+#include "cli/json_report.h"
+
+namespace zq48::cli {
+
+namespace {
+
+JsonObject Event(const char* name) {
+  JsonObject o;
+  o.Add("event", name);
+  return o;
+}
+
+}  // namespace
+
+void JsonReport::Write(const JsonObject& event) {
+  std::fprintf(out_, "%s\n", event.Text().c_str());
+  std::fflush(out_);  // a reader follows the lines as they come
+}
+
+void JsonReport::TakeHeld(JsonObject& event) {
+  std::string text, caption;
+  for (const zq48::Message& m : held_) {
+    text += (text.empty() ? "" : "\n") + m.text;
+    if (caption.empty()) caption = m.caption;
+  }
+  if (held_.empty()) {  // refused without a word (an empty file, say)
+    caption = "zq48enc";
+    text = "not accepted";
+  }
+  held_.clear();
+  event.Add("caption", caption).Add("message", text);
+}
+
+void JsonReport::FlushHeld() {
+  for (const zq48::Message& m : held_) Write(Event("error").Add("caption", m.caption).Add("message", m.text));
+  held_.clear();
+}
+
+void JsonReport::Message(const zq48::Message& message) {
+  std::lock_guard lock(mutex_);
+  held_.push_back(message);
+}
+
+void JsonReport::Question(const std::string& text, const std::string& caption) {
+  std::lock_guard lock(mutex_);
+  Write(Event("question").Add("caption", caption).Add("message", text).Add("answer", "yes"));
+}
+
+void JsonReport::FileRefused(const std::string& path, const std::string& why) {
+  std::lock_guard lock(mutex_);
+  JsonObject event = Event("file_refused");
+  event.Add("file", path);
+  if (why.empty())
+    TakeHeld(event);
+  else
+    event.Add("caption", "zq48enc").Add("message", why);
+  Write(event);
+}
+
+void JsonReport::VariantRefused(const std::string& path, const std::string& text) {
+  std::lock_guard lock(mutex_);
+  JsonObject event = Event("variant_refused");
+  event.Add("file", path).Add("variant", text);
+  // Each refused variant was refused with one message, in the same order.
+  zq48::Message m = held_.empty() ? zq48::Message{} : held_.front();
+  if (!held_.empty()) held_.pop_front();
+  event.Add("caption", m.caption).Add("message", m.text);
+  Write(event);
+}
+
+void JsonReport::FileSkipped(const std::string& path) {
+  std::lock_guard lock(mutex_);
+  Write(Event("file_skipped").Add("file", path).Add("reason", "its package is complete"));
+}
+
+void JsonReport::FileIncomplete(const std::string& path, const std::string& problem) {
+  std::lock_guard lock(mutex_);
+  Write(Event("file_incomplete").Add("file", path).Add("problem", problem));
+}
+
+void JsonReport::JobMessage(const std::string& path, int variantIndex, const zq48::Message& m) {
+  std::lock_guard lock(mutex_);
+  FlushHeld();
+  if (path.empty()) {
+    Write(Event("error").Add("caption", m.caption).Add("message", m.text));
+    return;
+  }
+  Write(Event("file_failed")
+            .Add("file", path)
+            .Add("variant_index", variantIndex)
+            .Add("caption", m.caption)
+            .Add("message", m.text));
+}
+
+void JsonReport::Progress(const JobProgress& p, int fileIndex, std::size_t files, std::int64_t elapsed) {
+  std::lock_guard lock(mutex_);
+  FlushHeld();
+  Write(Event("progress")
+            .Add("file_index", fileIndex)
+            .Add("files", static_cast<std::uint64_t>(files))
+            .Add("file", p.sourcePath)
+            .Add("file_percent", BarPercent(p.filePosition, p.fileUpper))
+            .Add("job_percent", BarPercent(p.jobPosition, p.jobUpper))
+            .Add("file_done_s", p.filePosition)
+            .Add("file_planned_s", p.fileUpper)
+            .Add("job_done_s", p.jobPosition)
+            .Add("job_planned_s", p.jobUpper)
+            .Add("elapsed_s", elapsed)
+            .Add("estimated_total_s", EstimatedTotalSeconds(p.jobUpper, p.jobPosition, elapsed)));
+}
+
+void JsonReport::Variant(const VariantOutcome& v) {
+  std::lock_guard lock(mutex_);
+  JsonObject event = Event(v.ok ? "variant_finished" : "variant_failed");
+  event.Add("file", v.path)
+      .Add("file_index", v.fileIndex)
+      .Add("variant_index", v.variantIndex)
+      .Add("width_px", v.filter.width)
+      .Add("height_px", v.filter.height)
+      .Add("frame_rate_fps", v.filter.frameRate)
+      .Add("target_video_bit_rate_kbps", v.filter.videoBitRate)
+      .Add("target_audio_bit_rate_kbps", v.filter.audioBitRate);
+  if (v.ok) {
+    if (!v.videoFile.empty()) event.Add("video_file", v.videoFile).Add("video_bit_rate_bps", v.videoRate);
+    if (!v.audioFile.empty()) event.Add("audio_file", v.audioFile).Add("audio_bit_rate_bps", v.audioRate);
+  }
+  Write(event);
+}
+
+void JsonReport::Ended(const JobSummary& s) {
+  std::lock_guard lock(mutex_);
+  FlushHeld();
+  Write(Event("job_finished")
+            .Add("files", s.files)
+            .Add("files_encoded", s.encoded)
+            .Add("files_skipped", s.skipped)
+            .Add("files_refused", s.refused)
+            .Add("files_failed", s.failed)
+            .Add("variants_finished", s.variantsFinished)
+            .Add("variants_failed", s.variantsFailed)
+            .Add("variants_refused", s.variantsRefused)
+            .Add("stopped", s.stopped)
+            .Add("exit_status", s.exitStatus));
+}
+
+}  // namespace zq48::cli
