@@ -23,6 +23,7 @@
 #include "sources/ffmpeg_general_media.h"
 #include "sources/ffmpeg_movie_media.h"
 #include "sources/worker_factory.h"
+#include "support/engine_run.h"
 #include "support/recording_notifier.h"
 #include "support/test_media.h"
 
@@ -103,52 +104,7 @@ TEST(GroupDecode, GroupsShareARangeAndNeverAWorkingFile) {
   EXPECT_EQ(GroupSize(list, 5), 0u);
 }
 
-// A job through the engine, with hand-made variants, one way or the other.
-class QuietHost : public JobHost {
- public:
-  void ResetFileBar() override {}
-  void ResetJobBar() override {}
-  void CurrentFile(int) override {}
-  void JobFinished() override {
-    std::lock_guard lock(mutex_);
-    finished_ = true;
-    done_.notify_all();
-  }
-  void SetTitle(const std::string&) override {}
-  void StopPreview() override {}
-  void RangeSwapped(std::uint32_t, std::uint32_t) override {}
-  bool Wait(std::chrono::seconds limit) {
-    std::unique_lock lock(mutex_);
-    return done_.wait_for(lock, limit, [this] { return finished_; });
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable done_;
-  bool finished_ = false;
-};
-
-struct EngineRun {
-  explicit EngineRun(bool sequential, bool movieFiles = false) : movieFiles(movieFiles) {
-    controller.SetSequential(sequential);
-  }
-  void Add(const std::string& path) {
-    FfmpegGeneralMedia general;
-    FfmpegMovieMedia movie;
-    MediaProbe probe(catalog, notifier, MediaServices{&general, movieFiles ? &movie : nullptr});
-    ASSERT_TRUE(probe.Probe(path));
-    catalog.AddInputPath(path);
-    catalog.MutableOptions(path).volume = 1.0f;
-  }
-  InputCatalog catalog;
-  testing::RecordingNotifier notifier;
-  MemorySettingsStore store;
-  QuietHost host;
-  DecodeWorkerFactory workers;
-  PackageOutputs outputs;
-  bool movieFiles;
-  EncodeController controller{catalog, store, notifier, host, workers, outputs, movieFiles};
-};
+using testing::EngineRun;
 
 // An expert list whose variants have different ranges, crops and volumes.
 TEST(GroupDecode, AnExpertListGivesTheSameFilesBothWays) {
@@ -158,7 +114,7 @@ TEST(GroupDecode, AnExpertListGivesTheSameFilesBothWays) {
   Folder results[2];
   for (bool sequential : {false, true}) {
     EngineRun run(sequential);
-    run.Add(avi);
+    ASSERT_TRUE(run.Add(avi));
     MakeFilter(run.catalog, avi, 100, 15.0, 1, 1);
     MakeFilter(run.catalog, avi, 300, 10.0, 1, 1)->cropLeft = 16;
     OutputFilter* ranged = MakeFilter(run.catalog, avi, 200, 15.0, 1, 1);
@@ -196,8 +152,8 @@ TEST(GroupDecode, StopDeletesEveryVariantInProgressAndKeepsWhatWasFinished) {
     movie ? testing::WriteMovie(first, shortClip) : testing::WriteAvi(first, shortClip);
     movie ? testing::WriteMovie(second, longClip) : testing::WriteAvi(second, longClip);
     EngineRun run(false, movie);
-    run.Add(first);
-    run.Add(second);
+    ASSERT_TRUE(run.Add(first));
+    ASSERT_TRUE(run.Add(second));
     GenerateSimpleFilters(run.catalog, first);
     GenerateSimpleFilters(run.catalog, second);
     ASSERT_EQ(run.controller.Encode(out), EncodeController::EncodeResult::Started);
@@ -223,7 +179,7 @@ TEST(GroupDecode, PauseHoldsTheGroupAndResumeFinishesIt) {
   const std::string avi = dir.File("clip.avi"), out = dir.File("out");
   testing::WriteAvi(avi, ClipSpec{.width = 640, .height = 480, .seconds = 6.0});
   EngineRun run(false);
-  run.Add(avi);
+  ASSERT_TRUE(run.Add(avi));
   GenerateSimpleFilters(run.catalog, avi);
   ASSERT_EQ(run.controller.Encode(out), EncodeController::EncodeResult::Started);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
