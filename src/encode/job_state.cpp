@@ -19,8 +19,10 @@ JobSnapshot PlanSnapshot(const InputCatalog& catalog) {
   return snapshot;
 }
 
-void CommitProgress(JobState& state) {
-  double amount = state.variant.With([](VariantState& v) {
+void CommitProgress(JobState& state) { CommitProgress(state, state); }
+
+void CommitProgress(JobState& from, JobState& state) {
+  double amount = from.variant.With([](VariantState& v) {
     double sum = v.videoInProgress + v.audioInProgress;
     v.videoInProgress = 0.0;
     v.audioInProgress = 0.0;

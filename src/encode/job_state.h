@@ -93,5 +93,7 @@ JobSnapshot PlanSnapshot(const InputCatalog& catalog);
 
 // Moves the in-progress amounts of a finished variant into the done amounts.
 void CommitProgress(JobState& state);
+// The same from a variant's own state (one of a group) into the job's.
+void CommitProgress(JobState& variant, JobState& job);
 
 }  // namespace zq48

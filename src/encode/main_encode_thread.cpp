@@ -252,7 +252,7 @@ bool MainEncodeThread::StartMovieGroup(const std::string& path, bool hasAudio, b
 void MainEncodeThread::FinishGroup() {
   for (const auto& v : group_) {
     outputs_.FinishVariant(v->context, record_, v->filter);  // a failure was reported; the job goes on
-    CommitVariantProgress(*v->state, context_.state);
+    CommitProgress(*v->state, context_.state);
   }
   filterIndex_ += group_.size() - 1;
   context_.state.group.With([](auto& g) { g.clear(); });

@@ -54,17 +54,4 @@ VariantJob::VariantJob(JobContext& job, const std::string& sourcePath, const Out
       state(NewVariantState(job.state, sourcePath, f, OutputBasePath(DestinationOf(job.state), sourcePath, f))),
       context{*state, job.notifier, job.host, job.graphEvents, job.movieFilesAvailable} {}
 
-void CommitVariantProgress(JobState& variant, JobState& job) {
-  double amount = variant.variant.With([](VariantState& v) {
-    double sum = v.videoInProgress + v.audioInProgress;
-    v.videoInProgress = 0.0;
-    v.audioInProgress = 0.0;
-    return sum;
-  });
-  job.done.With([amount](DoneAmounts& d) {
-    d.file += amount;
-    d.job += amount;
-  });
-}
-
 }  // namespace zq48

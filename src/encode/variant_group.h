@@ -30,7 +30,4 @@ struct VariantJob {
   JobContext context;
 };
 
-// Moves a variant's in-progress amounts into the job's done amounts.
-void CommitVariantProgress(JobState& variant, JobState& job);
-
 }  // namespace zq48

@@ -57,18 +57,7 @@ bool GeneralDecodeWorker::Build(const VariantPlan& plan) {
 
 bool GeneralDecodeWorker::OpenGraph(const VariantPlan& plan) {
   graph_ = std::make_unique<DecodeGraph>();
-  switch (graph_->Open(plan.sourcePath, plan.encodeVideo(), plan.encodeAudio())) {
-    case DecodeGraph::OpenStatus::Ok:
-      break;
-    case DecodeGraph::OpenStatus::NoSource:
-      return Fail("Could not load source filter for file");
-    case DecodeGraph::OpenStatus::VideoFailed:
-      return Fail("Cannot connect up video chain 1");
-    case DecodeGraph::OpenStatus::NoAudioStream:
-      return Fail("Can't find other splitter pin in graph", Presentation::SystemBox, "");
-    case DecodeGraph::OpenStatus::AudioFailed:
-      return Fail("Could not connect audio source to grabber");
-  }
+  if (!DecodeOpened(*job_, graph_->Open(plan.sourcePath, plan.encodeVideo(), plan.encodeAudio()))) return false;
   if (plan.encodeVideo()) {
     job_->state.variant.With([this](VariantState& v) {
       v.decodedWidth = graph_->width();

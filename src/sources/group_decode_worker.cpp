@@ -104,19 +104,7 @@ bool GroupDecodeWorker::Build() {
 
 // The open's message for one variant, as its own decode would give it.
 bool GroupDecodeWorker::OpenGraph(const VariantPlan&) {
-  switch (graph_ ? graph_->LastOpenStatus() : DecodeGraph::OpenStatus::NoSource) {
-    case DecodeGraph::OpenStatus::Ok:
-      return true;
-    case DecodeGraph::OpenStatus::NoSource:
-      return Fail("Could not load source filter for file");
-    case DecodeGraph::OpenStatus::VideoFailed:
-      return Fail("Cannot connect up video chain 1");
-    case DecodeGraph::OpenStatus::NoAudioStream:
-      return Fail("Can't find other splitter pin in graph", Presentation::SystemBox, "");
-    case DecodeGraph::OpenStatus::AudioFailed:
-      return Fail("Could not connect audio source to grabber");
-  }
-  return false;
+  return DecodeOpened(*job_, graph_ ? graph_->LastOpenStatus() : DecodeGraph::OpenStatus::NoSource);
 }
 
 void GroupDecodeWorker::DeliverSound(double time, const std::uint8_t* data, std::size_t bytes) {

@@ -21,6 +21,27 @@ VariantPlan ReadVariantPlan(JobContext& job) {
   return plan;
 }
 
+bool DecodeOpened(JobContext& job, DecodeGraph::OpenStatus status) {
+  auto fail = [&job](const char* text, Presentation presentation = Presentation::AppBox,
+                     const char* caption = kAppCaption) {
+    job.notifier.Show({text, caption, presentation});
+    return false;
+  };
+  switch (status) {
+    case DecodeGraph::OpenStatus::Ok:
+      return true;
+    case DecodeGraph::OpenStatus::NoSource:
+      return fail("Could not load source filter for file");
+    case DecodeGraph::OpenStatus::VideoFailed:
+      return fail("Cannot connect up video chain 1");
+    case DecodeGraph::OpenStatus::NoAudioStream:
+      return fail("Can't find other splitter pin in graph", Presentation::SystemBox, "");
+    case DecodeGraph::OpenStatus::AudioFailed:
+      return fail("Could not connect audio source to grabber");
+  }
+  return false;
+}
+
 bool VariantStages::Fail(const std::string& text, Presentation presentation, const char* caption) {
   job_.notifier.Show({text, caption, presentation});
   return false;

@@ -8,6 +8,7 @@
 #include "catalog/media_facts.h"
 #include "encode/job_context.h"
 #include "encode/output_filter.h"
+#include "sources/decode_graph.h"
 #include "video/video_encoder_stage.h"
 
 namespace zq48 {
@@ -27,6 +28,9 @@ struct VariantPlan {
 
 // Reads the plan of the variant published in `job`'s state.
 VariantPlan ReadVariantPlan(JobContext& job);
+
+// Shows the message of a decode that did not open; true when it did.
+bool DecodeOpened(JobContext& job, DecodeGraph::OpenStatus status);
 
 // The stages of one variant of the general path, writing into the stream
 // files of its job state. Every failure shows its own message; the caller

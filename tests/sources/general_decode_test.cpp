@@ -25,6 +25,7 @@
 #include "encode/metafile.h"
 #include "sources/ffmpeg_general_media.h"
 #include "sources/worker_factory.h"
+#include "support/engine_run.h"
 #include "support/recording_notifier.h"
 #include "sources/decode_graph.h"
 #include "support/test_media.h"
@@ -177,29 +178,7 @@ TEST(GeneralDecode, BadFilesInABatchAreRefusedAndTheRestIsEncoded) {
 }
 
 // Drives a job through the engine directly, with hand-made variants.
-class QuietHost : public JobHost {
- public:
-  void ResetFileBar() override {}
-  void ResetJobBar() override {}
-  void CurrentFile(int) override {}
-  void JobFinished() override {
-    std::lock_guard lock(mutex_);
-    finished_ = true;
-    done_.notify_all();
-  }
-  void SetTitle(const std::string&) override {}
-  void StopPreview() override {}
-  void RangeSwapped(std::uint32_t, std::uint32_t) override {}
-  bool Wait(std::chrono::seconds limit) {
-    std::unique_lock lock(mutex_);
-    return done_.wait_for(lock, limit, [this] { return finished_; });
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable done_;
-  bool finished_ = false;
-};
+using testing::QuietHost;
 
 class EngineJob : public ::testing::Test {
  protected:
