@@ -44,5 +44,18 @@ deb: build
 bench: build
 	./$(BUILD)/bin/zq48-bench
 
+# Fuzz targets (clang, libFuzzer): FUZZ_SECONDS of each, starting from its
+# corpus in tests/fuzz/corpus (what they find is kept in the build folder).
+FUZZ_SECONDS ?= 20
+FUZZERS = stream_file metafile lame_options avi_fourcc probe
+fuzz: deps
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DZQ48_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS) $(FUZZERS:%=--target zq48_fuzz_%)
+	for f in $(FUZZERS); do \
+	  mkdir -p build-fuzz/corpus/$$f && \
+	  ./build-fuzz/bin/zq48_fuzz_$$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -timeout=10 \
+	    build-fuzz/corpus/$$f tests/fuzz/corpus/$$f || exit 1; \
+	done
+
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-fuzz

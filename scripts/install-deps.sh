@@ -16,6 +16,8 @@ PACKAGES=(
   desktop-file-utils man-db bash-completion dpkg-dev file
   # the many-machines recipe and its test
   parallel
+  # make fuzz: libFuzzer targets built with clang
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -61,7 +61,7 @@ void MainEncodeThread::OnStart(WParam) {
   if (!PrepareVariant(path)) return;
   context_.host.ResetFileBar();
   int kind = context_.state.snapshot.With(
-      [&path](const JobSnapshot& s) { return s.catalog.Facts(path).sourceKind; });
+      [&p = path](const JobSnapshot& s) { return s.catalog.Facts(p).sourceKind; });
   if (kind == kSourceMovie && !context_.movieFilesAvailable) {
     PostQuit();
     return;
@@ -83,10 +83,11 @@ bool MainEncodeThread::PrepareVariant(const std::string& path) {
   std::string basePath = OutputBasePath(folder, path, *filter);
   record_.largestWidth = std::max(record_.largestWidth, filter->width);
   record_.largestHeight = std::max(record_.largestHeight, filter->height);
+  const OutputFilter chosen = *filter;
   context_.state.variant.With([&](VariantState& v) {
     v.sourcePath = path;
     v.outputBasePath = basePath;
-    v.filter = *filter;
+    v.filter = chosen;
     v.audioSampleCount = 0;
     // Nothing of an earlier variant (or of a stopped job) may count for this one.
     v.videoInProgress = 0.0;

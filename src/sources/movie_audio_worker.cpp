@@ -102,7 +102,7 @@ bool MovieAudioWorker::Prepare(JobContext& job, AudioEncoder& encoder, PcmFormat
   // file itself is created anew.
   if (!CreateMovieAudioFile(job, basePath)) return false;
   std::optional<AudioFormat> format = job.state.snapshot.With(
-      [&path](const JobSnapshot& s) { return s.catalog.Facts(path).audioFormat; });
+      [&p = path](const JobSnapshot& s) { return s.catalog.Facts(p).audioFormat; });
   if (!format) {
     job.notifier.ShowApp("error input audio property 4");
     return false;

@@ -90,7 +90,7 @@ bool MovieVideoWorker::Prepare(JobContext& job, const MovieOpener& open, VideoEn
     return false;
   }
   ::unlink(basePath.c_str());
-  job.state.variant.With([&basePath](VariantState& v) { v.videoTempPath = basePath; });
+  job.state.variant.With([&b = basePath](VariantState& v) { v.videoTempPath = b; });
   std::optional<StreamFile> file = StreamFile::Create(basePath);
   if (!file) {
     // An owner-less box with the default caption, as for the sound's file.
@@ -111,8 +111,8 @@ bool MovieVideoWorker::Prepare(JobContext& job, const MovieOpener& open, VideoEn
     job.notifier.ShowApp("error open movie");
     return false;
   }
-  auto [width, height] = job.state.snapshot.With([&path](const JobSnapshot& s) {
-    return std::make_pair(s.catalog.Facts(path).width, s.catalog.Facts(path).height);
+  auto [width, height] = job.state.snapshot.With([&p = path](const JobSnapshot& s) {
+    return std::make_pair(s.catalog.Facts(p).width, s.catalog.Facts(p).height);
   });
   job.state.variant.With([w = width, h = height](VariantState& v) {
     v.decodedWidth = w;
