@@ -348,11 +348,11 @@ TEST(Mp4vDecoder, XvidStreamsOfSeveralSizesMatchFfmpeg) {
 TEST(Mp4vDecoder, StreamFilesFromTheEncoderMatchFfmpeg) {
   TempDir dir;
   std::string clip = dir.File("clip.avi");
-  ClipSpec spec;
-  spec.width = 320;
-  spec.height = 240;
-  spec.seconds = 2.0;
-  WriteAvi(clip, spec);
+  ClipSpec settings;
+  settings.width = 320;
+  settings.height = 240;
+  settings.seconds = 2.0;
+  WriteAvi(clip, settings);
   std::string out = dir.File("out");
   std::string command = std::string("'") + ZQ48ENC_PATH + "' -o '" + out +
                         "' --range-begin 100 --range-end 300 '" + clip + "' >/dev/null 2>&1";

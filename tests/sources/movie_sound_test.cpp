@@ -163,12 +163,12 @@ TEST(MovieSoundJob, CompressedAndSurroundSoundIsEncodedInEveryVariant) {
   const std::pair<const char*, MovieSpec> movies[] = {
       {"ima4", Sound("adpcm_ima_qt")}, {"ulaw", Sound("pcm_mulaw")}, {"surround", Sound("pcm_alaw", 6)}};
   std::string args = "-o '" + dir.File("out") + "'";
-  for (const auto& [name, spec] : movies) {
-    testing::WriteMovieFile(dir.File(std::string(name) + ".mov"), spec);
+  for (const auto& [name, movie] : movies) {
+    testing::WriteMovieFile(dir.File(std::string(name) + ".mov"), movie);
     args += " '" + dir.File(std::string(name) + ".mov") + "'";
   }
   ASSERT_EQ(RunCli(args), 0);
-  for (const auto& [name, spec] : movies) {
+  for (const auto& [name, movie] : movies) {
     SCOPED_TRACE(name);
     const std::string base = dir.File("out") + "/" + name;
     std::optional<Metafile> meta = ReadMetafile(base + ".meta.zq48", nullptr);
