@@ -3,7 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "catalog/probe.h"
+#include "sources/probe.h"
 #include "sources/ffmpeg_general_media.h"
 #include "sources/ffmpeg_movie_media.h"
 #include "support/recording_notifier.h"

@@ -6,6 +6,7 @@
 
 #include <random>
 
+#include "encode/pipeline/variant_outputs.h"
 #include "support/null_job_host.h"
 #include "support/recording_notifier.h"
 #include "support/test_media.h"
@@ -87,7 +88,8 @@ void BM_VideoStage640x480To320x240(benchmark::State& state) {
   for (int i = 0; i < 30; ++i) pictures.push_back(Moving(640, 480, i));
 
   zq48::VideoEncoderState stage;
-  zq48::CreateVideoEncoder(context, filter, "in", stage);
+  zq48::VariantOutputs outputs(context);
+  zq48::CreateVideoEncoder(outputs, zq48::DecodedVideoOf(context, "in"), filter, stage);
   int frame = 0;
   for (auto _ : state) {
     const Picture& p = pictures[frame % pictures.size()];

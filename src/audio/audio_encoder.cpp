@@ -27,13 +27,12 @@ constexpr StepTexts kFinalLastTexts{"Error encoder audio my_get_audio3",
 
 AudioEncoder::AudioEncoder(Mp3CodecFactory openCodec) : openCodec_(std::move(openCodec)) {}
 
-bool AudioEncoder::Open(const PcmFormat& input, JobContext& job, const OutputFilter& filter) {
+bool AudioEncoder::Open(const PcmFormat& input, AudioOutput& output, const OutputFilter& filter) {
   codec_.reset();
   staging_.reset();
-  job_ = &job;
+  output_ = &output;
   sampleTotal_ = 0;
-  bool hasFile = job.state.audioFile.With([](const AudioFileSlot& s) { return s.file.IsOpen(); });
-  if (!hasFile) return Fail("Error handle of file", false);
+  if (!output.AudioStreamOpen()) return Fail("Error handle of file", false);
 
   input_ = input;
   auto arguments = LameArguments(filter.audioChannels, filter.audioSampleRate, filter.audioBitRate,
@@ -65,7 +64,7 @@ std::unique_ptr<Mp3Codec> AudioEncoder::OpenCodec(const std::vector<std::string>
 }
 
 bool AudioEncoder::Append(const void* pcm, std::size_t bytes) {
-  if (job_ == nullptr) return false;  // never opened: nobody to tell
+  if (output_ == nullptr) return false;  // never opened: nobody to tell
   if (pcm == nullptr) return Fail("Error encoder audio", false);
   if (bytes >= PcmStaging::kCapacity) return Fail("Error encoder audio, no memory", false);
   if (!codec_) return false;  // not open, or a failure already gave the codec up and said so
@@ -131,9 +130,7 @@ bool AudioEncoder::Close() {
   // Nothing staged and nothing encoded: there is nothing to flush either.
   if (codec_ && (staging_->Unread() > 0 || sampleTotal_ > 0)) ok = EncodeRest();
   codec_.reset();
-  if (job_ != nullptr) {
-    job_->state.variant.With([this](VariantState& v) { v.audioSampleCount = sampleTotal_; });
-  }
+  if (output_ != nullptr) output_->AudioClosed(sampleTotal_);
   staging_.reset();
   return ok;
 }
@@ -151,17 +148,13 @@ bool AudioEncoder::EncodeRest() {
   return true;
 }
 
-// The job driver also writes this file (its header, at offset 0), so every
-// append seeks to the end under the audio file lock.
 bool AudioEncoder::WriteMp3(int bytes) {
   if (bytes == 0) return true;
-  return job_->state.audioFile.With([&](AudioFileSlot& s) {
-    return s.file.AppendAtEnd(mp3_.data(), static_cast<std::size_t>(bytes));
-  });
+  return output_->AppendAudio(mp3_.data(), static_cast<std::size_t>(bytes));
 }
 
 bool AudioEncoder::Fail(const char* text, bool releaseCodec) {
-  job_->notifier.Show(Message{text, "Error", Presentation::SystemBox});
+  output_->notifier().Show(Message{text, "Error", Presentation::SystemBox});
   if (releaseCodec) codec_.reset();
   return false;
 }

@@ -8,21 +8,20 @@
 #include <vector>
 
 #include "audio/lame_codec.h"
+#include "audio/audio_output.h"
 #include "audio/mp3_codec.h"
 #include "audio/pcm_frame.h"
 #include "audio/pcm_staging.h"
-#include "encode/job_context.h"
-#include "encode/output_filter.h"
+#include "catalog/output_filter.h"
 
 namespace zq48 {
 
 // The audio encoder stage of one variant: takes the decoded PCM of the input
 // file, encodes it to MP3 with the variant's settings and appends the MP3
-// bytes to the variant's audio stream file (the job state's audio file
-// slot, written under the audio file lock).
+// bytes to the variant's audio stream through its output.
 //
 // Calling order: Open once, Append from one thread at a time, Close once.
-// Every failure is shown through the job's notifier (system box, caption
+// Every failure is shown through the output's notifier (system box, caption
 // "Error") and returned as false. A failure that gave up the codec ends
 // streaming for good: later appends fail quietly and Close encodes nothing.
 class AudioEncoder {
@@ -34,11 +33,11 @@ class AudioEncoder {
   // Sets up the codec for `input` PCM and the filter's channels, sample
   // rate, bit rate and volume. The LAMEOPT environment variable may add
   // encoder options; the filter's own settings win over them.
-  bool Open(const PcmFormat& input, JobContext& job, const OutputFilter& filter);
+  bool Open(const PcmFormat& input, AudioOutput& output, const OutputFilter& filter);
   // Stages a chunk of PCM, encoding in a burst when the staging block is full.
   bool Append(const void* pcm, std::size_t bytes);
-  // Encodes what is staged, flushes the codec, releases it and stores the
-  // sample total in the job state. False when that final encode failed.
+  // Encodes what is staged, flushes the codec, releases it and tells the
+  // output the sample total. False when that final encode failed.
   bool Close();
 
   // Samples per channel handed to the codec since Open.
@@ -61,7 +60,7 @@ class AudioEncoder {
   static constexpr int kMp3BufferSize = 16384;
 
   Mp3CodecFactory openCodec_;
-  JobContext* job_ = nullptr;
+  AudioOutput* output_ = nullptr;
   PcmFormat input_;
   std::uint64_t sampleTotal_ = 0;
   std::unique_ptr<Mp3Codec> codec_;      // null when not streaming

@@ -2,17 +2,17 @@
 
 namespace zq48 {
 
-bool AudioGrabber::Init(const WaveFormat& format, JobContext& job, const OutputFilter& filter) {
-  job_ = &job;
+bool AudioGrabber::Init(const WaveFormat& format, AudioOutput& output, const OutputFilter& filter) {
+  output_ = &output;
   format_ = format;
   return encoder_.Open(
-      PcmFormat{format.channels, static_cast<int>(format.samplesPerSec), format.bitsPerSample}, job,
+      PcmFormat{format.channels, static_cast<int>(format.samplesPerSec), format.bitsPerSample}, output,
       filter);
 }
 
 CallbackResult AudioGrabber::BufferCB(double sampleTime, const std::uint8_t* buffer, long length) {
-  if (job_ == nullptr || length < 0) return CallbackResult::Fail;
-  job_->state.variant.With([sampleTime](VariantState& v) { v.audioInProgress = sampleTime; });
+  if (output_ == nullptr || length < 0) return CallbackResult::Fail;
+  output_->AudioReached(sampleTime);
   bool ok = false;
   try {  // nothing may escape into the source's streaming thread
     ok = encoder_.Append(buffer, static_cast<std::size_t>(length));

@@ -4,8 +4,7 @@
 
 #include "audio/audio_encoder.h"
 #include "catalog/media_facts.h"
-#include "encode/job_context.h"
-#include "encode/output_filter.h"
+#include "catalog/output_filter.h"
 
 namespace zq48 {
 
@@ -26,7 +25,7 @@ class AudioGrabber {
 
   // Remembers the connected format and opens the encoder with it. A failure
   // has shown the encoder's message; the caller adds its own.
-  bool Init(const WaveFormat& format, JobContext& job, const OutputFilter& filter);
+  bool Init(const WaveFormat& format, AudioOutput& output, const OutputFilter& filter);
   // One decoded buffer: `sampleTime` in seconds from the start of the range.
   // The source goes on delivering after a failure.
   CallbackResult BufferCB(double sampleTime, const std::uint8_t* buffer, long length);
@@ -36,7 +35,7 @@ class AudioGrabber {
   const WaveFormat& format() const { return format_; }
 
  private:
-  JobContext* job_ = nullptr;
+  AudioOutput* output_ = nullptr;
   WaveFormat format_;
   AudioEncoder encoder_;
 };

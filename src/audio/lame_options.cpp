@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/plain_numbers.h"
+#include "core/plain_numbers.h"
 
 namespace zq48 {
 

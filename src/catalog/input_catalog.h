@@ -7,8 +7,8 @@
 
 #include "catalog/filter_list.h"
 #include "catalog/media_facts.h"
-#include "encode/encode_settings.h"
-#include "encode/output_filter.h"
+#include "catalog/encode_settings.h"
+#include "catalog/output_filter.h"
 
 namespace zq48 {
 

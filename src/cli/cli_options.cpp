@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/plain_numbers.h"
+#include "core/plain_numbers.h"
 
 namespace zq48::cli {
 

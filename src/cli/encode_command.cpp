@@ -8,7 +8,7 @@
 #include <memory>
 #include <mutex>
 
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "cli/explicit_variants.h"
 #include "cli/file_catalog.h"
 #include "cli/json_report.h"
@@ -16,12 +16,12 @@
 #include "cli/reporting_outputs.h"
 #include "encode/encode_controller.h"
 #include "encode/job_progress.h"
-#include "encode/output_names.h"
-#include "encode/package_check.h"
-#include "encode/package_lock.h"
+#include "catalog/output_names.h"
+#include "encode/package/package_check.h"
+#include "encode/package/package_lock.h"
 #include "encode/settings_checks.h"
 #include "sources/ffmpeg_movie_media.h"
-#include "sources/worker_factory.h"
+#include "encode/pipeline/worker_factory.h"
 
 namespace zq48::cli {
 

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/notifier.h"
+#include "core/notifier.h"
 #include "encode/job_progress.h"
-#include "encode/output_filter.h"
+#include "catalog/output_filter.h"
 
 namespace zq48::cli {
 

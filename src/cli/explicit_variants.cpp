@@ -2,7 +2,7 @@
 
 #include "encode/filter_ladder.h"
 #include "encode/frame_rate_steps.h"
-#include "encode/same_filter.h"
+#include "catalog/same_filter.h"
 #include "encode/settings_checks.h"
 
 namespace zq48::cli {

@@ -4,9 +4,9 @@
 #include <climits>
 #include <cstdio>
 
-#include "catalog/probe.h"
+#include "sources/probe.h"
 #include "encode/filter_ladder.h"
-#include "encode/output_names.h"
+#include "catalog/output_names.h"
 #include "encode/settings_checks.h"
 #include "sources/ffmpeg_general_media.h"
 #include "sources/ffmpeg_movie_media.h"

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "app/notifier.h"
+#include "core/notifier.h"
 #include "catalog/input_catalog.h"
 #include "cli/cli_options.h"
 

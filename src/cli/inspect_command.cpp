@@ -4,7 +4,7 @@
 
 #include "cli/json_documents.h"
 #include "container/stream_file_reader.h"
-#include "encode/metafile.h"
+#include "container/metafile.h"
 
 namespace zq48::cli {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "encode/output_names.h"
+#include "catalog/output_names.h"
 
 namespace zq48::cli {
 

@@ -5,8 +5,8 @@
 #include "catalog/media_facts.h"
 #include "cli/json_writer.h"
 #include "container/stream_file_reader.h"
-#include "encode/metafile.h"
-#include "encode/output_filter.h"
+#include "container/metafile.h"
+#include "catalog/output_filter.h"
 
 namespace zq48::cli {
 

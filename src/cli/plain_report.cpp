@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "encode/output_names.h"
+#include "catalog/output_names.h"
 
 namespace zq48::cli {
 

@@ -2,11 +2,11 @@
 
 #include <cinttypes>
 
-#include "app/plain_numbers.h"
+#include "core/plain_numbers.h"
 #include "cli/explicit_variants.h"
 #include "cli/file_catalog.h"
 #include "cli/json_documents.h"
-#include "encode/output_names.h"
+#include "catalog/output_names.h"
 
 namespace zq48::cli {
 

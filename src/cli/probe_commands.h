@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/notifier.h"
+#include "core/notifier.h"
 #include "cli/cli_options.h"
 
 namespace zq48::cli {

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "encode/finish_variant.h"
-#include "encode/package_resources.h"
+#include "encode/package/finish_variant.h"
+#include "encode/package/package_resources.h"
 
 namespace zq48::cli {
 

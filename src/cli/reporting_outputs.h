@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/notifier.h"
+#include "core/notifier.h"
 #include "catalog/input_catalog.h"
 #include "cli/encode_report.h"
-#include "encode/job_outputs.h"
+#include "encode/package/job_outputs.h"
 
 namespace zq48::cli {
 

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <string>
 
-#include "app/notifier.h"
+#include "core/notifier.h"
 
 namespace zq48::cli {
 

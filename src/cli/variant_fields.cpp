@@ -5,7 +5,7 @@
 #include <map>
 #include <set>
 
-#include "app/plain_numbers.h"
+#include "core/plain_numbers.h"
 
 namespace zq48::cli {
 

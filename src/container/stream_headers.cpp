@@ -2,24 +2,16 @@
 
 #include <cmath>
 
+#include "container/little_endian.h"
+
 namespace zq48 {
 
 namespace {
 
-void Put32(HeaderBytes& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-void Put16(HeaderBytes& b, std::size_t at, std::uint16_t v) {
-  b[at] = static_cast<std::uint8_t>(v);
-  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-std::uint32_t Get32(const HeaderBytes& b, std::size_t at) {
-  return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-         static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
-std::uint16_t Get16(const HeaderBytes& b, std::size_t at) {
-  return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
-}
+void Put32(HeaderBytes& b, std::size_t at, std::uint32_t v) { le::Put32(b.data() + at, v); }
+void Put16(HeaderBytes& b, std::size_t at, std::uint16_t v) { le::Put16(b.data() + at, v); }
+std::uint32_t Get32(const HeaderBytes& b, std::size_t at) { return le::Get32(b.data() + at); }
+std::uint16_t Get16(const HeaderBytes& b, std::size_t at) { return le::Get16(b.data() + at); }
 
 HeaderBytes ThreeWords(std::uint32_t a, std::uint32_t b, std::uint32_t c) {
   HeaderBytes bytes{};

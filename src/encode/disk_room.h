@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "encode/output_filter.h"
+#include "catalog/output_filter.h"
 
 namespace zq48 {
 

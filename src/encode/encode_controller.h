@@ -4,15 +4,15 @@
 #include <mutex>
 #include <string>
 
-#include "app/notifier.h"
-#include "app/settings_store.h"
+#include "core/notifier.h"
+#include "core/settings_store.h"
 #include "catalog/input_catalog.h"
-#include "encode/decode_workers.h"
+#include "encode/pipeline/decode_workers.h"
 #include "encode/job_context.h"
 #include "encode/job_host.h"
-#include "encode/job_outputs.h"
+#include "encode/package/job_outputs.h"
 #include "encode/job_state.h"
-#include "encode/main_encode_thread.h"
+#include "encode/job_driver.h"
 
 namespace zq48 {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "catalog/input_catalog.h"
-#include "encode/output_filter.h"
+#include "catalog/output_filter.h"
 
 namespace zq48 {
 

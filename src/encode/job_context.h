@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/message_thread.h"
-#include "app/notifier.h"
+#include "core/message_thread.h"
+#include "core/notifier.h"
 #include "encode/job_host.h"
 #include "encode/job_state.h"
 

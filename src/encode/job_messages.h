@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/message_thread.h"
+#include "core/message_thread.h"
 
 // Message ids of an encode job. They keep their documented values, so that
 // logs and traces read the same on every platform.

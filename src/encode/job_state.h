@@ -8,8 +8,8 @@
 
 #include "catalog/input_catalog.h"
 #include "container/stream_file.h"
-#include "encode/guarded.h"
-#include "encode/output_filter.h"
+#include "core/guarded.h"
+#include "catalog/output_filter.h"
 
 namespace zq48 {
 

@@ -3,10 +3,10 @@
 #include <optional>
 #include <string>
 
-#include "app/notifier.h"
-#include "app/settings_store.h"
+#include "core/notifier.h"
+#include "core/settings_store.h"
 #include "catalog/input_catalog.h"
-#include "encode/encode_settings.h"
+#include "catalog/encode_settings.h"
 
 namespace zq48 {
 

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "encode/output_names.h"
+#include "catalog/output_names.h"
 
 namespace zq48 {
 

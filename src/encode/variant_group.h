@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "encode/job_context.h"
-#include "encode/output_filter.h"
+#include "catalog/output_filter.h"
 
 namespace zq48 {
 

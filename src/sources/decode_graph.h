@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "sources/blocking_queue.h"
-#include "sources/buffer_pool.h"
+#include "core/blocking_queue.h"
+#include "core/buffer_pool.h"
 #include "sources/ffmpeg_handles.h"
 #include "sources/sound_converter.h"
 #include "sources/timestamp_mender.h"

@@ -1,7 +1,7 @@
 #include "ui/add_files_worker.h"
 
 #include "catalog/input_catalog.h"
-#include "catalog/probe.h"
+#include "sources/probe.h"
 #include "sources/ffmpeg_general_media.h"
 #include "sources/ffmpeg_movie_media.h"
 

@@ -2,10 +2,10 @@
 # Everything but main() is a library, so that the tests can build the window
 # around their own doubles.
 add_library(zq48_desktop STATIC
-  ${CMAKE_CURRENT_SOURCE_DIR}/app/application.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/app/list_columns.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/app/qsettings_store.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/app/qt_notifier.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/application.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/list_columns.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/qsettings_store.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/qt_notifier.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/about_dialog.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/exit_confirmation.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/file_dialog.cpp

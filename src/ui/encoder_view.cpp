@@ -6,7 +6,7 @@
 #include <QStyle>
 #include <QTimer>
 
-#include "encode/encode_settings.h"
+#include "catalog/encode_settings.h"
 #include "encode/job_progress.h"
 #include "encode/job_state.h"
 #include "ui/effect_button.h"

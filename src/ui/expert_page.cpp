@@ -14,11 +14,11 @@
 #include <cmath>
 #include <vector>
 
-#include "app/notifier.h"
+#include "core/notifier.h"
 #include "catalog/input_catalog.h"
 #include "encode/filter_ladder.h"
 #include "encode/frame_rate_steps.h"
-#include "encode/same_filter.h"
+#include "catalog/same_filter.h"
 #include "ui/filter_table.h"
 
 namespace zq48 {

@@ -8,9 +8,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "app/application.h"
+#include "ui/application.h"
 #include "encode/filter_ladder.h"
-#include "encode/output_names.h"
+#include "catalog/output_names.h"
 #include "ui/add_files_worker.h"
 #include "ui/effect_button.h"
 #include "ui/file_dialog.h"

@@ -4,7 +4,7 @@
 #include <QTableWidget>
 #include <vector>
 
-#include "encode/output_filter.h"
+#include "catalog/output_filter.h"
 
 namespace zq48 {
 

@@ -3,12 +3,12 @@
 #include <QApplication>
 #include <QScreen>
 
-#include "app/application.h"
-#include "app/qsettings_store.h"
-#include "app/qt_notifier.h"
-#include "encode/job_outputs.h"
+#include "ui/application.h"
+#include "ui/qsettings_store.h"
+#include "ui/qt_notifier.h"
+#include "encode/package/job_outputs.h"
 #include "sources/ffmpeg_movie_media.h"
-#include "sources/worker_factory.h"
+#include "encode/pipeline/worker_factory.h"
 #include "ui/main_window.h"
 
 int main(int argc, char** argv) {

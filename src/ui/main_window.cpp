@@ -4,7 +4,7 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
-#include "app/application.h"
+#include "ui/application.h"
 #include "ui/about_dialog.h"
 #include "ui/encoder_view.h"
 #include "ui/exit_confirmation.h"

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "catalog/probe.h"
+#include "sources/probe.h"
 #include "sources/ffmpeg_general_media.h"
 #include "sources/ffmpeg_movie_media.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/list_columns.h"
+#include "ui/list_columns.h"
 
 class QMimeData;
 

@@ -4,7 +4,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/application.h"
+#include "ui/application.h"
 #include "ui/expert_page.h"
 #include "ui/simple_page.h"
 

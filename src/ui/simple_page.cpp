@@ -10,8 +10,8 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "app/notifier.h"
-#include "app/settings_store.h"
+#include "core/notifier.h"
+#include "core/settings_store.h"
 #include "catalog/input_catalog.h"
 #include "encode/filter_ladder.h"
 #include "encode/settings_checks.h"

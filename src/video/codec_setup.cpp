@@ -3,7 +3,7 @@
 #include <charconv>
 #include <string_view>
 
-#include "app/plain_numbers.h"
+#include "core/plain_numbers.h"
 
 namespace zq48 {
 

@@ -102,34 +102,29 @@ int EncodeOnce(const std::uint8_t* picture, VideoEncoderState& s) {
                                  static_cast<int>(s.bitstream.size()));
   if (length <= 0) return length;
   s.bitstreamLength = length;
-  s.job->state.videoFile.With([&s, length](VideoFileSlot& slot) {
-    slot.file.Write(s.bitstream.data(), static_cast<std::size_t>(length));  // result ignored
-  });
+  s.output->WriteVideo(s.bitstream.data(), static_cast<std::size_t>(length));
   return length;
 }
 
 }  // namespace
 
-bool CreateVideoEncoder(JobContext& job, const OutputFilter& filter, const std::string& inputPath,
+bool CreateVideoEncoder(VideoOutput& output, const DecodedVideo& input, const OutputFilter& filter,
                         VideoEncoderState& s) {
   s = VideoEncoderState{};
-  s.job = &job;
+  s.output = &output;
   s.beginTime = filter.beginTime;
   s.endTime = filter.endTime;
   s.outputFrameRate = filter.frameRate;
   s.videoDataRate = filter.videoBitRate;
-  auto [width, height] = job.state.variant.With(
-      [](const VariantState& v) { return std::make_pair(v.decodedWidth, v.decodedHeight); });
-  TakeGeometry(filter, width, height, s);
-  s.inputFrameRate = job.state.snapshot.With(
-      [&inputPath](const JobSnapshot& snap) { return snap.catalog.Facts(inputPath).frameRate; });
+  TakeGeometry(filter, input.width, input.height, s);
+  s.inputFrameRate = input.frameRate;
 
   // Margins that leave no picture (they may, once raised to multiples of 4)
   // or an output of no size cannot be encoded.
   bool usable = s.inputWidth > 0 && s.inputHeight > 0 && s.croppedWidth > 0 &&
                 s.croppedHeight > 0 && s.outputWidth > 0 && s.outputHeight > 0;
   if (!usable || !SetUpCodec(s)) {
-    job.notifier.ShowApp("Error init encoder video");
+    output.notifier().ShowApp("Error init encoder video");
     s.encoder.reset();
     return false;
   }
@@ -147,12 +142,12 @@ int EncodeVideoFrame(double time, const std::uint8_t* picture, std::size_t bytes
                      VideoEncoderState& s) {
   if (!picture || s.inputWidth == 0 || s.inputHeight == 0) return kVideoFrameFailed;
   if (!s.encoder || s.bitstream.empty()) {
-    if (s.job) s.job->notifier.ShowApp("Error encoder video");
+    if (s.output) s.output->notifier().ShowApp("Error encoder video");
     return kVideoFrameFailed;
   }
   // A short picture would be read past its end.
   if (bytes < s.inputPictureBytes) return kVideoFrameFailed;
-  s.job->state.variant.With([time](VariantState& v) { v.videoInProgress = time; });
+  s.output->VideoReached(time);
 
   FrameRatePlan::Decision plan = s.frameRate->Next(time);
   if (plan.emissions > 0) {

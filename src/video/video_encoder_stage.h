@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "encode/job_context.h"
-#include "encode/output_filter.h"
+#include "catalog/output_filter.h"
 #include "video/frame_rate_plan.h"
 #include "video/scalers.h"
+#include "video/video_output.h"
 #include "video/xvid_encoder.h"
 
 namespace zq48 {
@@ -30,7 +30,7 @@ enum class ScaleMode {
 
 // The video encoder stage of one variant: crops, scales and converts the
 // frame rate of the decoded pictures and appends the encoder's output to the
-// variant's video stream file. Pictures are packed blue-green-red with
+// variant's video stream. Pictures are packed blue-green-red with
 // bottom-up rows of exactly width x 3 bytes.
 struct VideoEncoderState {
   int inputWidth = 0;
@@ -68,16 +68,16 @@ struct VideoEncoderState {
   std::unique_ptr<AverageStretch> stretch;
   std::unique_ptr<FrameRatePlan> frameRate;
   std::unique_ptr<XvidEncoder> encoder;
-  JobContext* job = nullptr;
+  VideoOutput* output = nullptr;
 };
 
 // Raises a crop margin to the next multiple of 4.
 int RoundCropUp4(int margin);
 
-// Sets the stage up for a variant of `inputPath`: the decoded size comes
-// from the job state, the input frame rate from the job's snapshot.
-// Reports "Error init encoder video" when the encoder cannot be set up.
-bool CreateVideoEncoder(JobContext& job, const OutputFilter& filter, const std::string& inputPath,
+// Sets the stage up for a variant, given the pictures it will take; what it
+// makes goes to `output`, which outlives the stage. Reports "Error init
+// encoder video" when the encoder cannot be set up.
+bool CreateVideoEncoder(VideoOutput& output, const DecodedVideo& input, const OutputFilter& filter,
                         VideoEncoderState& state);
 
 // Encodes the picture at `time` seconds zero, one or several times.

@@ -127,7 +127,7 @@ const PcmFormat kMono16At8000{1, 8000, 16};
 
 TEST_F(AudioEncoderTest, OpenFailsWithoutAnAudioFileAndCreatesNoCodec) {
   AudioJob noFile;
-  EXPECT_FALSE(encoder_.Open(kMono16At8000, noFile.context, AudioFilter(1, 8000, 16)));
+  EXPECT_FALSE(encoder_.Open(kMono16At8000, noFile.outputs, AudioFilter(1, 8000, 16)));
   ASSERT_EQ(noFile.notifier.messages().size(), 1u);
   const Message m = noFile.notifier.messages()[0];
   EXPECT_EQ(m.text, "Error handle of file");
@@ -137,8 +137,8 @@ TEST_F(AudioEncoderTest, OpenFailsWithoutAnAudioFileAndCreatesNoCodec) {
 }
 
 TEST_F(AudioEncoderTest, OpenFailsForAFilterWithoutOneOrTwoChannels) {
-  EXPECT_FALSE(encoder_.Open(kMono16At8000, job_.context, AudioFilter(0, 8000, 16)));
-  EXPECT_FALSE(encoder_.Open(kMono16At8000, job_.context, AudioFilter(3, 8000, 16)));
+  EXPECT_FALSE(encoder_.Open(kMono16At8000, job_.outputs, AudioFilter(0, 8000, 16)));
+  EXPECT_FALSE(encoder_.Open(kMono16At8000, job_.outputs, AudioFilter(3, 8000, 16)));
   EXPECT_EQ(job_.notifier.texts(),
             (std::vector<std::string>{"Error mono stereo", "Error mono stereo"}));
   EXPECT_EQ(log_->opened, 0);  // no encoder context was created
@@ -150,7 +150,7 @@ TEST_F(AudioEncoderTest, OpenFailsForAFilterWithoutOneOrTwoChannels) {
 TEST_F(AudioEncoderTest, OpenRefusesPcmItCannotRead) {
   for (PcmFormat bad : {PcmFormat{1, 8000, 12}, PcmFormat{1, 8000, 0}, PcmFormat{6, 48000, 16},
                         PcmFormat{0, 8000, 16}, PcmFormat{2, 0, 16}}) {
-    EXPECT_FALSE(encoder_.Open(bad, job_.context, AudioFilter(1, 8000, 16)));
+    EXPECT_FALSE(encoder_.Open(bad, job_.outputs, AudioFilter(1, 8000, 16)));
   }
   EXPECT_EQ(job_.notifier.texts(),
             std::vector<std::string>(5, "Error opening encoding stream audio"));
@@ -159,7 +159,7 @@ TEST_F(AudioEncoderTest, OpenRefusesPcmItCannotRead) {
 
 TEST_F(AudioEncoderTest, AnOptionTheParserRejectsInLameoptFailsTheOpen) {
   ScopedEnv extra("LAMEOPT", "-b 32 --vbr-new");
-  EXPECT_FALSE(encoder_.Open(kMono16At8000, job_.context, AudioFilter(1, 8000, 16)));
+  EXPECT_FALSE(encoder_.Open(kMono16At8000, job_.outputs, AudioFilter(1, 8000, 16)));
   EXPECT_EQ(OnlyMessage().text, "Error opening encoding stream audio");
   EXPECT_EQ(OnlyMessage().presentation, Presentation::SystemBox);
   EXPECT_EQ(log_->opened, 0);
@@ -167,7 +167,7 @@ TEST_F(AudioEncoderTest, AnOptionTheParserRejectsInLameoptFailsTheOpen) {
 
 TEST_F(AudioEncoderTest, TheStagesOwnArgumentsOverrideLameopt) {
   ScopedEnv extra("LAMEOPT", "-b 128 -q 9 -m j --resample 44100 --scale 3");
-  ASSERT_TRUE(encoder_.Open(kMono16At8000, job_.context, AudioFilter(1, 8000, 16)));
+  ASSERT_TRUE(encoder_.Open(kMono16At8000, job_.outputs, AudioFilter(1, 8000, 16)));
   const LameSettings& s = log_->setup.settings;
   EXPECT_EQ(s.bitRateKbps, 16);
   EXPECT_EQ(s.quality, 0);
@@ -187,7 +187,7 @@ TEST_F(AudioEncoderTest, TheStagesOwnArgumentsOverrideLameopt) {
 // --- How the PCM is cut into encode calls ------------------------------------
 
 TEST_F(AudioEncoderTest, PcmEndingOnAFrameBoundaryEndsWithOneWholeFrame) {
-  ASSERT_TRUE(encoder_.Open(kMono16At8000, job_.context, AudioFilter(1, 8000, 16)));
+  ASSERT_TRUE(encoder_.Open(kMono16At8000, job_.outputs, AudioFilter(1, 8000, 16)));
   const Bytes pcm = testing::Tone16(1, 8000, 10 * 576);  // 8000 Hz out: 576 samples a frame
   ASSERT_TRUE(Feed(pcm, 1000));
   EXPECT_TRUE(log_->calls.empty()) << "everything fits the staging block";
@@ -201,7 +201,7 @@ TEST_F(AudioEncoderTest, PcmEndingOnAFrameBoundaryEndsWithOneWholeFrame) {
 }
 
 TEST_F(AudioEncoderTest, PcmEndingMidFrameEndsWithAShortCall) {
-  ASSERT_TRUE(encoder_.Open(PcmFormat{2, 8000, 16}, job_.context, AudioFilter(1, 8000, 16)));
+  ASSERT_TRUE(encoder_.Open(PcmFormat{2, 8000, 16}, job_.outputs, AudioFilter(1, 8000, 16)));
   const Bytes pcm = testing::Tone16(2, 8000, 3 * 576 + 100);
   ASSERT_TRUE(Feed(pcm, 4096));
   // A stray byte that makes no whole sample is never encoded.
@@ -218,7 +218,7 @@ TEST_F(AudioEncoderTest, PcmEndingMidFrameEndsWithAShortCall) {
 TEST_F(AudioStaging, AChunkThatDoesNotFitTriggersABurstAndEveryByteIsEncodedOnce) {
   // 24-bit stereo: 6-byte sample blocks that the 4096-byte chunks cut anywhere.
   const PcmFormat format{2, 44100, 24};
-  ASSERT_TRUE(encoder_.Open(format, job_.context, AudioFilter(2, 44100, 64)));
+  ASSERT_TRUE(encoder_.Open(format, job_.outputs, AudioFilter(2, 44100, 64)));
   Bytes pcm(3 * PcmStaging::kCapacity + 5);
   for (std::size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
 
@@ -250,7 +250,7 @@ TEST_F(AudioStaging, AChunkThatDoesNotFitTriggersABurstAndEveryByteIsEncodedOnce
 }
 
 TEST_F(AudioStaging, AChunkAlmostAsLargeAsTheBlockStillFitsAfterABurst) {
-  ASSERT_TRUE(encoder_.Open(kMono16At8000, job_.context, AudioFilter(1, 8000, 16)));
+  ASSERT_TRUE(encoder_.Open(kMono16At8000, job_.outputs, AudioFilter(1, 8000, 16)));
   Bytes small(3000, 0x11), huge(PcmStaging::kCapacity - 1, 0x22);
   ASSERT_TRUE(encoder_.Append(small.data(), small.size()));
   ASSERT_TRUE(encoder_.Append(huge.data(), huge.size()));
@@ -263,7 +263,7 @@ TEST_F(AudioStaging, AChunkAlmostAsLargeAsTheBlockStillFitsAfterABurst) {
 }
 
 TEST_F(AudioStaging, NullAndOversizedChunksAreRefusedAndTheEncoderGoesOn) {
-  ASSERT_TRUE(encoder_.Open(kMono16At8000, job_.context, AudioFilter(1, 8000, 16)));
+  ASSERT_TRUE(encoder_.Open(kMono16At8000, job_.outputs, AudioFilter(1, 8000, 16)));
   Bytes tooBig(PcmStaging::kCapacity);
   EXPECT_FALSE(encoder_.Append(nullptr, 10));
   EXPECT_FALSE(encoder_.Append(tooBig.data(), tooBig.size()));
@@ -279,7 +279,7 @@ TEST_F(AudioStaging, NullAndOversizedChunksAreRefusedAndTheEncoderGoesOn) {
 }
 
 TEST_F(AudioStaging, NothingAppendedMeansNothingEncodedOrFlushed) {
-  ASSERT_TRUE(encoder_.Open(kMono16At8000, job_.context, AudioFilter(1, 8000, 16)));
+  ASSERT_TRUE(encoder_.Open(kMono16At8000, job_.outputs, AudioFilter(1, 8000, 16)));
   EXPECT_TRUE(encoder_.Close());
   EXPECT_EQ(log_->flushes, 0);
   EXPECT_TRUE(Payload().empty());
@@ -290,7 +290,7 @@ TEST_F(AudioStaging, NothingAppendedMeansNothingEncodedOrFlushed) {
 
 TEST_F(AudioStaging, AFailedEncodeReleasesTheCodecOnceAndEndsStreaming) {
   log_->failAtCall = 2;
-  ASSERT_TRUE(encoder_.Open(kMono16At8000, job_.context, AudioFilter(1, 8000, 16)));
+  ASSERT_TRUE(encoder_.Open(kMono16At8000, job_.outputs, AudioFilter(1, 8000, 16)));
   Bytes pcm(PcmStaging::kCapacity - 10);
   ASSERT_TRUE(encoder_.Append(pcm.data(), pcm.size()));
   EXPECT_FALSE(encoder_.Append(pcm.data(), 100));  // the burst fails at its third frame
@@ -305,7 +305,7 @@ TEST_F(AudioStaging, AFailedEncodeReleasesTheCodecOnceAndEndsStreaming) {
 }
 
 TEST_F(AudioStaging, AFailedWriteWhileStreamingReleasesTheCodec) {
-  ASSERT_TRUE(encoder_.Open(kMono16At8000, job_.context, AudioFilter(1, 8000, 16)));
+  ASSERT_TRUE(encoder_.Open(kMono16At8000, job_.outputs, AudioFilter(1, 8000, 16)));
   UseWriteFailingFile(job_);
   Bytes pcm(PcmStaging::kCapacity - 10);
   ASSERT_TRUE(encoder_.Append(pcm.data(), pcm.size()));
@@ -332,7 +332,7 @@ TEST_F(AudioStaging, FailuresWhileFinishingNameTheirStepAndAreReportedByClose) {
     AudioJob job;
     job.OpenAudioFile(path_);
     AudioEncoder encoder(testing::RecordingFake(log, 1152));
-    ASSERT_TRUE(encoder.Open(kMono16At8000, job.context, AudioFilter(1, 8000, 16)));
+    ASSERT_TRUE(encoder.Open(kMono16At8000, job.outputs, AudioFilter(1, 8000, 16)));
     if (c.fullDisk) UseWriteFailingFile(job);
     Bytes pcm(c.samples * 2);
     ASSERT_TRUE(encoder.Append(pcm.data(), pcm.size()));
@@ -358,7 +358,7 @@ void ExpectDurationWithinAFrame(const testing::DecodedMp3& mp3, double inputSeco
 
 TEST_F(AudioEncoderTest, StereoInputIntoAMonoFilterDecodesAsMonoAtTheFiltersRate) {
   const PcmFormat input{2, 22050, 16};
-  ASSERT_TRUE(encoder_.Open(input, job_.context, AudioFilter(1, 8000, 16)));
+  ASSERT_TRUE(encoder_.Open(input, job_.outputs, AudioFilter(1, 8000, 16)));
   EXPECT_EQ(log_->setup.inputChannels, 2);  // the codec downmixes, not us
   EXPECT_EQ(log_->setup.settings.mode, Mp3ChannelMode::Mono);
   const int samples = 2 * 22050 + 333;
@@ -376,7 +376,7 @@ TEST_F(AudioEncoderTest, StereoInputIntoAMonoFilterDecodesAsMonoAtTheFiltersRate
 
 TEST_F(AudioEncoderTest, EightBitStereoIntoAStereoFilterDecodesAsStereo) {
   const PcmFormat input{2, 11025, 8};
-  ASSERT_TRUE(encoder_.Open(input, job_.context, AudioFilter(2, 22000, 32)));
+  ASSERT_TRUE(encoder_.Open(input, job_.outputs, AudioFilter(2, 22000, 32)));
   EXPECT_EQ(log_->setup.settings.outSampleRate, 22050);
   Bytes pcm(2 * 3 * 11025);
   for (std::size_t i = 0; i < pcm.size(); ++i)
@@ -399,7 +399,7 @@ TEST_F(AudioEncoderTest, TheVolumeFactorScalesTheEncodedSound) {
   const PcmFormat input{1, 22050, 16};
   OutputFilter f = AudioFilter(1, 22050, 64);
   f.volume = 0.25f;
-  ASSERT_TRUE(encoder_.Open(input, job_.context, f));
+  ASSERT_TRUE(encoder_.Open(input, job_.outputs, f));
   ASSERT_TRUE(Feed(testing::Tone16(1, 22050, 2 * 22050), 4096));
   ASSERT_TRUE(encoder_.Close());
   double sum = 0;
@@ -420,7 +420,7 @@ TEST_F(AudioEncoderTest, GrabberPublishesThePositionAndFeedsTheEncoder) {
   EXPECT_EQ(grabber.BufferCB(0.0, Bytes(4).data(), 4), CallbackResult::Fail);  // before Init
 
   WaveFormat format{1, 2, 8000, 32000, 4, 16, 0};
-  ASSERT_TRUE(grabber.Init(format, job_.context, AudioFilter(1, 8000, 16)));
+  ASSERT_TRUE(grabber.Init(format, job_.outputs, AudioFilter(1, 8000, 16)));
   EXPECT_EQ(log_->setup.inputChannels, 2);
   EXPECT_EQ(log_->setup.inputSampleRate, 8000);
 
@@ -442,7 +442,7 @@ TEST_F(AudioEncoderTest, GrabberPublishesThePositionAndFeedsTheEncoder) {
 // position: appends must still land at the end, each under its lock.
 TEST_F(AudioStaging, AppendsLandAtTheEndWhileAnotherThreadRewritesTheHeader) {
   AudioGrabber grabber(testing::RecordingFake(log_, 1152));
-  ASSERT_TRUE(grabber.Init(WaveFormat{1, 1, 8000, 16000, 2, 16, 0}, job_.context,
+  ASSERT_TRUE(grabber.Init(WaveFormat{1, 1, 8000, 16000, 2, 16, 0}, job_.outputs,
                            AudioFilter(1, 8000, 16)));
   const Bytes chunk(4096, 0x01);
   const int chunks = 3 * static_cast<int>(PcmStaging::kCapacity / chunk.size());

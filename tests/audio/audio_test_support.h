@@ -8,6 +8,7 @@
 
 #include "audio/mp3_codec.h"
 #include "encode/job_context.h"
+#include "encode/pipeline/variant_outputs.h"
 #include "support/null_job_host.h"
 #include "support/recording_notifier.h"
 
@@ -21,6 +22,7 @@ struct AudioJob {
   RecordingNotifier notifier;
   NullJobHost host;
   JobContext context{state, notifier, host, host};
+  VariantOutputs outputs{context};  // what the stages write into
 
   // Puts a new audio stream file with its zeroed header into the job state.
   void OpenAudioFile(const std::string& path);

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "cli/cli_run.h"
-#include "encode/package_check.h"
+#include "encode/package/package_check.h"
 #include "support/test_media.h"
 
 namespace zq48 {

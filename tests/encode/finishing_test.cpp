@@ -7,9 +7,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "encode/finish_variant.h"
-#include "encode/metafile.h"
-#include "encode/web_package.h"
+#include "encode/package/finish_variant.h"
+#include "encode/package/job_outputs.h"
+#include "container/metafile.h"
+#include "encode/package/web_package.h"
 #include "support/null_job_host.h"
 #include "support/recording_notifier.h"
 #include "support/test_media.h"
@@ -284,14 +285,14 @@ TEST(Metafile, LayoutSizesAndReadingBack) {
 TEST_F(Finishing, MetafileIsWrittenFromTheListsWhichAreEmptiedEveryTime) {
   record_.videoBitRates = {"300", "100"};
   record_.audioBitRates = {"8000"};
-  ASSERT_TRUE(WriteMetafile(context_, record_, kInput));
+  ASSERT_TRUE(PackageOutputs().WriteMetafile(context_, record_, kInput));
   EXPECT_EQ(ReadAll(folder_ + "My_Movie.meta.zq48"), EncodeMetafile({{300, 100}, {8000}}));
   EXPECT_TRUE(record_.videoBitRates.empty());
   EXPECT_TRUE(record_.audioBitRates.empty());
 
   record_.videoBitRates = {"1"};
   state_.snapshot.With([this](JobSnapshot& s) { s.catalog.Settings().setDestinationFolder(folder_ + "gone/"); });
-  EXPECT_FALSE(WriteMetafile(context_, record_, kInput));
+  EXPECT_FALSE(PackageOutputs().WriteMetafile(context_, record_, kInput));
   EXPECT_EQ(notifier_.texts(), std::vector<std::string>{"Error create metafile"});
   EXPECT_TRUE(record_.videoBitRates.empty());
 }

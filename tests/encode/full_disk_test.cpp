@@ -13,8 +13,8 @@
 #include <string>
 
 #include "container/stream_headers.h"
-#include "encode/metafile.h"
-#include "encode/package_resources.h"
+#include "container/metafile.h"
+#include "encode/package/package_resources.h"
 #include "support/elementary_decoder.h"
 #include "support/test_media.h"
 #include "support/video_decode.h"

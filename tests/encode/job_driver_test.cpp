@@ -7,9 +7,9 @@
 #include <fstream>
 #include <thread>
 
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "encode/encode_controller.h"
-#include "encode/output_names.h"
+#include "catalog/output_names.h"
 #include "support/fake_workers.h"
 #include "support/recording_notifier.h"
 #include "support/test_media.h"

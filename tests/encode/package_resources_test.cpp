@@ -1,7 +1,7 @@
 // The player archive and button strip the engine carries, and the player in
 // that archive run headless on a package laid out as the encoder writes it.
 
-#include "encode/package_resources.h"
+#include "encode/package/package_resources.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>

@@ -1,5 +1,5 @@
 // The metafile reader on any bytes.
-#include "encode/metafile.h"
+#include "container/metafile.h"
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -18,13 +18,13 @@
 #include <thread>
 
 #include "audio/audio_test_support.h"
-#include "catalog/probe.h"
+#include "sources/probe.h"
 #include "container/stream_file_reader.h"
 #include "encode/encode_controller.h"
 #include "encode/filter_ladder.h"
-#include "encode/metafile.h"
+#include "container/metafile.h"
 #include "sources/ffmpeg_general_media.h"
-#include "sources/worker_factory.h"
+#include "encode/pipeline/worker_factory.h"
 #include "support/engine_run.h"
 #include "support/recording_notifier.h"
 #include "sources/decode_graph.h"

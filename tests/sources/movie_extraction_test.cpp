@@ -10,9 +10,9 @@
 
 #include "audio/audio_test_support.h"
 #include "container/stream_file_reader.h"
-#include "encode/metafile.h"
-#include "sources/movie_audio_worker.h"
-#include "sources/movie_video_worker.h"
+#include "container/metafile.h"
+#include "encode/pipeline/movie_audio_worker.h"
+#include "encode/pipeline/movie_video_worker.h"
 #include "support/null_job_host.h"
 #include "support/recording_notifier.h"
 #include "support/test_media.h"
@@ -148,7 +148,8 @@ class MovieSound : public ::testing::Test {
     });
     const PcmFormat format{1, 8000, 16};
     AudioEncoder encoder;
-    EXPECT_TRUE(encoder.Open(format, context_, filter));
+    VariantOutputs outputs(context_);
+    EXPECT_TRUE(encoder.Open(format, outputs, filter));
     std::unique_ptr<MovieSoundSource> sound = OpenMovieSound(
         path, format, static_cast<std::int64_t>(begin), static_cast<std::int64_t>(end), error);
     if (sound) *error = ConvertMovieSound(*sound, encoder, context_);

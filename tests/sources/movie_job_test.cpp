@@ -8,15 +8,15 @@
 #include <filesystem>
 #include <mutex>
 
-#include "catalog/probe.h"
+#include "sources/probe.h"
 #include "encode/encode_controller.h"
 #include "encode/filter_ladder.h"
 #include "encode/job_messages.h"
-#include "encode/metafile.h"
+#include "container/metafile.h"
 #include "sources/ffmpeg_general_media.h"
 #include "sources/ffmpeg_movie_media.h"
-#include "sources/movie_video_worker.h"
-#include "sources/worker_factory.h"
+#include "encode/pipeline/movie_video_worker.h"
+#include "encode/pipeline/worker_factory.h"
 #include "support/movie_test_media.h"
 #include "support/null_job_host.h"
 #include "support/recording_notifier.h"

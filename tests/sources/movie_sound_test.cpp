@@ -7,9 +7,9 @@
 #include <cmath>
 
 #include "audio/audio_test_support.h"
-#include "encode/metafile.h"
+#include "container/metafile.h"
 #include "sources/ffmpeg_movie_media.h"
-#include "sources/movie_audio_worker.h"
+#include "encode/pipeline/movie_audio_worker.h"
 #include "sources/movie_sound_converter.h"
 #include "support/movie_test_media.h"
 #include "support/null_job_host.h"

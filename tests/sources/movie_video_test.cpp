@@ -8,11 +8,11 @@
 #include <filesystem>
 #include <numeric>
 
-#include "catalog/probe.h"
-#include "encode/metafile.h"
+#include "sources/probe.h"
+#include "container/metafile.h"
 #include "sources/ffmpeg_general_media.h"
 #include "sources/ffmpeg_movie_media.h"
-#include "sources/movie_video_worker.h"
+#include "encode/pipeline/movie_video_worker.h"
 #include "audio/audio_test_support.h"
 #include "support/movie_test_media.h"
 #include "support/null_job_host.h"

@@ -7,13 +7,13 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "app/settings_store.h"
-#include "catalog/probe.h"
+#include "core/settings_store.h"
+#include "sources/probe.h"
 #include "encode/encode_controller.h"
-#include "encode/job_outputs.h"
+#include "encode/package/job_outputs.h"
 #include "sources/ffmpeg_general_media.h"
 #include "sources/ffmpeg_movie_media.h"
-#include "sources/worker_factory.h"
+#include "encode/pipeline/worker_factory.h"
 #include "support/recording_notifier.h"
 
 namespace zq48::testing {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "encode/decode_workers.h"
+#include "encode/pipeline/decode_workers.h"
 #include "encode/job_host.h"
-#include "encode/job_outputs.h"
+#include "encode/package/job_outputs.h"
 
 // Doubles for what surrounds the encode job driver: the front end, the
 // finishing steps and the decode workers. Nothing is decoded or encoded; the

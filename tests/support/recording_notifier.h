@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/notifier.h"
+#include "core/notifier.h"
 
 namespace zq48::testing {
 

@@ -5,8 +5,8 @@
 #include <QtTest>
 #include <memory>
 
-#include "app/application.h"
-#include "app/qsettings_store.h"
+#include "ui/application.h"
+#include "ui/qsettings_store.h"
 #include "support/fake_workers.h"
 #include "support/recording_notifier.h"
 #include "ui/encoder_view.h"

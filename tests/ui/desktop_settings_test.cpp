@@ -7,8 +7,8 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include "app/application.h"
-#include "app/qsettings_store.h"
+#include "ui/application.h"
+#include "ui/qsettings_store.h"
 #include "desktop_fixture.h"
 #include "support/test_media.h"
 #include "ui/file_list_view.h"

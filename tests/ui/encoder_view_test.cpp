@@ -11,7 +11,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "encode/encode_settings.h"
+#include "catalog/encode_settings.h"
 #include "encode/job_state.h"
 #include "ui/encoder_view.h"
 #include "ui/gradient_progress_bar.h"

@@ -12,8 +12,8 @@
 #include <QtTest>
 #include <filesystem>
 
-#include "app/application.h"
-#include "app/qsettings_store.h"
+#include "ui/application.h"
+#include "ui/qsettings_store.h"
 #include "desktop_fixture.h"
 #include "modal_answerer.h"
 #include "support/recording_notifier.h"

@@ -10,7 +10,7 @@
 #include <QtTest>
 #include <filesystem>
 
-#include "app/application.h"
+#include "ui/application.h"
 #include "list_adding.h"
 #include "modal_answerer.h"
 #include "support/recording_notifier.h"

@@ -10,9 +10,9 @@
 #include <filesystem>
 
 #include "desktop_fixture.h"
-#include "encode/job_outputs.h"
+#include "encode/package/job_outputs.h"
 #include "modal_answerer.h"
-#include "sources/worker_factory.h"
+#include "encode/pipeline/worker_factory.h"
 #include "ui/expert_page.h"
 #include "support/test_media.h"
 #include "ui/file_list_view.h"

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <thread>
 
-#include "app/qt_notifier.h"
+#include "ui/qt_notifier.h"
 #include "modal_answerer.h"
 #include "ui/qt_job_host.h"
 

@@ -7,7 +7,7 @@
 #include <QTabWidget>
 #include <QtTest>
 
-#include "app/application.h"
+#include "ui/application.h"
 #include "encode/filter_ladder.h"
 #include "support/recording_notifier.h"
 #include "support/test_media.h"

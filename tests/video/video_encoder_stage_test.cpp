@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "encode/pipeline/variant_outputs.h"
 #include "support/null_job_host.h"
 #include "support/recording_notifier.h"
 #include "support/test_media.h"
@@ -81,6 +82,7 @@ class VideoStage : public ::testing::Test {
   RecordingNotifier notifier_;
   testing::NullJobHost host_;
   JobContext context_{state_, notifier_, host_, host_, true};
+  VariantOutputs outputs_{context_};
   VideoEncoderState stage_;
 };
 
@@ -133,7 +135,7 @@ TEST_F(VideoStage, CropMarginsAreRaisedToMultiplesOfFour) {
   f.cropRight = 2;
   f.cropTop = 3;
   f.cropBottom = 1;
-  ASSERT_TRUE(CreateVideoEncoder(context_, f, kInput, stage_));
+  ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), f, stage_));
   EXPECT_EQ(stage_.left, 8);
   EXPECT_EQ(stage_.right, 4);
   EXPECT_EQ(stage_.croppedWidth, 308);
@@ -144,11 +146,11 @@ TEST_F(VideoStage, CropMarginsAreRaisedToMultiplesOfFour) {
 
 TEST_F(VideoStage, UnusableSettingsFailCreationWithAMessage) {
   Prepare(320, 240, 15.0);
-  EXPECT_FALSE(CreateVideoEncoder(context_, Filter(4000, 128, 15.0), kInput, stage_));
+  EXPECT_FALSE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), Filter(4000, 128, 15.0), stage_));
   OutputFilter cropAll = Filter(160, 128, 15.0);
   cropAll.cropLeft = 157;
   cropAll.cropRight = 160;  // 160 + 160 once raised: nothing left
-  EXPECT_FALSE(CreateVideoEncoder(context_, cropAll, kInput, stage_));
+  EXPECT_FALSE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), cropAll, stage_));
   EXPECT_EQ(notifier_.texts(),
             (std::vector<std::string>{"Error init encoder video", "Error init encoder video"}));
   // Nothing may be encoded without an encoder.
@@ -174,7 +176,7 @@ void ExpectDecodesAsScaled(const Picture& payload, int w, int h, std::size_t cou
 
 TEST_F(VideoStage, EncodedStreamDecodesUprightInItsColours) {
   Prepare(320, 240, 15.0);
-  ASSERT_TRUE(CreateVideoEncoder(context_, Filter(160, 128, 15.0, 400), kInput, stage_));
+  ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), Filter(160, 128, 15.0, 400), stage_));
   for (int i = 0; i < 12; ++i) {
     Picture p = Pattern(320, 240, i);
     ASSERT_EQ(EncodeVideoFrame(i / 15.0, p.data(), p.size(), stage_), kVideoFrameEncoded);
@@ -188,7 +190,7 @@ TEST_F(VideoStage, EncodedStreamDecodesUprightInItsColours) {
 
 TEST_F(VideoStage, FasterOutputRepeatsPicturesInTheStream) {
   Prepare(160, 128, 15.0);
-  ASSERT_TRUE(CreateVideoEncoder(context_, Filter(160, 128, 25.0), kInput, stage_));
+  ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), Filter(160, 128, 25.0), stage_));
   EXPECT_EQ(stage_.scaleMode, ScaleMode::None);
   std::size_t emissions = 0;
   FrameRatePlan plan(15.0, 25.0);
@@ -210,7 +212,7 @@ TEST_F(VideoStage, CropKeepsThePixelsInsideTheMargins) {
   f.cropRight = 16;
   f.cropTop = 8;
   f.cropBottom = 24;
-  ASSERT_TRUE(CreateVideoEncoder(context_, f, kInput, stage_));
+  ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), f, stage_));
   Picture source;
   for (int i = 0; i < 6; ++i) {
     source = Pattern(192, 160, i);
@@ -259,7 +261,7 @@ TEST(VideoCodecSetup, TheEncoderGetsTheStagesSettings) {
 
 TEST_F(VideoStage, OddInputWidthStaysAligned) {
   Prepare(642, 480, 15.0);
-  ASSERT_TRUE(CreateVideoEncoder(context_, Filter(320, 240, 15.0, 800), kInput, stage_));
+  ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), Filter(320, 240, 15.0, 800), stage_));
   for (int i = 0; i < 5; ++i) {
     Picture p = Pattern(642, 480, i);
     ASSERT_EQ(EncodeVideoFrame(i / 15.0, p.data(), p.size(), stage_), kVideoFrameEncoded);
@@ -272,7 +274,7 @@ TEST_F(VideoStage, OddInputWidthStaysAligned) {
 
 TEST_F(VideoStage, EnlargingAndStretchingReachTheOutputSize) {
   Prepare(96, 64, 15.0);
-  ASSERT_TRUE(CreateVideoEncoder(context_, Filter(192, 128, 15.0), kInput, stage_));
+  ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), Filter(192, 128, 15.0), stage_));
   EXPECT_EQ(stage_.scaleMode, ScaleMode::Enlarge);
   Picture p = Pattern(96, 64, 0);
   ASSERT_EQ(EncodeVideoFrame(0.0, p.data(), p.size(), stage_), kVideoFrameEncoded);
@@ -285,7 +287,7 @@ TEST_F(VideoStage, EnlargingAndStretchingReachTheOutputSize) {
   Prepare(96, 64, 15.0);
   OutputFilter f = Filter(128, 48, 15.0);
   f.cropLeft = 8;
-  ASSERT_TRUE(CreateVideoEncoder(context_, f, kInput, stage_));
+  ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), f, stage_));
   EXPECT_EQ(stage_.scaleMode, ScaleMode::Stretch);
   ASSERT_EQ(EncodeVideoFrame(0.0, p.data(), p.size(), stage_), kVideoFrameEncoded);
   Picture stretched(128 * 48 * 3);
@@ -296,7 +298,7 @@ TEST_F(VideoStage, EnlargingAndStretchingReachTheOutputSize) {
 
 TEST_F(VideoStage, ShortOrMissingPicturesAreRefused) {
   Prepare(160, 128, 15.0);
-  ASSERT_TRUE(CreateVideoEncoder(context_, Filter(160, 128, 15.0), kInput, stage_));
+  ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), Filter(160, 128, 15.0), stage_));
   Picture p = Pattern(160, 128, 0);
   EXPECT_EQ(EncodeVideoFrame(0.0, nullptr, p.size(), stage_), kVideoFrameFailed);
   EXPECT_EQ(EncodeVideoFrame(0.0, p.data(), p.size() - 1, stage_), kVideoFrameFailed);

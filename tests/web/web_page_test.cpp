@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "encode/web_player_page.h"
+#include "encode/package/web_player_page.h"
 #include "web/web_package.h"
 
 namespace zq48::testing {

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/message_thread.h"
+#include "encode/pipeline/decode_workers.h"
+#include "encode/job_context.h"
+#include "encode/package/job_outputs.h"
+#include "encode/variant_group.h"
+
+namespace zq48 {
+
+// The job driver: walks the snapshot's input files in list order and, for
+// each, its variants in list order. For every variant it starts the decode
+// workers, waits for them to end (end of stream for the general path, both
+// done messages for movie files), finishes the variant, and after a file's
+// last variant writes its page and metafile; after the last file it writes
+// the package resources and ends. Everything happens in message handlers,
+// one at a time, on the driver's own thread.
+class MainEncodeThread : public MessageThread {
+ public:
+  MainEncodeThread(JobContext& context, WorkerFactory& workers, JobOutputs& outputs);
+  ~MainEncodeThread() override;
+
+  // Runs `use` with the general worker of the current variant (or null)
+  // while that worker cannot be replaced: for the graph-event handler.
+  bool WithGeneralWorker(const std::function<bool(GeneralWorker*)>& use);
+
+ private:
+  void OnStart(WParam wparam);
+  void OnNext(WParam wparam);
+  void OnPause(WParam);
+  void OnResume(WParam);
+  void OnStop(WParam);
+  void OnMovieWorkerDone(bool video);
+  void ExitInstance() override;
+
+  // The path at the current file index, or empty.
+  std::string CurrentPath();
+  // Publishes the current variant of `path` to the job state; false (with
+  // a quit posted) when the file has no variant at the current index.
+  bool PrepareVariant(const std::string& path);
+  void StartWorkers(const std::string& path);
+  // Starts one decode for the group of variants from the current one on;
+  // false when the variants are to go one at a time.
+  bool StartGroup(const std::string& path);
+  bool StartMovieGroup(const std::string& path, bool hasAudio, bool hasVideo);
+  std::vector<std::unique_ptr<VariantJob>> MakeGroup(const std::string& path);
+  void PublishGroup(std::vector<std::unique_ptr<VariantJob>> group);
+  static std::vector<JobContext*> Contexts(const std::vector<std::unique_ptr<VariantJob>>& group);
+  static std::vector<OutputFilter> Filters(const std::vector<std::unique_ptr<VariantJob>>& group);
+  OutputFilter CurrentFilter();
+  // Whether the destination has room for these variants of `path`; a single
+  // variant without room has its message shown.
+  bool RoomFor(const std::string& path, const std::vector<OutputFilter>& filters);
+  void FinishGroup();
+  void FinishFile(const std::string& path);
+  void ReplaceGeneralWorker(std::unique_ptr<GeneralWorker> worker);
+  void DeleteTemporaryStreams(JobState& state);
+
+  JobContext& context_;
+  WorkerFactory& workers_;
+  JobOutputs& outputs_;
+
+  // The variants of the running group decode; declared before the worker,
+  // which uses their contexts, so that it goes first.
+  std::vector<std::unique_ptr<VariantJob>> group_;
+  std::mutex generalWorkerMutex_;  // guards generalWorker_ against the graph-event handler
+  std::unique_ptr<GeneralWorker> generalWorker_;
+  std::unique_ptr<MessageThread> movieVideoWorker_;
+  std::unique_ptr<MessageThread> movieAudioWorker_;
+  bool movieVideoDone_ = false;
+  bool movieAudioDone_ = false;
+
+  std::size_t fileIndex_ = 0;
+  std::size_t filterIndex_ = 0;
+  DriverRecord record_;
+  bool stopping_ = false;
+  bool skipped_ = false;         // the variant was skipped for want of room: no worker to wait for
+  bool skippedVariant_ = false;  // ... and nothing to finish  // Stop ran: nothing of the stopped variant may be finished
+};
+
+}  // namespace zq48

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/message_thread.h"
+#include "encode/job_context.h"
+#include "encode/pipeline/variant_outputs.h"
+#include "sources/movie_video_source.h"
+#include "video/video_encoder_stage.h"
+
+namespace zq48 {
+
+// Receives each extracted picture: time in seconds, bottom-up rows.
+using MoviePictureSink = std::function<void(double time, const std::uint8_t* picture, std::size_t bytes)>;
+
+// Steps through the movie's video samples from the first one at or after
+// `begin` seconds, handing each picture over with a time that starts at
+// `begin` and advances by (whole seconds of the movie / its sample count).
+// It stops after the first picture past a non-zero `end`, at the movie's
+// end, or when the job is stopped; while the job is paused it waits in
+// 100 ms steps. Returns false (after "error GoToFirstVideoSample") when
+// there is no sample to start at.
+bool ExtractMovieVideo(MovieVideoSource& movie, double begin, double end, JobContext& job,
+                       const MoviePictureSink& sink);
+
+// The video worker of a movie file for one variant, or for a group of
+// variants sharing a range (each with its own context): then the movie is
+// extracted once and every picture goes to each variant's pipeline. Its
+// start message runs the whole extraction; when it is over, whether it
+// succeeded or not, the worker tells the job driver and ends.
+class MovieVideoWorker : public MessageThread {
+ public:
+  explicit MovieVideoWorker(MessageThread& driver, std::vector<JobContext*> variants = {});
+  ~MovieVideoWorker() override { EndAndJoin(); }
+
+ private:
+  using MovieOpener = std::function<MovieVideoSource*()>;
+  void OnStart(WParam wparam);
+  bool Run(JobContext& job);
+  void RunGroup(JobContext& job);
+  // A variant's steps up to its first picture: its stream file, the movie
+  // (`open`), its encoder. False after the step's message.
+  bool Prepare(JobContext& job, const MovieOpener& open, VariantOutputs& outputs,
+               VideoEncoderState& stage);
+  MessageThread& driver_;
+  std::vector<JobContext*> variants_;
+};
+
+}  // namespace zq48
