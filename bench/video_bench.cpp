@@ -78,7 +78,7 @@ void BM_VideoStage640x480To320x240(benchmark::State& state) {
     v.decodedWidth = 640;
     v.decodedHeight = 480;
   });
-  job.snapshot.With([](zq48::JobSnapshot& s) { s.catalog.MutableFacts("in").frameRate = 15.0; });
+  job.snapshot.Edit([](zq48::JobSnapshot& s) { s.catalog.MutableFacts("in").frameRate = 15.0; });
   zq48::OutputFilter filter;
   filter.width = 320;
   filter.height = 240;

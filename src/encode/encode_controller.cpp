@@ -38,7 +38,7 @@ EncodeController::EncodeResult EncodeController::Encode(const std::string& desti
 
   state_.done.With([](DoneAmounts& d) { d = {}; });
   JobSnapshot snapshot = PlanSnapshot(catalog_);
-  state_.snapshot.With([&snapshot](JobSnapshot& s) { s = std::move(snapshot); });
+  state_.snapshot.Replace(std::move(snapshot));
 
   {
     // In place before its thread runs, so that the first graph event finds it.

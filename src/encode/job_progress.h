@@ -19,7 +19,7 @@ struct JobProgress {
 };
 
 // Reads the done amounts (lock A), the variant in progress (lock B) and the
-// planned amounts (lock C), one lock at a time.
+// planned amounts (the snapshot), one lock at a time.
 JobProgress ReadJobProgress(JobState& state);
 
 // The percentage a bar shows: position over its range, truncated; 0 for an empty range.

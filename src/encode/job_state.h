@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -34,7 +35,7 @@ struct VariantState {
   std::string minAudioTempPath;
 };
 
-// Lock C: the job's own copy of the catalog, with the amounts planned for it.
+// The job's own copy of the catalog, with the amounts planned for it.
 struct JobSnapshot {
   InputCatalog catalog;
   std::map<std::string, double> fileTotals;  // seconds of media per input file
@@ -45,6 +46,35 @@ struct JobSnapshot {
     auto it = fileTotals.find(path);
     return it == fileTotals.end() ? 0.0 : it->second;
   }
+};
+
+// The job's snapshot, shared read-only by every thread of the job: it is
+// taken before the job starts and never changes while the job runs, so it
+// needs no lock (the historical "lock C"). Replacing it hands readers that
+// still hold the old one their copy until they let go.
+class SharedSnapshot {
+ public:
+  // Runs `f` on the snapshot (const) and returns its result.
+  template <class F>
+  decltype(auto) With(F&& f) const {
+    std::shared_ptr<const JobSnapshot> held = current_.load();
+    return f(*held);
+  }
+  // A copy of the snapshot.
+  JobSnapshot Get() const { return *current_.load(); }
+  void Replace(JobSnapshot snapshot) {
+    current_.store(std::make_shared<const JobSnapshot>(std::move(snapshot)));
+  }
+  // Replaces the snapshot by an edited copy (while setting a job up).
+  template <class F>
+  void Edit(F&& f) {
+    JobSnapshot copy = *current_.load();
+    f(copy);
+    Replace(std::move(copy));
+  }
+
+ private:
+  std::atomic<std::shared_ptr<const JobSnapshot>> current_{std::make_shared<const JobSnapshot>()};
 };
 
 // Video file lock.
@@ -65,12 +95,13 @@ struct RunFlags {
   bool stopped = false;
 };
 
-// Everything the threads of one encode job share, each group under its own
-// lock. No thread ever holds two of these locks at once.
+// Everything the threads of one encode job share: what changes while the
+// job runs, each group under its own lock (no thread ever holds two of these
+// locks at once), and the snapshot, which does not change.
 struct JobState {
   Guarded<DoneAmounts> done;          // lock A
   Guarded<VariantState> variant;      // lock B
-  Guarded<JobSnapshot> snapshot;      // lock C
+  SharedSnapshot snapshot;            // read-only while the job runs
   Guarded<VideoFileSlot> videoFile;   // video file lock
   Guarded<AudioFileSlot> audioFile;   // audio file lock
   Guarded<RunFlags> flags;            // job state lock

@@ -36,7 +36,7 @@ std::shared_ptr<JobState> NewVariantState(JobState& job, const std::string& path
     copy.jobTotal = s.jobTotal;
     return copy;
   });
-  state->snapshot.With([&own](JobSnapshot& s) { s = std::move(own); });
+  state->snapshot.Replace(std::move(own));
   const RunFlags flags = job.flags.Get();
   state->flags.With([&flags](RunFlags& f) { f = flags; });
   state->variant.With([&](VariantState& v) {

@@ -63,7 +63,7 @@ class Finishing : public ::testing::Test {
  protected:
   void SetUp() override {
     folder_ = dir_.path() + "/";
-    state_.snapshot.With([this](JobSnapshot& s) {
+    state_.snapshot.Edit([this](JobSnapshot& s) {
       s.catalog.Settings().setDestinationFolder(folder_);
       MediaFacts& f = s.catalog.MutableFacts(kInput);
       f.hasAudio = f.hasVideo = true;
@@ -243,7 +243,7 @@ TEST_F(Finishing, AStreamWhoseWritesFailedLeavesNothingOfTheVariant) {
 }
 
 TEST_F(Finishing, RangesLongerThanTheHeaderCanHoldStopTheVariant) {
-  state_.snapshot.With([](JobSnapshot& s) { s.catalog.MutableFacts(kInput).videoDuration = 5000.0; });
+  state_.snapshot.Edit([](JobSnapshot& s) { s.catalog.MutableFacts(kInput).videoDuration = 5000.0; });
   Encoded(10, 10, 0);
   EXPECT_FALSE(Finish());
   ASSERT_EQ(notifier_.texts().size(), 1u);
@@ -251,7 +251,7 @@ TEST_F(Finishing, RangesLongerThanTheHeaderCanHoldStopTheVariant) {
 }
 
 TEST_F(Finishing, MissingAudioFormatIsReported) {
-  state_.snapshot.With([](JobSnapshot& s) { s.catalog.MutableFacts(kInput).audioFormat.reset(); });
+  state_.snapshot.Edit([](JobSnapshot& s) { s.catalog.MutableFacts(kInput).audioFormat.reset(); });
   Encoded(100, 100, 0);
   EXPECT_FALSE(Finish());
   EXPECT_EQ(notifier_.texts(), std::vector<std::string>{"error input audio property 2"});
@@ -291,7 +291,7 @@ TEST_F(Finishing, MetafileIsWrittenFromTheListsWhichAreEmptiedEveryTime) {
   EXPECT_TRUE(record_.audioBitRates.empty());
 
   record_.videoBitRates = {"1"};
-  state_.snapshot.With([this](JobSnapshot& s) { s.catalog.Settings().setDestinationFolder(folder_ + "gone/"); });
+  state_.snapshot.Edit([this](JobSnapshot& s) { s.catalog.Settings().setDestinationFolder(folder_ + "gone/"); });
   EXPECT_FALSE(PackageOutputs().WriteMetafile(context_, record_, kInput));
   EXPECT_EQ(notifier_.texts(), std::vector<std::string>{"Error create metafile"});
   EXPECT_TRUE(record_.videoBitRates.empty());
@@ -337,7 +337,7 @@ TEST_F(Finishing, WebPageMatchesTheReferenceAndCopiesImages) {
   std::string image = dir_.File("pics/the end.png");
   fs::create_directory(dir_.File("pics"));
   std::ofstream(image) << "png bytes";
-  state_.snapshot.With([&](JobSnapshot& s) {
+  state_.snapshot.Edit([&](JobSnapshot& s) {
     s.catalog.Settings().endImageOn = true;
     s.catalog.Settings().endImagePath = image;
     s.catalog.Settings().titleImageOn = false;
@@ -350,7 +350,7 @@ TEST_F(Finishing, WebPageMatchesTheReferenceAndCopiesImages) {
   EXPECT_EQ(ReadText(folder_ + "the end.png"), "png bytes");
 
   // Both images on: both lines are active, the names keep their spaces.
-  state_.snapshot.With([&](JobSnapshot& s) {
+  state_.snapshot.Edit([&](JobSnapshot& s) {
     s.catalog.Settings().titleImageOn = true;
     s.catalog.Settings().titleImagePath = image;
   });
@@ -361,7 +361,7 @@ TEST_F(Finishing, WebPageMatchesTheReferenceAndCopiesImages) {
 }
 
 TEST_F(Finishing, PageThatCannotBeCreatedIsReported) {
-  state_.snapshot.With([this](JobSnapshot& s) { s.catalog.Settings().setDestinationFolder(folder_ + "gone/"); });
+  state_.snapshot.Edit([this](JobSnapshot& s) { s.catalog.Settings().setDestinationFolder(folder_ + "gone/"); });
   EXPECT_FALSE(WriteWebPage(context_, record_, kInput));
   EXPECT_EQ(notifier_.texts(), std::vector<std::string>{"Error create HTML"});
 }

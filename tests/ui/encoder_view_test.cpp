@@ -60,7 +60,7 @@ struct Fixture {
 
   // The planned amounts of a one-file job over kMovie.
   void Plan(double fileTotal, double jobTotal) {
-    job.snapshot.With([&](JobSnapshot& s) {
+    job.snapshot.Edit([&](JobSnapshot& s) {
       s.catalog.AddInputPath(kMovie);
       s.fileTotals[kMovie] = fileTotal;
       s.jobTotal = jobTotal;
@@ -251,7 +251,7 @@ class EncoderViewTest : public QObject {
 
   void currentFileLinesComeFromTheSnapshot() {
     Fixture f;
-    f.job.snapshot.With([](JobSnapshot& s) {
+    f.job.snapshot.Edit([](JobSnapshot& s) {
       s.catalog.AddInputPath(kMovie);
       MediaFacts& facts = s.catalog.MutableFacts(kMovie);
       facts.sizeText = "1234";

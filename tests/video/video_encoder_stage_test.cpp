@@ -55,7 +55,7 @@ class VideoStage : public ::testing::Test {
       v.decodedWidth = width;
       v.decodedHeight = height;
     });
-    state_.snapshot.With([=](JobSnapshot& s) { s.catalog.MutableFacts(kInput).frameRate = inputRate; });
+    state_.snapshot.Edit([=](JobSnapshot& s) { s.catalog.MutableFacts(kInput).frameRate = inputRate; });
   }
 
   OutputFilter Filter(int width, int height, double fps, int kbps = 300) {
