@@ -26,7 +26,7 @@ struct EngineParts {
   JobOutputs* outputs = nullptr;
   const GeneralMediaService* generalMedia = nullptr;
   const MovieMediaService* movieMedia = nullptr;
-  std::optional<bool> movieFiles;
+  std::optional<bool> movieFiles = std::nullopt;
 };
 
 // The engine as a front end sees it: probing files, listing them in the
