@@ -2,26 +2,20 @@
 
 #include <signal.h>
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 
 #include "core/settings_store.h"
 #include "cli/explicit_variants.h"
 #include "cli/file_catalog.h"
 #include "cli/json_report.h"
 #include "cli/plain_report.h"
-#include "cli/reporting_outputs.h"
-#include "encode/encode_controller.h"
-#include "encode/job_progress.h"
+#include "cli/job_reporting.h"
+#include "encode/engine.h"
 #include "catalog/output_names.h"
 #include "encode/package/package_check.h"
 #include "encode/package/package_lock.h"
 #include "encode/settings_checks.h"
-#include "sources/ffmpeg_movie_media.h"
-#include "encode/pipeline/worker_factory.h"
 
 namespace zq48::cli {
 
@@ -70,40 +64,11 @@ class ReportNotifier : public Notifier {
   int shown_ = 0;
 };
 
-// The command line's side of a job: it learns the current file and the end.
-class CliHost : public JobHost {
- public:
-  void ResetFileBar() override {}
-  void ResetJobBar() override {}
-  void CurrentFile(int index) override { currentFile_ = index; }
-  void JobFinished() override {
-    std::lock_guard lock(mutex_);
-    finished_ = true;
-    changed_.notify_all();
-  }
-  void SetTitle(const std::string&) override {}
-  void StopPreview() override {}
-  void RangeSwapped(std::uint32_t, std::uint32_t) override {}
-
-  // True once the job has ended; waits at most `wait`.
-  bool WaitFinished(std::chrono::milliseconds wait) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, wait, [this] { return finished_; });
-  }
-  int currentFile() const { return currentFile_; }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool finished_ = false;
-  std::atomic<int> currentFile_{0};
-};
-
 // The files of one run and what became of them before the job.
 struct Batch {
   InputCatalog catalog;
   std::vector<std::unique_ptr<PackageLock>> locks;  // held until the process is done with them
-  JobSummary summary;
+  RunSummary summary;
 };
 
 // Locks each listed file's base name in the destination and, with
@@ -135,11 +100,11 @@ void ClaimPackages(const CliOptions& options, const std::string& folder, Batch& 
 }
 
 // Probes, checks and lists the files; nothing (with the exit status) when the run cannot go on.
-std::optional<int> PrepareBatch(const CliOptions& options, Batch& batch, EncodeReport& report) {
+std::optional<int> PrepareBatch(const CliOptions& options, Engine& engine, Batch& batch, EncodeReport& report) {
   ReportNotifier notifier(report);
   batch.summary.files = static_cast<int>(options.files.size());
   if (!ApplyLadderSettings(options, batch.catalog.Settings(), notifier)) return 2;
-  AddFiles(options, batch.catalog, notifier, [&](const std::string& path) {
+  AddFiles(options, engine, notifier, [&](const std::string& path) {
     ++batch.summary.refused;
     report.FileRefused(path, {});
   });
@@ -159,54 +124,30 @@ std::optional<int> PrepareBatch(const CliOptions& options, Batch& batch, EncodeR
   return std::nullopt;
 }
 
-int ExitStatus(const JobSummary& s) {
-  if (s.stopped) return 130;
-  return s.refused == 0 && s.failed == 0 && s.variantsRefused == 0 ? 0 : 1;
-}
-
-// Runs the job over the batch's files and fills in the summary.
-void RunJob(const CliOptions& options, Batch& batch, EncodeReport& report) {
+// Runs the job over the batch's files; its summary goes into the batch's.
+void RunJob(const CliOptions& options, Engine& engine, ReportingEvents& events, Batch& batch,
+            EncodeReport& report) {
   const int listed = static_cast<int>(batch.catalog.InputPathCount());
-  PackageOutputs package;
-  ReportingOutputs outputs(package, batch.catalog, report);
-  JobMessages messages(report, outputs);
-  MemorySettingsStore store;
-  DecodeWorkerFactory workers;
-  CliHost host;
-  EncodeController controller(batch.catalog, store, messages, host, workers, outputs,
-                              FfmpegMovieMedia::Available());
-  controller.SetSequential(options.sequential);
+  engine.SetSequential(options.sequential);
   InterruptGuard interrupts;
-  if (controller.Encode(options.destination) == EncodeController::EncodeResult::Refused) {
-    batch.summary.failed += listed;
+  if (engine.Start(options.destination) == EncodeController::EncodeResult::Refused) {
+    batch.summary.job.filesFailed += listed;
     return;
   }
   const auto start = Clock::now();
+  bool stopping = false;
   // Progress at once (a reader learns the job runs) and then every 500 ms.
-  for (bool finished = false; !finished; finished = host.WaitFinished(std::chrono::milliseconds(500))) {
-    if (gInterrupted && !batch.summary.stopped) {
-      batch.summary.stopped = true;
-      controller.Stop();
+  for (bool finished = false; !finished; finished = events.WaitFinished(std::chrono::milliseconds(500))) {
+    if (gInterrupted && !stopping) {
+      stopping = true;
+      engine.Stop();
     }
-    if (batch.summary.stopped) continue;
+    if (stopping) continue;
     const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count();
-    report.Progress(ReadJobProgress(controller.State()), host.currentFile(), batch.catalog.InputPathCount(),
-                    elapsed);
+    report.Progress(engine.Progress(), events.currentFile(), batch.catalog.InputPathCount(), elapsed);
   }
-  controller.HandleJobFinished();
-
-  batch.summary.variantsFinished = outputs.variantsFinished();
-  batch.summary.variantsFailed = outputs.variantsFailed();
-  for (int i = 0; i < listed; ++i) {
-    if (i >= outputs.fileIndex()) continue;  // never finished: stopped
-    // A failed variant always reports why, so a file without messages is whole.
-    if (messages.FileHadMessage(i))
-      ++batch.summary.failed;
-    else
-      ++batch.summary.encoded;
-  }
-  // Messages after the last file (the player archive, the button strip) concern every file.
-  if (messages.FileHadMessage(listed) && batch.summary.failed == 0) batch.summary.failed = 1;
+  engine.HandleJobFinished();
+  batch.summary.job = events.Summary();
 }
 
 }  // namespace
@@ -219,8 +160,12 @@ int RunEncode(const CliOptions& options) {
     report = std::make_unique<PlainReport>();
 
   Batch batch;
-  std::optional<int> early = PrepareBatch(options, batch, *report);
-  if (!early && batch.catalog.InputPathCount() > 0) RunJob(options, batch, *report);
+  ReportingEvents events(batch.catalog, *report);
+  JobMessages messages(*report, events);
+  MemorySettingsStore store;
+  Engine engine(batch.catalog, store, messages, events);
+  std::optional<int> early = PrepareBatch(options, engine, batch, *report);
+  if (!early && batch.catalog.InputPathCount() > 0) RunJob(options, engine, events, batch, *report);
   if (early && *early == 1 && batch.catalog.InputPathCount() == 0 && !options.progressJson)
     std::fprintf(stderr, "zq48enc: nothing to encode\n");
   batch.summary.exitStatus = early ? *early : ExitStatus(batch.summary);

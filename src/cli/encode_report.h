@@ -5,36 +5,10 @@
 
 #include "core/notifier.h"
 #include "encode/job_progress.h"
-#include "catalog/output_filter.h"
+#include "cli/run_summary.h"
+#include "encode/job_events.h"
 
 namespace zq48::cli {
-
-// One variant the job finished, or failed to finish.
-struct VariantOutcome {
-  std::string path;  // the input file
-  int fileIndex = 0;
-  int variantIndex = 0;  // in the file's list
-  OutputFilter filter;
-  bool ok = false;
-  std::string videoFile;  // final names; empty when that stream was not written
-  std::string audioFile;
-  std::uint32_t videoRate = 0;  // bits per second, as in the names and the metafile
-  std::uint32_t audioRate = 0;
-};
-
-// What an encode amounted to.
-struct JobSummary {
-  int files = 0;     // given on the command line
-  int encoded = 0;   // every variant finished, nothing reported
-  int skipped = 0;   // complete already (--skip-complete)
-  int refused = 0;   // not encoded: not accepted, a twin, or locked by another process
-  int failed = 0;    // encoded, but a variant failed or something was reported
-  int variantsFinished = 0;
-  int variantsFailed = 0;
-  int variantsRefused = 0;
-  bool stopped = false;
-  int exitStatus = 0;
-};
 
 // How an encode talks to its user: the engine's messages, what the command
 // line adds to them, progress and the end. Plain text for people, JSON lines
@@ -58,8 +32,10 @@ class EncodeReport {
   virtual void JobMessage(const std::string& path, int variantIndex, const zq48::Message& message) = 0;
   virtual void Progress(const JobProgress& progress, int fileIndex, std::size_t files,
                         std::int64_t elapsedSeconds) = 0;
-  virtual void Variant(const VariantOutcome& outcome) = 0;
-  virtual void Ended(const JobSummary& summary) = 0;
+  // A variant the job finished or failed to finish; `variantIndex` numbers
+  // the file's variants in the order the job finished them.
+  virtual void Variant(const VariantResult& result, int variantIndex) = 0;
+  virtual void Ended(const RunSummary& summary) = 0;
 };
 
 }  // namespace zq48::cli

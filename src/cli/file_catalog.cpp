@@ -4,12 +4,8 @@
 #include <climits>
 #include <cstdio>
 
-#include "sources/probe.h"
 #include "encode/filter_ladder.h"
-#include "catalog/output_names.h"
 #include "encode/settings_checks.h"
-#include "sources/ffmpeg_general_media.h"
-#include "sources/ffmpeg_movie_media.h"
 
 namespace zq48::cli {
 
@@ -73,31 +69,17 @@ void PrintNotAccepted(const std::string& path) {
   std::fprintf(stderr, "zq48enc: %s: not accepted\n", path.c_str());
 }
 
-bool AddFiles(const CliOptions& options, InputCatalog& catalog, Notifier& notifier,
+bool AddFiles(const CliOptions& options, Engine& engine, Notifier& notifier,
               const RefusedFile& refused) {
-  FfmpegGeneralMedia general;
-  FfmpegMovieMedia movie;
-  MediaProbe probe(catalog, notifier,
-                   MediaServices{&general, FfmpegMovieMedia::Available() ? &movie : nullptr});
+  InputCatalog& catalog = engine.Catalog();
   bool all = true;
   for (const std::string& path : options.files) {
-    if (!probe.Probe(path)) {
+    std::optional<MediaFacts> facts = engine.Probe(path, notifier);
+    if (!facts || !engine.AddToCatalog(path, *facts, notifier)) {
       refused(path);
       catalog.Forget(path);
       all = false;
-      continue;
     }
-    // A second file with the same output names would replace the first one's package.
-    if (std::optional<std::string> twin = BaseNameTwin(catalog, path)) {
-      notifier.ShowApp(BaseNameTwinText(path, *twin));
-      refused(path);
-      catalog.Forget(path);
-      all = false;
-      continue;
-    }
-    if (std::find(catalog.InputPaths().begin(), catalog.InputPaths().end(), path) ==
-        catalog.InputPaths().end())
-      catalog.AddInputPath(path);
   }
   for (const std::string& path : catalog.InputPaths()) {
     SetFileOptions(options, catalog.Facts(path), catalog.MutableOptions(path));

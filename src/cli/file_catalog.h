@@ -6,6 +6,7 @@
 #include "core/notifier.h"
 #include "catalog/input_catalog.h"
 #include "cli/cli_options.h"
+#include "encode/engine.h"
 
 namespace zq48::cli {
 
@@ -15,11 +16,11 @@ using RefusedFile = std::function<void(const std::string& path)>;
 // Prints "zq48enc: FILE: not accepted" on standard error.
 void PrintNotAccepted(const std::string& path);
 
-// Probes every file of the command line into the catalog, gives the accepted
-// ones the per-file options of the command line and their simple ladders,
-// in command-line order. Returns false when a file was refused; the others
-// are still listed.
-bool AddFiles(const CliOptions& options, InputCatalog& catalog, Notifier& notifier,
+// Probes every file of the command line into the engine's catalog, gives the
+// accepted ones the per-file options of the command line and their simple
+// ladders, in command-line order. Returns false when a file was refused; the
+// others are still listed.
+bool AddFiles(const CliOptions& options, Engine& engine, Notifier& notifier,
               const RefusedFile& refused = PrintNotAccepted);
 
 // Applies the ladder options (range, quality) to the settings and checks the

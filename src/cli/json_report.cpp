@@ -109,37 +109,37 @@ void JsonReport::Progress(const JobProgress& p, int fileIndex, std::size_t files
             .Add("estimated_total_s", EstimatedTotalSeconds(p.jobUpper, p.jobPosition, elapsed)));
 }
 
-void JsonReport::Variant(const VariantOutcome& v) {
+void JsonReport::Variant(const VariantResult& v, int variantIndex) {
   std::lock_guard lock(mutex_);
-  JsonObject event = Event(v.ok ? "variant_finished" : "variant_failed");
+  JsonObject event = Event(v.finished ? "variant_finished" : "variant_failed");
   event.Add("file", v.path)
       .Add("file_index", v.fileIndex)
-      .Add("variant_index", v.variantIndex)
+      .Add("variant_index", variantIndex)
       .Add("width_px", v.filter.width)
       .Add("height_px", v.filter.height)
       .Add("frame_rate_fps", v.filter.frameRate)
       .Add("target_video_bit_rate_kbps", v.filter.videoBitRate)
       .Add("target_audio_bit_rate_kbps", v.filter.audioBitRate);
-  if (v.ok) {
+  if (v.finished) {
     if (!v.videoFile.empty()) event.Add("video_file", v.videoFile).Add("video_bit_rate_bps", v.videoRate);
     if (!v.audioFile.empty()) event.Add("audio_file", v.audioFile).Add("audio_bit_rate_bps", v.audioRate);
   }
   Write(event);
 }
 
-void JsonReport::Ended(const JobSummary& s) {
+void JsonReport::Ended(const RunSummary& s) {
   std::lock_guard lock(mutex_);
   FlushHeld();
   Write(Event("job_finished")
             .Add("files", s.files)
-            .Add("files_encoded", s.encoded)
+            .Add("files_encoded", s.job.filesEncoded)
             .Add("files_skipped", s.skipped)
             .Add("files_refused", s.refused)
-            .Add("files_failed", s.failed)
-            .Add("variants_finished", s.variantsFinished)
-            .Add("variants_failed", s.variantsFailed)
+            .Add("files_failed", s.job.filesFailed)
+            .Add("variants_finished", s.job.variantsFinished)
+            .Add("variants_failed", s.job.variantsFailed)
             .Add("variants_refused", s.variantsRefused)
-            .Add("stopped", s.stopped)
+            .Add("stopped", s.job.stopped)
             .Add("exit_status", s.exitStatus));
 }
 

@@ -26,8 +26,8 @@ class JsonReport : public EncodeReport {
   void JobMessage(const std::string& path, int variantIndex, const zq48::Message& message) override;
   void Progress(const JobProgress& progress, int fileIndex, std::size_t files,
                 std::int64_t elapsedSeconds) override;
-  void Variant(const VariantOutcome& outcome) override;
-  void Ended(const JobSummary& summary) override;
+  void Variant(const VariantResult& result, int variantIndex) override;
+  void Ended(const RunSummary& summary) override;
 
  private:
   void Write(const JsonObject& event);

@@ -71,7 +71,7 @@ void PlainReport::Progress(const JobProgress& p, int fileIndex, std::size_t file
   shownFile_ = fileIndex;
 }
 
-void PlainReport::Ended(const JobSummary&) {
+void PlainReport::Ended(const RunSummary&) {
   std::lock_guard lock(mutex_);
   EndLine();
 }

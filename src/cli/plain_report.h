@@ -22,8 +22,8 @@ class PlainReport : public EncodeReport {
   void JobMessage(const std::string& path, int variantIndex, const zq48::Message& message) override;
   void Progress(const JobProgress& progress, int fileIndex, std::size_t files,
                 std::int64_t elapsedSeconds) override;
-  void Variant(const VariantOutcome&) override {}
-  void Ended(const JobSummary& summary) override;
+  void Variant(const VariantResult&, int) override {}
+  void Ended(const RunSummary& summary) override;
 
  private:
   void Print(const std::string& caption, const std::string& text);

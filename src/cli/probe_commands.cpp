@@ -3,6 +3,7 @@
 #include <cinttypes>
 
 #include "core/plain_numbers.h"
+#include "core/settings_store.h"
 #include "cli/explicit_variants.h"
 #include "cli/file_catalog.h"
 #include "cli/json_documents.h"
@@ -11,6 +12,15 @@
 namespace zq48::cli {
 
 namespace {
+
+// The engine over a catalog of its own, for commands that list files but run no job.
+struct ListingEngine {
+  explicit ListingEngine(Notifier& notifier) : engine(catalog, store, notifier, events) {}
+  InputCatalog catalog;
+  MemorySettingsStore store;
+  JobEvents events;
+  Engine engine;
+};
 
 const char* YesNo(bool value) { return value ? "yes" : "no"; }
 
@@ -73,13 +83,14 @@ void PrintLadderJson(std::FILE* out, const InputCatalog& catalog, const std::vec
 }  // namespace
 
 int RunProbe(const CliOptions& options, Notifier& notifier, std::FILE* out) {
-  InputCatalog catalog;
+  ListingEngine listing(notifier);
+  const InputCatalog& catalog = listing.catalog;
   std::vector<std::string> refused;
   const RefusedFile note = [&](const std::string& path) {
     refused.push_back(path);
     if (!options.json) PrintNotAccepted(path);
   };
-  int status = AddFiles(options, catalog, notifier, note) ? 0 : 1;
+  int status = AddFiles(options, listing.engine, notifier, note) ? 0 : 1;
   if (options.json) {
     PrintFactsJson(out, catalog, refused);
     return status;
@@ -94,14 +105,15 @@ int RunProbe(const CliOptions& options, Notifier& notifier, std::FILE* out) {
 }
 
 int RunLadder(const CliOptions& options, Notifier& notifier, std::FILE* out) {
-  InputCatalog catalog;
+  ListingEngine listing(notifier);
+  InputCatalog& catalog = listing.catalog;
   if (!ApplyLadderSettings(options, catalog.Settings(), notifier)) return 2;
   std::vector<std::string> refused;
   const RefusedFile note = [&](const std::string& path) {
     refused.push_back(path);
     if (!options.json) PrintNotAccepted(path);
   };
-  int status = AddFiles(options, catalog, notifier, note) ? 0 : 1;
+  int status = AddFiles(options, listing.engine, notifier, note) ? 0 : 1;
   if (!CheckFileOptions(options, catalog, notifier)) return 2;
   ExplicitVariantsResult variants = AddExplicitVariants(options, catalog, notifier);
   if (variants.invalidInput) return 2;

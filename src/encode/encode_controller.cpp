@@ -5,20 +5,20 @@
 namespace zq48 {
 
 EncodeController::EncodeController(InputCatalog& catalog, SettingsStore& store,
-                                   Notifier& notifier, JobHost& host, WorkerFactory& workers,
+                                   Notifier& notifier, JobEvents& events, WorkerFactory& workers,
                                    JobOutputs& outputs, bool movieFilesAvailable)
     : catalog_(catalog),
       store_(store),
-      notifier_(notifier),
-      host_(host),
+      tally_(notifier),
+      notifier_(tally_),
+      events_(events),
       workers_(workers),
       outputs_(outputs),
-      context_{state_, notifier, host, *this, movieFilesAvailable} {}
+      context_{state_, tally_, events, *this, movieFilesAvailable} {}
 
 EncodeController::~EncodeController() { StopAndWait(); }
 
 EncodeController::EncodeResult EncodeController::Encode(const std::string& destinationText) {
-  host_.StopPreview();
   if (!CheckDestinationFolder(destinationText, catalog_.Settings(), store_, notifier_))
     return EncodeResult::Refused;
 
@@ -34,16 +34,17 @@ EncodeController::EncodeResult EncodeController::Encode(const std::string& desti
   if (catalog_.InputPathCount() == 0) return EncodeResult::Refused;
   RangeCheck range = CheckRange(catalog_.Settings(), notifier_);
   if (!range.ok) return EncodeResult::Refused;
-  if (range.swapped) host_.RangeSwapped(catalog_.Settings().rangeBegin, catalog_.Settings().rangeEnd);
+  if (range.swapped) events_.RangeSwapped(catalog_.Settings().rangeBegin, catalog_.Settings().rangeEnd);
 
   state_.done.With([](DoneAmounts& d) { d = {}; });
   JobSnapshot snapshot = PlanSnapshot(catalog_);
   state_.snapshot.Replace(std::move(snapshot));
+  tally_.Begin(static_cast<int>(catalog_.InputPathCount()));
 
   {
     // In place before its thread runs, so that the first graph event finds it.
     std::lock_guard lock(graphEventLock_);
-    driver_ = std::make_unique<MainEncodeThread>(context_, workers_, outputs_);
+    driver_ = std::make_unique<MainEncodeThread>(context_, workers_, outputs_, tally_);
   }
   MarkRunning();
   driver_->Start();
@@ -64,6 +65,8 @@ void EncodeController::Pause() {
 }
 
 void EncodeController::Stop() {
+  // Told before the driver can see the stop, so that it comes before the job's end.
+  events_.JobStopped();
   if (driver_) driver_->Post(WM_JOB_STOP);
   // Paused movie-file workers wait while the paused flag is set: clearing it
   // lets them see the stop.
@@ -75,10 +78,7 @@ void EncodeController::Stop() {
 }
 
 void EncodeController::ResetProgress() {
-  host_.ResetFileBar();
-  host_.ResetJobBar();
   state_.done.With([](DoneAmounts& d) { d = {}; });
-  host_.SetTitle(kAppCaption);
 }
 
 void EncodeController::StopAndWait() {

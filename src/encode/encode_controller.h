@@ -9,10 +9,11 @@
 #include "catalog/input_catalog.h"
 #include "encode/pipeline/decode_workers.h"
 #include "encode/job_context.h"
-#include "encode/job_host.h"
+#include "encode/job_events.h"
 #include "encode/package/job_outputs.h"
 #include "encode/job_state.h"
 #include "encode/job_driver.h"
+#include "encode/job_tally.h"
 
 namespace zq48 {
 
@@ -23,7 +24,7 @@ namespace zq48 {
 // own thread; OnGraphEvent may come from any thread.
 class EncodeController : public GraphEventSink {
  public:
-  EncodeController(InputCatalog& catalog, SettingsStore& store, Notifier& notifier, JobHost& host,
+  EncodeController(InputCatalog& catalog, SettingsStore& store, Notifier& notifier, JobEvents& events,
                    WorkerFactory& workers, JobOutputs& outputs, bool movieFilesAvailable);
   // A job still running is stopped and awaited.
   ~EncodeController() override;
@@ -36,7 +37,7 @@ class EncodeController : public GraphEventSink {
   void Stop();
   // Stops a job and waits for its end (closing the program).
   void StopAndWait();
-  // After JobHost::JobFinished: waits for the driver's thread and forgets it.
+  // After JobEvents::JobFinished: waits for the driver's thread and forgets it.
   void HandleJobFinished();
 
   // A decode worker queued graph events.
@@ -54,8 +55,11 @@ class EncodeController : public GraphEventSink {
 
   InputCatalog& catalog_;
   SettingsStore& store_;
+  // Every message goes through the tally, which counts what it concerns for
+  // the job's summary and passes it on to the user.
+  JobTally tally_;
   Notifier& notifier_;
-  JobHost& host_;
+  JobEvents& events_;
   WorkerFactory& workers_;
   JobOutputs& outputs_;
   JobState state_;

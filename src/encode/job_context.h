@@ -2,7 +2,7 @@
 
 #include "core/message_thread.h"
 #include "core/notifier.h"
-#include "encode/job_host.h"
+#include "encode/job_events.h"
 #include "encode/job_state.h"
 
 namespace zq48 {
@@ -15,12 +15,12 @@ class GraphEventSink {
 };
 
 // What every thread of a job reaches through the start messages' wparam:
-// the shared job state and the ways to talk to the user and the front end.
+// the shared job state, the way to talk to the user and the front end's events.
 // It outlives every job thread.
 struct JobContext {
   JobState& state;
   Notifier& notifier;
-  JobHost& host;
+  JobEvents& events;
   GraphEventSink& graphEvents;
   bool movieFilesAvailable = false;
   // One variant after the other, each decoding the file anew, instead of one

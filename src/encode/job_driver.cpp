@@ -6,13 +6,14 @@
 #include <tuple>
 
 #include "encode/disk_room.h"
+#include "encode/variant_result.h"
 #include "catalog/output_names.h"
 
 namespace zq48 {
 
 MainEncodeThread::MainEncodeThread(JobContext& context, WorkerFactory& workers,
-                                   JobOutputs& outputs)
-    : context_(context), workers_(workers), outputs_(outputs) {
+                                   JobOutputs& outputs, JobTally& tally)
+    : context_(context), workers_(workers), outputs_(outputs), tally_(tally) {
   On(WM_JOB_START, [this](WParam w) { OnStart(w); });
   On(WM_JOB_NEXT, [this](WParam w) { OnNext(w); });
   On(WM_JOB_PAUSE, [this](WParam w) { OnPause(w); });
@@ -59,7 +60,7 @@ void MainEncodeThread::OnStart(WParam) {
     return;
   }
   if (!PrepareVariant(path)) return;
-  context_.host.ResetFileBar();
+  context_.events.JobStarted();
   int kind = context_.state.snapshot.With(
       [&p = path](const JobSnapshot& s) { return s.catalog.Facts(p).sourceKind; });
   if (kind == kSourceMovie && !context_.movieFilesAvailable) {
@@ -67,7 +68,7 @@ void MainEncodeThread::OnStart(WParam) {
     return;
   }
   StartWorkers(path);
-  context_.host.CurrentFile(static_cast<int>(fileIndex_));
+  context_.events.FileStarted(static_cast<int>(fileIndex_), path);
 }
 
 bool MainEncodeThread::PrepareVariant(const std::string& path) {
@@ -252,12 +253,22 @@ bool MainEncodeThread::StartMovieGroup(const std::string& path, bool hasAudio, b
 // Finishes the group's variants in list order, as one at a time would.
 void MainEncodeThread::FinishGroup() {
   for (const auto& v : group_) {
-    outputs_.FinishVariant(v->context, record_, v->filter);  // a failure was reported; the job goes on
+    FinishVariant(v->context, v->filter);
     CommitProgress(*v->state, context_.state);
   }
   filterIndex_ += group_.size() - 1;
   context_.state.group.With([](auto& g) { g.clear(); });
   group_.clear();
+}
+
+void MainEncodeThread::FinishVariant(JobContext& variant, const OutputFilter& filter) {
+  const RecordedRates before = RecordedRatesOf(record_);
+  const bool finished = outputs_.FinishVariant(variant, record_, filter);  // a failure was reported; the job goes on
+  tally_.VariantDone(finished);
+  const std::string folder = context_.state.snapshot.With(
+      [](const JobSnapshot& s) { return s.catalog.Settings().destinationFolder(); });
+  context_.events.VariantFinished(VariantResultOf(folder, static_cast<int>(fileIndex_), CurrentPath(), filter,
+                                                  finished, record_, before));
 }
 
 void MainEncodeThread::OnMovieWorkerDone(bool video) {
@@ -302,7 +313,7 @@ void MainEncodeThread::OnNext(WParam) {
     FinishGroup();
   } else if (!skippedVariant_) {
     OutputFilter filter = context_.state.variant.With([](const VariantState& v) { return v.filter; });
-    outputs_.FinishVariant(context_, record_, filter);  // a failure was reported; the job goes on
+    FinishVariant(context_, filter);
   }
   skippedVariant_ = false;
   CommitProgress(context_.state);
@@ -322,7 +333,7 @@ void MainEncodeThread::OnNext(WParam) {
       PostQuit();
       return;
     }
-    context_.host.CurrentFile(static_cast<int>(fileIndex_));
+    context_.events.FileStarted(static_cast<int>(fileIndex_), CurrentPath());
   }
 
   path = CurrentPath();
@@ -337,12 +348,15 @@ void MainEncodeThread::OnNext(WParam) {
 void MainEncodeThread::FinishFile(const std::string& path) {
   if (!outputs_.WriteWebPage(context_, record_, path))
     context_.notifier.ShowApp("Error create HTML file");
-  if (!outputs_.WriteMetafile(context_, record_, path))
-    context_.notifier.ShowApp("Error create Meta file");
+  const bool metafile = outputs_.WriteMetafile(context_, record_, path);
+  // The metafile is the file's last step: what is reported from here on
+  // concerns the next file.
+  tally_.FileDone();
+  context_.events.FileFinished(static_cast<int>(fileIndex_), path);
+  if (!metafile) context_.notifier.ShowApp("Error create Meta file");
   record_.largestWidth = record_.largestHeight = 0;
   filterIndex_ = 0;
   ++fileIndex_;
-  context_.host.ResetFileBar();
   context_.state.done.With([](DoneAmounts& d) { d.file = 0.0; });
 }
 
@@ -403,7 +417,7 @@ void MainEncodeThread::DeleteTemporaryStreams(JobState& state) {
 
 void MainEncodeThread::ExitInstance() {
   record_.sourceKind = kSourceNone;
-  context_.host.JobFinished();
+  context_.events.JobFinished(tally_.Summary(context_.state.Stopped()));
 }
 
 }  // namespace zq48

@@ -10,6 +10,7 @@
 #include "core/message_thread.h"
 #include "encode/pipeline/decode_workers.h"
 #include "encode/job_context.h"
+#include "encode/job_tally.h"
 #include "encode/package/job_outputs.h"
 #include "encode/variant_group.h"
 
@@ -24,7 +25,8 @@ namespace zq48 {
 // one at a time, on the driver's own thread.
 class MainEncodeThread : public MessageThread {
  public:
-  MainEncodeThread(JobContext& context, WorkerFactory& workers, JobOutputs& outputs);
+  // `tally` counts the variants and files the job finishes, for its summary.
+  MainEncodeThread(JobContext& context, WorkerFactory& workers, JobOutputs& outputs, JobTally& tally);
   ~MainEncodeThread() override;
 
   // Runs `use` with the general worker of the current variant (or null)
@@ -59,6 +61,8 @@ class MainEncodeThread : public MessageThread {
   // variant without room has its message shown.
   bool RoomFor(const std::string& path, const std::vector<OutputFilter>& filters);
   void FinishGroup();
+  // Finishes one variant (of the group, or the current one) and tells how it went.
+  void FinishVariant(JobContext& variant, const OutputFilter& filter);
   void FinishFile(const std::string& path);
   void ReplaceGeneralWorker(std::unique_ptr<GeneralWorker> worker);
   void DeleteTemporaryStreams(JobState& state);
@@ -66,6 +70,7 @@ class MainEncodeThread : public MessageThread {
   JobContext& context_;
   WorkerFactory& workers_;
   JobOutputs& outputs_;
+  JobTally& tally_;
 
   // The variants of the running group decode; declared before the worker,
   // which uses their contexts, so that it goes first.

@@ -52,6 +52,6 @@ std::shared_ptr<JobState> NewVariantState(JobState& job, const std::string& path
 VariantJob::VariantJob(JobContext& job, const std::string& sourcePath, const OutputFilter& f)
     : filter(f),
       state(NewVariantState(job.state, sourcePath, f, OutputBasePath(DestinationOf(job.state), sourcePath, f))),
-      context{*state, job.notifier, job.host, job.graphEvents, job.movieFilesAvailable} {}
+      context{*state, job.notifier, job.events, job.graphEvents, job.movieFilesAvailable} {}
 
 }  // namespace zq48

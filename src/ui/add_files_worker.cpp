@@ -1,14 +1,11 @@
 #include "ui/add_files_worker.h"
 
-#include "catalog/input_catalog.h"
-#include "sources/probe.h"
-#include "sources/ffmpeg_general_media.h"
-#include "sources/ffmpeg_movie_media.h"
+#include "encode/engine.h"
 
 namespace zq48 {
 
-AddFilesWorker::AddFilesWorker(Notifier& notifier, bool movieFiles, QObject* parent)
-    : QObject(parent), notifier_(notifier), movieFiles_(movieFiles), thread_([this] { Run(); }) {}
+AddFilesWorker::AddFilesWorker(const Engine& engine, Notifier& notifier, QObject* parent)
+    : QObject(parent), engine_(engine), notifier_(notifier), thread_([this] { Run(); }) {}
 
 AddFilesWorker::~AddFilesWorker() {
   {
@@ -31,9 +28,6 @@ void AddFilesWorker::Enqueue(std::string path) {
 }
 
 void AddFilesWorker::Run() {
-  FfmpegGeneralMedia general;
-  FfmpegMovieMedia movie;
-  const MediaServices services{&general, movieFiles_ ? &movie : nullptr};
   for (;;) {
     std::string path;
     {
@@ -43,10 +37,8 @@ void AddFilesWorker::Run() {
       path = std::move(queue_.front());
       queue_.pop_front();
     }
-    InputCatalog scratch;
-    MediaProbe probe(scratch, notifier_, services);
-    ProbedFile result{path, probe.Probe(path), {}};
-    if (result.accepted) result.facts = scratch.Facts(path);
+    std::optional<MediaFacts> facts = engine_.Probe(path, notifier_);
+    ProbedFile result{path, facts.has_value(), facts.value_or(MediaFacts{})};
     // Queued to this object: runs on the GUI thread, or never if it is gone.
     QMetaObject::invokeMethod(
         this, [this, result = std::move(result)]() mutable { Deliver(std::move(result)); },

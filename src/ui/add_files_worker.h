@@ -11,6 +11,7 @@
 
 namespace zq48 {
 
+class Engine;
 class Notifier;
 
 // What probing one file found.
@@ -22,15 +23,15 @@ struct ProbedFile {
 
 // Probes the files the list is adding on a thread of its own, so that the
 // window keeps drawing (and the wait dialog keeps moving) while FFmpeg reads.
-// The application's catalog belongs to the GUI thread: each file is probed
-// into a catalog of the worker's own, and the facts travel back to the GUI
-// thread in `probed`, in the order the files were queued. The probe's
-// complaints go to the notifier from the worker thread.
+// The application's catalog belongs to the GUI thread: the engine probes
+// each file without it, and the facts travel back to the GUI thread in
+// `probed`, in the order the files were queued. The probe's complaints go to
+// the notifier from the worker thread.
 class AddFilesWorker : public QObject {
   Q_OBJECT
 
  public:
-  AddFilesWorker(Notifier& notifier, bool movieFiles, QObject* parent = nullptr);
+  AddFilesWorker(const Engine& engine, Notifier& notifier, QObject* parent = nullptr);
   // Finishes the file in hand, drops the rest and waits for the thread.
   ~AddFilesWorker() override;
 
@@ -48,8 +49,8 @@ class AddFilesWorker : public QObject {
   void Run();
   void Deliver(ProbedFile file);
 
+  const Engine& engine_;
   Notifier& notifier_;
-  const bool movieFiles_;
   int pending_ = 0;
 
   std::mutex mutex_;

@@ -10,7 +10,7 @@
 
 #include "ui/application.h"
 #include "encode/filter_ladder.h"
-#include "catalog/output_names.h"
+#include "encode/engine.h"
 #include "ui/add_files_worker.h"
 #include "ui/effect_button.h"
 #include "ui/file_dialog.h"
@@ -55,12 +55,13 @@ void RebuildLadder(InputCatalog& catalog, const std::string& path) {
 
 }  // namespace
 
-FileListView::FileListView(Application& app, Notifier& notifier, QWidget* parent)
+FileListView::FileListView(Application& app, Engine& engine, Notifier& notifier, QWidget* parent)
     : QWidget(parent),
       app_(app),
+      engine_(engine),
       notifier_(notifier),
       patterns_(QString::fromStdString(app.MediaPatterns())),
-      worker_(std::make_unique<AddFilesWorker>(notifier, app.MovieFilesAvailable())) {
+      worker_(std::make_unique<AddFilesWorker>(engine, notifier)) {
   setObjectName("fileListView");
   list_ = new MediaListWidget(app_.Columns(), this);
   wait_ = new WaitDialog(this);
@@ -207,15 +208,9 @@ void FileListView::OnProbed(const ProbedFile& file) {
   const QString path = QString::fromStdString(file.path);
   queuedNames_.remove(QFileInfo(path).fileName());
   if (!file.accepted || Count() >= kMaxRows) return;
+  if (!engine_.AddToCatalog(file.path, file.facts, notifier_)) return;
   InputCatalog& catalog = app_.Catalog();
-  // A second file with the same output names would replace the first one's package.
-  if (std::optional<std::string> twin = BaseNameTwin(catalog, file.path)) {
-    notifier_.ShowApp(BaseNameTwinText(file.path, *twin));
-    return;
-  }
-  catalog.MutableFacts(file.path) = file.facts;
   catalog.MutableOptions(file.path).volume = file.facts.hasAudio ? 1.0f : 0.0f;
-  catalog.AddInputPath(file.path);
   GenerateSimpleFilters(catalog, file.path);
   list_->AddRow(path, file.facts);
   lastAdded_ = path;

@@ -16,6 +16,7 @@ class QTreeWidgetItem;
 namespace zq48 {
 
 class AddFilesWorker;
+class Engine;
 class Application;
 class EffectButton;
 class MediaListWidget;
@@ -29,14 +30,15 @@ struct ProbedFile;
 // and, when it is media, enters the catalog with its default volume and
 // simple ladder and gets a row. The context menu deletes rows, sets the
 // volume, time range and cropping of the selected files and asks the main
-// window for the preview and the information dialog.
+// window for the preview and the information dialog. The engine probes the
+// files and lists them in the application's catalog.
 class FileListView : public QWidget {
   Q_OBJECT
 
  public:
   static constexpr int kMaxRows = 1001;
 
-  FileListView(Application& app, Notifier& notifier, QWidget* parent = nullptr);
+  FileListView(Application& app, Engine& engine, Notifier& notifier, QWidget* parent = nullptr);
   // Keeps the column layout for the next start.
   ~FileListView() override;
 
@@ -103,6 +105,7 @@ class FileListView : public QWidget {
   void ReportSelection();
 
   Application& app_;
+  Engine& engine_;
   Notifier& notifier_;
   AcceptFlags accept_;
   QString patterns_;

@@ -3,12 +3,10 @@
 #include <QApplication>
 #include <QScreen>
 
+#include "encode/engine.h"
 #include "ui/application.h"
 #include "ui/qsettings_store.h"
 #include "ui/qt_notifier.h"
-#include "encode/package/job_outputs.h"
-#include "sources/ffmpeg_movie_media.h"
-#include "encode/pipeline/worker_factory.h"
 #include "ui/main_window.h"
 
 int main(int argc, char** argv) {
@@ -20,12 +18,10 @@ int main(int argc, char** argv) {
   // Start-up: the settings and what this build can read decide the
   // program's state before the window exists.
   zq48::QSettingsStore store;
-  zq48::Application app(store, zq48::FfmpegMovieMedia::Available());
+  zq48::Application app(store, zq48::Engine::MovieFilesReadable());
 
   zq48::QtNotifier notifier;
-  zq48::DecodeWorkerFactory workers;
-  zq48::PackageOutputs outputs;
-  zq48::MainWindow window(app, {notifier, workers, outputs});
+  zq48::MainWindow window(app, notifier);
   // Most of the screen where nothing maximises windows (no window manager).
   window.resize(window.screen()->availableSize() * 4 / 5);
   window.showMaximized();

@@ -21,14 +21,19 @@ namespace zq48 {
 namespace {
 // The grid keeps a small margin to the window's right and bottom edges.
 constexpr int kEdgeMargin = 5;
+
+// The engine reads movie files as far as the application offers them.
+EngineParts WithMovieFiles(EngineParts parts, const Application& app) {
+  parts.movieFiles = app.MovieFilesAvailable();
+  return parts;
+}
 }  // namespace
 
-MainWindow::MainWindow(Application& app, JobServices services, QWidget* parent)
+MainWindow::MainWindow(Application& app, Notifier& notifier, EngineParts parts, QWidget* parent)
     : QMainWindow(parent),
       app_(app),
-      notifier_(services.notifier),
-      controller_(app.Catalog(), app.Store(), services.notifier, host_, services.workers,
-                  services.outputs, app.MovieFilesAvailable()) {
+      notifier_(notifier),
+      engine_(app.Catalog(), app.Store(), notifier, host_, WithMovieFiles(parts, app)) {
   setWindowTitle(kAppCaption);
   BuildPanes();
   BuildMenus();
@@ -38,7 +43,7 @@ MainWindow::MainWindow(Application& app, JobServices services, QWidget* parent)
 
 MainWindow::~MainWindow() {
   delete emphasis_;
-  controller_.StopAndWait();
+  engine_.StopAndWait();
   // The views read the job's state, which goes with the controller: they go first.
   delete panes_;
 }
@@ -51,10 +56,10 @@ void MainWindow::BuildPanes() {
   layout->addWidget(panes_);
   setCentralWidget(frame);
 
-  list_ = new FileListView(app_, notifier_);
+  list_ = new FileListView(app_, engine_, notifier_);
   settings_ = new SettingsView(app_, notifier_);
   preview_ = new PreviewView;
-  encoder_ = new EncoderView(controller_.State(), app_.Catalog().Settings());
+  encoder_ = new EncoderView(engine_.State(), app_.Catalog().Settings());
   panes_->SetPane(Pane::List, list_);
   panes_->SetPane(Pane::Settings, settings_);
   panes_->SetPane(Pane::Preview, preview_);
@@ -151,12 +156,15 @@ QAction* MainWindow::Action(int id) const {
   return it == actions_.end() ? nullptr : it->second;
 }
 
+// What the job's events show: the file bar starts again when the job and
+// each of its files begins and when a file is done, the current-file lines
+// name the file begun, and at a stop and after the job's end both bars and
+// the title start again. A preview is stopped by StartEncode itself.
 void MainWindow::ConnectJob() {
-  connect(&host_, &QtJobHost::resetFileBar, encoder_, &EncoderView::ResetFileBar);
-  connect(&host_, &QtJobHost::resetJobBar, encoder_, &EncoderView::ResetJobBar);
-  connect(&host_, &QtJobHost::currentFile, encoder_, &EncoderView::ShowCurrentFile);
-  connect(&host_, &QtJobHost::titleChanged, this, &QWidget::setWindowTitle);
-  connect(&host_, &QtJobHost::stopPreview, this, &MainWindow::StopPreview);
+  connect(&host_, &QtJobHost::jobStarted, encoder_, &EncoderView::ResetFileBar);
+  connect(&host_, &QtJobHost::fileStarted, encoder_, [this](int index) { encoder_->ShowCurrentFile(index); });
+  connect(&host_, &QtJobHost::fileFinished, encoder_, &EncoderView::ResetFileBar);
+  connect(&host_, &QtJobHost::jobStopped, this, &MainWindow::ResetProgress);
   connect(&host_, &QtJobHost::rangeSwapped, settings_, &SettingsView::ShowSettings);
   connect(&host_, &QtJobHost::jobFinished, this, &MainWindow::OnJobFinished);
 }
@@ -165,7 +173,7 @@ void MainWindow::ConnectJob() {
 
 void MainWindow::StartEncode() {
   StopPreview();
-  switch (controller_.Encode(settings_->DestinationText())) {
+  switch (engine_.Start(settings_->DestinationText())) {
     case EncodeController::EncodeResult::Refused:
       return;
     case EncodeController::EncodeResult::Resumed:
@@ -188,30 +196,39 @@ void MainWindow::StartEncode() {
 }
 
 void MainWindow::PauseEncode() {
-  if (!controller_.HasJob()) return;
+  if (!engine_.HasJob()) return;
   encoder_->SetButtonsPaused();
-  controller_.Pause();
+  engine_.Pause();
   encoder_->StopRefresh();  // the clock goes on: elapsed time includes the pause
 }
 
 void MainWindow::StopEncode() {
   // Without a job nothing would ever end the disabled state.
-  if (!controller_.HasJob()) return;
+  if (!engine_.HasJob()) return;
   userStopped_ = true;
   if (encoder_->IsFullScreen() && enlargedForJob_) ToggleEncoderFullScreen();
   encoder_->EnableFullScreenToggle(true);
   // Nothing can be pressed until the job has really ended.
   encoder_->SetButtonsDisabled();
-  controller_.Stop();
+  engine_.Stop();
   encoder_->StopRefresh();
   encoder_->StopClock();
   setWindowTitle(kAppCaption);
 }
 
+void MainWindow::ResetProgress() {
+  encoder_->ResetFileBar();
+  encoder_->ResetJobBar();
+  setWindowTitle(kAppCaption);
+}
+
 void MainWindow::OnJobFinished() {
   // Closing the window may already have awaited and forgotten the job.
-  if (!controller_.HasJob()) return;
-  controller_.HandleJobFinished();
+  if (!engine_.HasJob()) return;
+  engine_.HandleJobFinished();
+  // The bars and the title start again, as after a stop, once the job's end
+  // has been handled here.
+  QMetaObject::invokeMethod(this, &MainWindow::ResetProgress, Qt::QueuedConnection);
   encoder_->StopRefresh();
   encoder_->StopClock();
   if (app_.Catalog().InputPathCount() > 0)
@@ -230,7 +247,7 @@ void MainWindow::OnJobFinished() {
 
 void MainWindow::OnListHasItems(bool hasItems) {
   Action(menu::kDeleteAll)->setEnabled(hasItems);
-  encoder_->ListChanged(hasItems, controller_.HasJob());
+  encoder_->ListChanged(hasItems, engine_.HasJob());
 }
 
 void MainWindow::ToggleEncoderFullScreen() {
@@ -339,13 +356,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 // ---- window -----------------------------------------------------------------
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (controller_.HasJob()) {
+  if (engine_.HasJob()) {
     if (!ConfirmExit()) {
       event->ignore();
       return;
     }
     StopEncode();
-    controller_.StopAndWait();
+    engine_.StopAndWait();
   }
   StopPreview();
   event->accept();

@@ -4,7 +4,7 @@
 #include <array>
 #include <map>
 
-#include "encode/encode_controller.h"
+#include "encode/engine.h"
 #include "ui/pane_splitter.h"
 #include "ui/qt_job_host.h"
 
@@ -17,22 +17,15 @@ class PaneEmphasis;
 class PreviewView;
 class SettingsView;
 
-// What the main window needs from outside besides the application: how to
-// talk to the user, and the job's decode workers and output steps.
-struct JobServices {
-  Notifier& notifier;
-  WorkerFactory& workers;
-  JobOutputs& outputs;
-};
-
 // The program's window: the menus, the four panes (file list, settings,
 // preview, encoder progress) in a two-by-two grid, and the encode job,
-// which it starts, pauses, resumes and stops for the encoder view.
+// which it starts, pauses, resumes and stops for the encoder view. `notifier`
+// is how the program talks to the user; `parts` replaces engine parts in tests.
 class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  MainWindow(Application& app, JobServices services, QWidget* parent = nullptr);
+  MainWindow(Application& app, Notifier& notifier, EngineParts parts = {}, QWidget* parent = nullptr);
   // A job still running is stopped and awaited first.
   ~MainWindow() override;
 
@@ -51,7 +44,7 @@ class MainWindow : public QMainWindow {
   FileListView& FileList() { return *list_; }
   SettingsView& Settings() { return *settings_; }
   PreviewView& Preview() { return *preview_; }
-  EncodeController& Controller() { return controller_; }
+  Engine& Encoding() { return engine_; }
 
  public slots:
   // The encoder view's three buttons.
@@ -74,6 +67,8 @@ class MainWindow : public QMainWindow {
   void BuildMenus();
   QAction* AddAction(QMenu* menu, const QString& text, int id);
   void ConnectJob();
+  // Both bars and the title start again (a stop, the job's end).
+  void ResetProgress();
   void OnJobFinished();
   void OnListHasItems(bool hasItems);
   void UpdatePreviewCommands();
@@ -84,8 +79,8 @@ class MainWindow : public QMainWindow {
 
   Application& app_;
   Notifier& notifier_;
-  QtJobHost host_;  // declared before the controller, which calls it until it is gone
-  EncodeController controller_;
+  QtJobHost host_;  // declared before the engine, which tells it of the job until it is gone
+  Engine engine_;
 
   PaneSplitter* panes_ = nullptr;
   PaneEmphasis* emphasis_ = nullptr;

@@ -2,28 +2,24 @@
 
 namespace zq48 {
 
-void QtJobHost::ResetFileBar() {
-  Queue([this] { emit resetFileBar(); });
+void QtJobHost::JobStarted() {
+  Queue([this] { emit jobStarted(); });
 }
 
-void QtJobHost::ResetJobBar() {
-  Queue([this] { emit resetJobBar(); });
+void QtJobHost::FileStarted(int index, const std::string& path) {
+  Queue([this, index, text = QString::fromStdString(path)] { emit fileStarted(index, text); });
 }
 
-void QtJobHost::CurrentFile(int index) {
-  Queue([this, index] { emit currentFile(index); });
+void QtJobHost::FileFinished(int index, const std::string& path) {
+  Queue([this, index, text = QString::fromStdString(path)] { emit fileFinished(index, text); });
 }
 
-void QtJobHost::JobFinished() {
+void QtJobHost::JobStopped() {
+  Queue([this] { emit jobStopped(); });
+}
+
+void QtJobHost::JobFinished(const JobSummary&) {
   Queue([this] { emit jobFinished(); });
-}
-
-void QtJobHost::SetTitle(const std::string& title) {
-  Queue([this, text = QString::fromStdString(title)] { emit titleChanged(text); });
-}
-
-void QtJobHost::StopPreview() {
-  Queue([this] { emit stopPreview(); });
 }
 
 void QtJobHost::RangeSwapped(std::uint32_t begin, std::uint32_t end) {

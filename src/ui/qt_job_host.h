@@ -4,35 +4,36 @@
 #include <QString>
 #include <cstdint>
 
-#include "encode/job_host.h"
+#include "encode/job_events.h"
 
 namespace zq48 {
 
 // The desktop program's side of an encode job. Whatever thread the job calls
-// from, each call becomes a signal emitted later by the GUI thread's event
+// from, each event becomes a signal emitted later by the GUI thread's event
 // loop, never inside the call: the job's threads must not wait for the GUI,
 // and the GUI's own calls into the controller must not re-enter it.
-class QtJobHost : public QObject, public JobHost {
+class QtJobHost : public QObject, public JobEvents {
   Q_OBJECT
 
  public:
   explicit QtJobHost(QObject* parent = nullptr) : QObject(parent) {}
 
-  void ResetFileBar() override;
-  void ResetJobBar() override;
-  void CurrentFile(int index) override;
-  void JobFinished() override;
-  void SetTitle(const std::string& title) override;
-  void StopPreview() override;
+  void JobStarted() override;
+  void FileStarted(int index, const std::string& path) override;
+  // The desktop shows nothing of a single variant's result.
+  void VariantFinished(const VariantResult&) override {}
+  void FileFinished(int index, const std::string& path) override;
+  void JobStopped() override;
+  // The job's end; the desktop shows nothing of its summary.
+  void JobFinished(const JobSummary&) override;
   void RangeSwapped(std::uint32_t begin, std::uint32_t end) override;
 
  signals:
-  void resetFileBar();
-  void resetJobBar();
-  void currentFile(int index);
+  void jobStarted();
+  void fileStarted(int index, const QString& path);
+  void fileFinished(int index, const QString& path);
+  void jobStopped();
   void jobFinished();
-  void titleChanged(const QString& title);
-  void stopPreview();
   void rangeSwapped(quint32 begin, quint32 end);
 
  private:

@@ -125,9 +125,9 @@ TEST(GroupDecode, AnExpertListGivesTheSameFilesBothWays) {
     quiet->volume = 0.5f;  // the same working name as the one before it
     MakeFilter(run.catalog, avi, 150, 18.0, 0, 1);
     const std::string out = dir.File(sequential ? "sequential" : "grouped");
-    ASSERT_EQ(run.controller.Encode(out), EncodeController::EncodeResult::Started);
+    ASSERT_EQ(run.engine.Start(out), EncodeController::EncodeResult::Started);
     ASSERT_TRUE(run.host.Wait(std::chrono::seconds(120)));
-    run.controller.HandleJobFinished();
+    run.engine.HandleJobFinished();
     EXPECT_EQ(run.notifier.texts(), std::vector<std::string>{});
     results[sequential] = ReadFolder(out);
   }
@@ -156,14 +156,14 @@ TEST(GroupDecode, StopDeletesEveryVariantInProgressAndKeepsWhatWasFinished) {
     ASSERT_TRUE(run.Add(second));
     GenerateSimpleFilters(run.catalog, first);
     GenerateSimpleFilters(run.catalog, second);
-    ASSERT_EQ(run.controller.Encode(out), EncodeController::EncodeResult::Started);
+    ASSERT_EQ(run.engine.Start(out), EncodeController::EncodeResult::Started);
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!fs::exists(out + "/first.meta.zq48") && std::chrono::steady_clock::now() < until)
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    run.controller.Stop();
+    run.engine.Stop();
     ASSERT_TRUE(run.host.Wait(std::chrono::seconds(60)));
-    run.controller.HandleJobFinished();
+    run.engine.HandleJobFinished();
     EXPECT_TRUE(fs::exists(out + "/first.html"));
     for (const auto& e : fs::directory_iterator(out)) {
       const std::string name = e.path().filename().string();
@@ -181,23 +181,23 @@ TEST(GroupDecode, PauseHoldsTheGroupAndResumeFinishesIt) {
   EngineRun run(false);
   ASSERT_TRUE(run.Add(avi));
   GenerateSimpleFilters(run.catalog, avi);
-  ASSERT_EQ(run.controller.Encode(out), EncodeController::EncodeResult::Started);
+  ASSERT_EQ(run.engine.Start(out), EncodeController::EncodeResult::Started);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  run.controller.Pause();
+  run.engine.Pause();
   // What was queued drains (slowly on a sanitizer build), then nothing moves.
-  int held = ReadJobProgress(run.controller.State()).filePosition;
+  int held = run.engine.Progress().filePosition;
   for (int i = 0; i < 40; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    const int now = ReadJobProgress(run.controller.State()).filePosition;
+    const int now = run.engine.Progress().filePosition;
     if (now == held) break;
     held = now;
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  EXPECT_EQ(ReadJobProgress(run.controller.State()).filePosition, held);
+  EXPECT_EQ(run.engine.Progress().filePosition, held);
   EXPECT_FALSE(fs::exists(out + "/clip.meta.zq48"));
-  ASSERT_EQ(run.controller.Encode(out), EncodeController::EncodeResult::Resumed);
+  ASSERT_EQ(run.engine.Start(out), EncodeController::EncodeResult::Resumed);
   ASSERT_TRUE(run.host.Wait(std::chrono::seconds(120)));
-  run.controller.HandleJobFinished();
+  run.engine.HandleJobFinished();
   EXPECT_TRUE(fs::exists(out + "/clip.meta.zq48"));
   EXPECT_EQ(run.notifier.texts(), std::vector<std::string>{});
 }

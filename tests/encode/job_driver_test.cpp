@@ -10,6 +10,7 @@
 #include "core/settings_store.h"
 #include "encode/encode_controller.h"
 #include "catalog/output_names.h"
+#include "encode/package/finish_variant.h"
 #include "support/fake_workers.h"
 #include "support/recording_notifier.h"
 #include "support/test_media.h"
@@ -33,8 +34,8 @@ const std::string kB = "/in/b.avi";
 const std::string kC = "/in/c.avi";
 const std::string kMovie = "/in/m.mov";
 
-// What every job's end looks like in the log (the front end handling it included).
-const Lines kJobEnd = {"JobFinished", "ResetFileBar", "ResetJobBar", "SetTitle ZQ48 Encoder"};
+// What every job's end looks like in the log.
+const Lines kJobEnd = {"JobFinished"};
 
 OutputFilter Filter(int videoKbps, int width = 160, int height = 120, bool video = true,
                     bool audio = true) {
@@ -61,6 +62,12 @@ MediaFacts Facts(int kind, bool video = true, bool audio = true, double videoSec
 Lines Join(Lines a, const Lines& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
+}
+
+// The finishing step of a variant and the event that tells of it.
+Lines Finished(const std::string& path, int videoKbps) {
+  const std::string variant = path + " " + std::to_string(videoKbps);
+  return {"FinishVariant " + variant, "VariantFinished " + variant};
 }
 
 bool Has(const Messages& messages, MessageId m) {
@@ -184,11 +191,11 @@ TEST_F(JobDriverTest, FinishesEveryVariantOfAFileThenWritesItsPageMetafileAndRes
   RunJobToEnd();
 
   EXPECT_EQ(log.Entries(),
-            Join({"StopPreview", "ResetFileBar", "CurrentFile 0", "FinishVariant /in/a.avi 100",
-                  "FinishVariant /in/a.avi 200", "FinishVariant /in/a.avi 300",
-                  "WebPage /in/a.avi 320x240", "Metafile /in/a.avi 100,200,300", "ResetFileBar",
-                  "Resource archive", "Resource button"},
-                 kJobEnd));
+            Join(Join(Join(Join({"JobStarted", "FileStarted 0 /in/a.avi"}, Finished(kA, 100)), Finished(kA, 200)),
+                      Finished(kA, 300)),
+                 Join({"WebPage /in/a.avi 320x240", "Metafile /in/a.avi 100,200,300", "FileFinished 0 /in/a.avi",
+                       "Resource archive", "Resource button"},
+                      kJobEnd)));
   // A worker per variant; each found lock B naming its own variant and none
   // of the stream files of the variant before.
   Records records = workers.Records();
@@ -200,6 +207,66 @@ TEST_F(JobDriverTest, FinishesEveryVariantOfAFileThenWritesItsPageMetafileAndRes
     EXPECT_EQ(records[i].createdFiles, (Lines{VideoTempPath(base), AudioTempPath(base)})) << i;
   }
   EXPECT_TRUE(notifier.texts().empty());
+
+  // Each variant's result names what its finishing wrote: the rate it
+  // recorded (the stand-in records the target rate) and the final name.
+  std::vector<VariantResult> results = host.Variants();
+  ASSERT_EQ(results.size(), 3u);
+  const std::string folder = catalog.Settings().destinationFolder();
+  for (std::size_t i = 0; i < 3; ++i) {
+    const auto rate = static_cast<std::uint32_t>(filters[i].videoBitRate);
+    EXPECT_TRUE(results[i].finished) << i;
+    EXPECT_EQ(results[i].fileIndex, 0) << i;
+    EXPECT_EQ(results[i].path, kA) << i;
+    EXPECT_EQ(results[i].filter.videoBitRate, filters[i].videoBitRate) << i;
+    EXPECT_EQ(results[i].videoRate, rate) << i;
+    EXPECT_EQ(results[i].videoFile, FinalVideoName(folder, kA, rate)) << i;
+    EXPECT_EQ(results[i].audioRate, 0u) << i;  // none recorded: no audio file
+    EXPECT_EQ(results[i].audioFile, "") << i;
+  }
+}
+
+TEST_F(JobDriverTest, TheSummaryCountsWholeAndFailedFilesAndVariants) {
+  AddFile(kA, Facts(kSourceGeneral), {Filter(100), Filter(200)});
+  AddFile(kB, Facts(kSourceGeneral), {Filter(300)});
+  RunJobToEnd();
+  JobSummary whole = host.LastSummary();
+  EXPECT_EQ(whole.files, 2);
+  EXPECT_EQ(whole.filesEncoded, 2);
+  EXPECT_EQ(whole.filesFailed, 0);
+  EXPECT_EQ(whole.variantsFinished, 3);
+  EXPECT_EQ(whole.variantsFailed, 0);
+  EXPECT_FALSE(whole.stopped);
+
+  // Every variant fails with its message: both files failed, the job went on.
+  outputs.variantResult = false;
+  RunJobToEnd();
+  JobSummary failed = host.LastSummary();
+  EXPECT_EQ(failed.files, 2);
+  EXPECT_EQ(failed.filesEncoded, 0);
+  EXPECT_EQ(failed.filesFailed, 2);
+  EXPECT_EQ(failed.variantsFinished, 0);
+  EXPECT_EQ(failed.variantsFailed, 3);
+  std::vector<VariantResult> results = host.Variants();
+  ASSERT_EQ(results.size(), 6u);
+  EXPECT_FALSE(results.back().finished);
+  EXPECT_EQ(results.back().fileIndex, 1);
+  EXPECT_EQ(results.back().videoFile, "");
+  EXPECT_EQ(log.Count("VariantFinished /in/b.avi 300 failed"), 1);
+}
+
+// The player archive and the button strip belong to no file: when one of
+// them fails, no file is whole, though each of them finished.
+TEST_F(JobDriverTest, AFailureAfterTheLastFileCountsAsAFailedFile) {
+  outputs.buttonResult = false;
+  AddFile(kA, Facts(kSourceGeneral), {Filter(100)});
+  AddFile(kB, Facts(kSourceGeneral), {Filter(200)});
+  RunJobToEnd();
+  JobSummary s = host.LastSummary();
+  EXPECT_EQ(s.filesEncoded, 2);
+  EXPECT_EQ(s.filesFailed, 1);
+  EXPECT_EQ(s.variantsFinished, 2);
+  EXPECT_EQ(notifier.texts(), Lines{"Error create button from resources"});
 }
 
 TEST_F(JobDriverTest, EncodesFilesInListOrderWithAPageSizedForEachFile) {
@@ -208,12 +275,13 @@ TEST_F(JobDriverTest, EncodesFilesInListOrderWithAPageSizedForEachFile) {
   RunJobToEnd();
 
   EXPECT_EQ(log.Entries(),
-            Join({"StopPreview", "ResetFileBar", "CurrentFile 0", "FinishVariant /in/a.avi 100",
-                  "FinishVariant /in/a.avi 200", "WebPage /in/a.avi 320x240",
-                  "Metafile /in/a.avi 100,200", "ResetFileBar", "CurrentFile 1",
-                  "FinishVariant /in/b.avi 300", "WebPage /in/b.avi 160x120",
-                  "Metafile /in/b.avi 300", "ResetFileBar", "Resource archive", "Resource button"},
-                 kJobEnd));
+            Join(Join(Join(Join({"JobStarted", "FileStarted 0 /in/a.avi"}, Finished(kA, 100)), Finished(kA, 200)),
+                      Join({"WebPage /in/a.avi 320x240", "Metafile /in/a.avi 100,200", "FileFinished 0 /in/a.avi",
+                            "FileStarted 1 /in/b.avi"},
+                           Finished(kB, 300))),
+                 Join({"WebPage /in/b.avi 160x120", "Metafile /in/b.avi 300", "FileFinished 1 /in/b.avi",
+                       "Resource archive", "Resource button"},
+                      kJobEnd)));
 }
 
 TEST_F(JobDriverTest, FailedPagesMetafilesAndResourcesAreReportedAndTheJobGoesOn) {
@@ -228,6 +296,11 @@ TEST_F(JobDriverTest, FailedPagesMetafilesAndResourcesAreReportedAndTheJobGoesOn
                    "Error create Meta file", "Error create JAVA applet file",
                    "Error create button from resources"}));
   EXPECT_EQ(log.Count("FinishVariant"), 2);
+  // What is reported before a file's metafile concerns that file.
+  JobSummary s = host.LastSummary();
+  EXPECT_EQ(s.filesEncoded, 0);
+  EXPECT_EQ(s.filesFailed, 2);
+  EXPECT_EQ(s.variantsFinished, 2);
 }
 
 TEST_F(JobDriverTest, AFileWithoutVariantsEndsTheJobThere) {
@@ -236,17 +309,21 @@ TEST_F(JobDriverTest, AFileWithoutVariantsEndsTheJobThere) {
   AddFile(kC, Facts(kSourceGeneral), {Filter(300)});
   RunJobToEnd();
   // The job quits at b: no page for it, c never begun, no resources.
-  EXPECT_EQ(log.Entries(), Join({"StopPreview", "ResetFileBar", "CurrentFile 0",
-                                 "FinishVariant /in/a.avi 100", "WebPage /in/a.avi 160x120",
-                                 "Metafile /in/a.avi 100", "ResetFileBar", "CurrentFile 1"},
+  EXPECT_EQ(log.Entries(), Join(Join(Join({"JobStarted", "FileStarted 0 /in/a.avi"}, Finished(kA, 100)),
+                                     {"WebPage /in/a.avi 160x120", "Metafile /in/a.avi 100",
+                                      "FileFinished 0 /in/a.avi", "FileStarted 1 /in/b.avi"}),
                                 kJobEnd));
   EXPECT_EQ(workers.Records().size(), 1u);
+  JobSummary s = host.LastSummary();
+  EXPECT_EQ(s.files, 3);
+  EXPECT_EQ(s.filesEncoded, 1);
+  EXPECT_EQ(s.filesFailed, 0);
 
   // Without variants for the first file the job ends before it begins anything.
   catalog.RemoveAllFilters(kA);
   log.Clear();
   RunJobToEnd();
-  EXPECT_EQ(log.Entries(), Join({"StopPreview"}, kJobEnd));
+  EXPECT_EQ(log.Entries(), kJobEnd);
   EXPECT_EQ(workers.Records().size(), 1u);
 }
 
@@ -300,6 +377,13 @@ TEST_F(JobDriverTest, StopDeletesTheCurrentVariantsStreamsAndKeepsFinishedOnes) 
   EXPECT_EQ(records[1].received, (Messages{WM_DS_START, WM_DS_STOP}));
   EXPECT_EQ(log.Count("FinishVariant"), 1);
   EXPECT_EQ(log.Count("WebPage") + log.Count("Metafile") + log.Count("Resource"), 0);
+  // The unfinished files count neither way.
+  JobSummary s = host.LastSummary();
+  EXPECT_TRUE(s.stopped);
+  EXPECT_EQ(s.files, 2);
+  EXPECT_EQ(s.filesEncoded + s.filesFailed, 0);
+  EXPECT_EQ(s.variantsFinished, 1);
+  EXPECT_EQ(log.Count("JobStopped"), 1);
 }
 
 TEST_F(JobDriverTest, FinishedVariantsMoveTheirProgressIntoTheDoneAmounts) {
@@ -364,10 +448,9 @@ TEST_F(JobDriverMovieTest, VideoOnlyFileStartsOnlyTheVideoWorkerWhoseDoneMovesOn
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].kind, WorkerKind::MovieVideo);
   EXPECT_EQ(records[0].received, Messages{WM_QT_VIDEO_START});
-  EXPECT_EQ(log.Entries(), Join({"StopPreview", "ResetFileBar", "CurrentFile 0",
-                                 "FinishVariant /in/m.mov 100", "WebPage /in/m.mov 160x120",
-                                 "Metafile /in/m.mov 100", "ResetFileBar", "Resource archive",
-                                 "Resource button"},
+  EXPECT_EQ(log.Entries(), Join(Join(Join({"JobStarted", "FileStarted 0 /in/m.mov"}, Finished(kMovie, 100)),
+                                     {"WebPage /in/m.mov 160x120", "Metafile /in/m.mov 100",
+                                      "FileFinished 0 /in/m.mov", "Resource archive", "Resource button"}),
                                 kJobEnd));
 }
 
@@ -401,7 +484,7 @@ TEST_F(JobDriverMovieTest, WithoutMovieFileSupportTheJobEndsBeforeAnyWorker) {
   AddFile(kA, Facts(kSourceGeneral), {Filter(200)});
   RunJobToEnd();
   EXPECT_TRUE(workers.Records().empty());
-  EXPECT_EQ(log.Entries(), Join({"StopPreview", "ResetFileBar"}, kJobEnd));
+  EXPECT_EQ(log.Entries(), Join({"JobStarted"}, kJobEnd));
 }
 
 TEST_F(JobDriverMovieTest, PauseHoldsTheWorkersUntilEncodeResumes) {
@@ -480,7 +563,7 @@ TEST_F(EncodeControllerTest, RefusesAnEmptyListABadRangeAndAFileAsFolder) {
 
   EXPECT_FALSE(controller->HasJob());
   EXPECT_TRUE(workers.Records().empty());
-  EXPECT_EQ(log.Entries(), (Lines{"StopPreview", "StopPreview", "StopPreview"}));
+  EXPECT_TRUE(log.Entries().empty());
 }
 
 TEST_F(EncodeControllerTest, SwapsAnInvertedRangeAndSaysSo) {
@@ -489,8 +572,8 @@ TEST_F(EncodeControllerTest, SwapsAnInvertedRangeAndSaysSo) {
   AddFile(kA, Facts(kSourceGeneral), {Filter(100)});
   RunJobToEnd();
   Lines entries = log.Entries();
-  ASSERT_GE(entries.size(), 2u);
-  EXPECT_EQ(entries[1], "RangeSwapped 48 900");
+  ASSERT_GE(entries.size(), 1u);
+  EXPECT_EQ(entries[0], "RangeSwapped 48 900");
   EXPECT_EQ(catalog.Settings().rangeBegin, 48u);
   EXPECT_EQ(catalog.Settings().rangeEnd, 900u);
   EXPECT_EQ(log.Count("FinishVariant"), 1);
@@ -534,7 +617,7 @@ TEST_F(EncodeControllerTest, PausesResumesStopsAndResetsWhenTheJobHasEnded) {
   RunFlags flags = Flags();
   EXPECT_TRUE(!flags.running && !flags.paused && flags.stopped);
   Lines entries = log.Entries();
-  EXPECT_EQ(Lines(entries.end() - 4, entries.end()), kJobEnd);
+  EXPECT_EQ(Lines(entries.end() - 2, entries.end()), Join({"JobStopped"}, kJobEnd));
 
   // The next Encode starts a new job, which runs to its end.
   RunJobToEnd();

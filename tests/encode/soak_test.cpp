@@ -40,15 +40,15 @@ TEST(Soak, HundredCyclesOfEncodePauseResumeStop) {
     ASSERT_TRUE(run.Add(mov));
     GenerateSimpleFilters(run.catalog, avi);
     GenerateSimpleFilters(run.catalog, mov);
-    ASSERT_EQ(run.controller.Encode(out), EncodeController::EncodeResult::Started);
+    ASSERT_EQ(run.engine.Start(out), EncodeController::EncodeResult::Started);
     pause(120);
-    run.controller.Pause();
+    run.engine.Pause();
     pause(40);
-    run.controller.Encode(out);  // resumes, unless the job has ended meanwhile
+    run.engine.Start(out);  // resumes, unless the job has ended meanwhile
     pause(120);
-    run.controller.Stop();
+    run.engine.Stop();
     ASSERT_TRUE(run.host.Wait(std::chrono::seconds(60))) << "the job hung";
-    run.controller.HandleJobFinished();
+    run.engine.HandleJobFinished();
     for (const auto& e : fs::directory_iterator(out)) {
       const std::string name = e.path().filename().string();
       EXPECT_EQ(name.find(".part-"), std::string::npos) << name;
@@ -89,9 +89,9 @@ void EncodeBatch(const std::vector<std::string>& files, const std::string& out) 
     ASSERT_TRUE(run.Add(f)) << f;
     GenerateSimpleFilters(run.catalog, f);
   }
-  ASSERT_EQ(run.controller.Encode(out), EncodeController::EncodeResult::Started);
+  ASSERT_EQ(run.engine.Start(out), EncodeController::EncodeResult::Started);
   ASSERT_TRUE(run.host.Wait(std::chrono::seconds(600))) << "the batch hung";
-  run.controller.HandleJobFinished();
+  run.engine.HandleJobFinished();
   EXPECT_TRUE(run.notifier.messages().empty());
 }
 

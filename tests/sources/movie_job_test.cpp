@@ -33,7 +33,7 @@ using testing::TempDir;
 // A front end that only waits for the job's end.
 class WaitingHost : public testing::NullJobHost {
  public:
-  void JobFinished() override {
+  void JobFinished(const JobSummary&) override {
     std::lock_guard lock(mutex_);
     finished_ = true;
     done_.notify_all();

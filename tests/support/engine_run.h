@@ -1,59 +1,52 @@
 #pragma once
 
 // A job driven through the engine directly (no front end), with the real
-// decode workers and package outputs, for tests that need the controller.
+// decode workers and package outputs, for tests that need a whole job.
 
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 
 #include "core/settings_store.h"
-#include "sources/probe.h"
-#include "encode/encode_controller.h"
-#include "encode/package/job_outputs.h"
-#include "sources/ffmpeg_general_media.h"
-#include "sources/ffmpeg_movie_media.h"
-#include "encode/pipeline/worker_factory.h"
+#include "encode/engine.h"
 #include "support/recording_notifier.h"
 
 namespace zq48::testing {
 
-// A host that only tells when the job has finished.
-class QuietHost : public JobHost {
+// A front end that only tells when the job has finished, and its summary.
+class QuietHost : public JobEvents {
  public:
-  void ResetFileBar() override {}
-  void ResetJobBar() override {}
-  void CurrentFile(int) override {}
-  void JobFinished() override {
+  void JobFinished(const JobSummary& summary) override {
     std::lock_guard lock(mutex_);
+    summary_ = summary;
     finished_ = true;
     done_.notify_all();
   }
-  void SetTitle(const std::string&) override {}
-  void StopPreview() override {}
-  void RangeSwapped(std::uint32_t, std::uint32_t) override {}
   bool Wait(std::chrono::seconds limit) {
     std::unique_lock lock(mutex_);
     return done_.wait_for(lock, limit, [this] { return finished_; });
+  }
+  JobSummary Summary() {
+    std::lock_guard lock(mutex_);
+    return summary_;
   }
 
  private:
   std::mutex mutex_;
   std::condition_variable done_;
   bool finished_ = false;
+  JobSummary summary_;
 };
 
 struct EngineRun {
-  explicit EngineRun(bool sequential, bool movieFiles = false) : movieFiles(movieFiles) {
-    controller.SetSequential(sequential);
+  explicit EngineRun(bool sequential, bool movieFiles = false)
+      : engine(catalog, store, notifier, host, EngineParts{.movieFiles = movieFiles}) {
+    engine.SetSequential(sequential);
   }
   // Probes and lists a file, with full volume.
   bool Add(const std::string& path) {
-    FfmpegGeneralMedia general;
-    FfmpegMovieMedia movie;
-    MediaProbe probe(catalog, notifier, MediaServices{&general, movieFiles ? &movie : nullptr});
-    if (!probe.Probe(path)) return false;
-    catalog.AddInputPath(path);
+    std::optional<MediaFacts> facts = engine.Probe(path, notifier);
+    if (!facts || !engine.AddToCatalog(path, *facts, notifier)) return false;
     catalog.MutableOptions(path).volume = 1.0f;
     return true;
   }
@@ -61,10 +54,7 @@ struct EngineRun {
   RecordingNotifier notifier;
   MemorySettingsStore store;
   QuietHost host;
-  DecodeWorkerFactory workers;
-  PackageOutputs outputs;
-  bool movieFiles;
-  EncodeController controller{catalog, store, notifier, host, workers, outputs, movieFiles};
+  Engine engine;
 };
 
 }  // namespace zq48::testing

@@ -220,11 +220,29 @@ void EventLog::Clear() {
   entries_.clear();
 }
 
-void RecordingJobHost::JobFinished() {
+void RecordingJobHost::VariantFinished(const VariantResult& result) {
+  log_.Add("VariantFinished " + result.path + " " + std::to_string(result.filter.videoBitRate) +
+           (result.finished ? "" : " failed"));
+  std::lock_guard lock(mutex_);
+  variants_.push_back(result);
+}
+
+void RecordingJobHost::JobFinished(const JobSummary& summary) {
   log_.Add("JobFinished");
   std::lock_guard lock(mutex_);
+  summary_ = summary;
   ++finishedCount_;
   finished_.notify_all();
+}
+
+std::vector<VariantResult> RecordingJobHost::Variants() const {
+  std::lock_guard lock(mutex_);
+  return variants_;
+}
+
+JobSummary RecordingJobHost::LastSummary() const {
+  std::lock_guard lock(mutex_);
+  return summary_;
 }
 
 bool RecordingJobHost::WaitForJobsFinished(int count) {
@@ -262,6 +280,10 @@ bool RecordingJobOutputs::FinishVariant(JobContext& context, DriverRecord& recor
     slot.file.Close();
     slot.minimal.Close();
   });
+  if (!variantResult) {
+    context.notifier.ShowApp("Could not rename VIDEO file");
+    return false;
+  }
   for (const std::string& temp : {video, audio}) {
     if (renameFinished && !temp.empty()) {
       EXPECT_EQ(std::rename(temp.c_str(), FinalPath(temp).c_str()), 0) << temp;

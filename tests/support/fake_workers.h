@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "encode/pipeline/decode_workers.h"
-#include "encode/job_host.h"
+#include "encode/job_events.h"
 #include "encode/package/job_outputs.h"
 
 // Doubles for what surrounds the encode job driver: the front end, the
@@ -30,8 +30,8 @@ inline std::string VideoTempPath(const std::string& base) { return base + ".vide
 inline std::string AudioTempPath(const std::string& base) { return base + ".audio.tmp"; }
 inline std::string FinalPath(const std::string& temp) { return temp.substr(0, temp.size() - 4); }
 
-// One line per call the job made to its host or its outputs, in call order,
-// e.g. "CurrentFile 1" or "WebPage /in/a.avi 320x240".
+// One line per event the job told its front end and per call it made to its
+// outputs, in call order, e.g. "FileStarted 1 /in/b.avi" or "WebPage /in/a.avi 320x240".
 class EventLog {
  public:
   void Add(std::string entry);
@@ -44,26 +44,39 @@ class EventLog {
   std::vector<std::string> entries_;
 };
 
-class RecordingJobHost : public JobHost {
+// Logs every event: "JobStarted", "FileStarted <index> <path>",
+// "VariantFinished <path> <video kbps>" (with " failed" when it failed),
+// "FileFinished <index> <path>", "JobStopped", "JobFinished" and
+// "RangeSwapped <begin> <end>". It keeps the variants' results and the summaries.
+class RecordingJobHost : public JobEvents {
  public:
   explicit RecordingJobHost(EventLog& log) : log_(log) {}
-  void ResetFileBar() override { log_.Add("ResetFileBar"); }
-  void ResetJobBar() override { log_.Add("ResetJobBar"); }
-  void CurrentFile(int index) override { log_.Add("CurrentFile " + std::to_string(index)); }
-  void JobFinished() override;
-  void SetTitle(const std::string& title) override { log_.Add("SetTitle " + title); }
-  void StopPreview() override { log_.Add("StopPreview"); }
+  void JobStarted() override { log_.Add("JobStarted"); }
+  void FileStarted(int index, const std::string& path) override {
+    log_.Add("FileStarted " + std::to_string(index) + " " + path);
+  }
+  void VariantFinished(const VariantResult& result) override;
+  void FileFinished(int index, const std::string& path) override {
+    log_.Add("FileFinished " + std::to_string(index) + " " + path);
+  }
+  void JobStopped() override { log_.Add("JobStopped"); }
+  void JobFinished(const JobSummary& summary) override;
   void RangeSwapped(std::uint32_t begin, std::uint32_t end) override {
     log_.Add("RangeSwapped " + std::to_string(begin) + " " + std::to_string(end));
   }
   // Waits until JobFinished has come `count` times in all; false after kJobWaitBound.
   bool WaitForJobsFinished(int count);
+  std::vector<VariantResult> Variants() const;
+  // The summary of the job that ended last.
+  JobSummary LastSummary() const;
 
  private:
   EventLog& log_;
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   std::condition_variable finished_;
   int finishedCount_ = 0;
+  std::vector<VariantResult> variants_;
+  JobSummary summary_;
 };
 
 // Logs every finishing step. FinishVariant closes the stream files as the
@@ -73,6 +86,7 @@ class RecordingJobOutputs : public JobOutputs {
  public:
   explicit RecordingJobOutputs(EventLog& log) : log_(log) {}
 
+  bool variantResult = true;  // false: every variant fails, with a message as the real step gives
   bool pageResult = true;
   bool metafileResult = true;
   bool archiveResult = true;

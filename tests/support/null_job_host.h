@@ -1,22 +1,12 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
-
 #include "encode/job_context.h"
 
 namespace zq48::testing {
 
 // A front end that ignores everything a job tells it: for tests of one stage.
-class NullJobHost : public JobHost, public GraphEventSink {
+class NullJobHost : public JobEvents, public GraphEventSink {
  public:
-  void ResetFileBar() override {}
-  void ResetJobBar() override {}
-  void CurrentFile(int) override {}
-  void JobFinished() override {}
-  void SetTitle(const std::string&) override {}
-  void StopPreview() override {}
-  void RangeSwapped(std::uint32_t, std::uint32_t) override {}
   void OnGraphEvent() override {}
 };
 

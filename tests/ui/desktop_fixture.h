@@ -30,7 +30,7 @@ struct FakeJobParts {
 struct Desktop {
   Desktop(WorkerFactory& workers, JobOutputs& outputs, bool movieFiles = true)
       : app(store, movieFiles) {
-    window = std::make_unique<MainWindow>(app, JobServices{notifier, workers, outputs});
+    window = std::make_unique<MainWindow>(app, notifier, EngineParts{.workers = &workers, .outputs = &outputs});
     window->resize(1000, 700);
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get())) qFatal("the main window never showed");

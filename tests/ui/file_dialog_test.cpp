@@ -143,7 +143,8 @@ class FileDialogTest : public QObject {
     QSettingsStore store;
     Application app(store, true);
     RecordingNotifier notifier;
-    FileListView list(app, notifier);
+    ListingEngine listing(app, notifier);
+    FileListView list(app, listing.engine, notifier);
     QSignalSpy hasItems(&list, &FileListView::listHasItems);
 
     QCOMPARE(AddAndWait(list, {Q(dir.File("loud.avi")), Q(dir.File("silent.avi"))}), 2);
@@ -169,7 +170,8 @@ class FileDialogTest : public QObject {
     QSettingsStore store;
     Application app(store, false);  // no movie files in this build
     RecordingNotifier notifier;
-    FileListView list(app, notifier);
+    ListingEngine listing(app, notifier);
+    FileListView list(app, listing.engine, notifier);
 
     QCOMPARE(AddAndWait(list, {Q(dir.File("a.avi"))}), 1);
     QCOMPARE(AddAndWait(list, {Q(dir.File("sub/a.avi"))}), 0);  // the name is listed already
@@ -188,7 +190,8 @@ class FileDialogTest : public QObject {
     QSettingsStore store;
     Application app(store, true);
     RecordingNotifier notifier;
-    FileListView list(app, notifier);
+    ListingEngine listing(app, notifier);
+    FileListView list(app, listing.engine, notifier);
     QString title;
     QStringList filters;
     OnNextModal act([&](QWidget* modal) {

@@ -34,10 +34,12 @@ const ClipSpec kShort{.seconds = 0.5};
 
 // A view over a store of its own, as a user who never ran the program sees it.
 struct ListFixture {
-  explicit ListFixture(bool movieFiles = true) : app(store, movieFiles), view(app, notifier) {}
+  explicit ListFixture(bool movieFiles = true)
+      : app(store, movieFiles), listing(app, notifier), view(app, listing.engine, notifier) {}
   MemorySettingsStore store;
   Application app;
   RecordingNotifier notifier;
+  ListingEngine listing;
   FileListView view;
 };
 
@@ -158,7 +160,8 @@ class FileListTest : public QObject {
     {
       Application app(store, true);
       RecordingNotifier notifier;
-      FileListView view(app, notifier);
+      ListingEngine listing(app, notifier);
+      FileListView view(app, listing.engine, notifier);
       MediaListWidget& list = view.List();
       list.SetColumnShown("Duration", true);
       list.header()->moveSection(list.header()->visualIndex(3), 0);  // drag "Duration" first
@@ -181,7 +184,8 @@ class FileListTest : public QObject {
     // The next start shows what was left.
     Application again(store, true);
     RecordingNotifier notifier;
-    FileListView view(again, notifier);
+    ListingEngine listing(again, notifier);
+    FileListView view(again, listing.engine, notifier);
     QCOMPARE(view.List().VisibleTitles(), titles);
     QCOMPARE(view.List().columnWidth(1), 333);
   }

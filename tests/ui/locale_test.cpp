@@ -78,7 +78,7 @@ class CommaDecimalLocaleTest : public QObject {
     d.window->Settings().SetDestinationText(out);
     QCOMPARE(AddAndWait(d.window->FileList(), {QString::fromStdString(clip)}), 1);
     d.window->StartEncode();
-    QVERIFY(QTest::qWaitFor([&] { return !d.window->Controller().HasJob(); }, 60000));
+    QVERIFY(QTest::qWaitFor([&] { return !d.window->Encoding().HasJob(); }, 60000));
 
     QCOMPARE(d.notifier.texts(), std::vector<std::string>{});
     const std::vector<std::string> names = Names(out);

@@ -4,6 +4,7 @@
 // the About box.
 
 #include <QEnterEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QTreeWidget>
 #include <QtTest>
@@ -16,6 +17,7 @@
 #include "ui/expert_page.h"
 #include "support/test_media.h"
 #include "ui/file_list_view.h"
+#include "ui/gradient_progress_bar.h"
 #include "list_adding.h"
 #include "ui/menu_ids.h"
 #include "ui/pane_emphasis.h"
@@ -49,7 +51,7 @@ bool ListClip(Desktop& d, const Media& media) {
 }
 
 bool WaitForJobEnd(MainWindow& w) {
-  return QTest::qWaitFor([&] { return !w.Controller().HasJob(); }, kJobWaitMs);
+  return QTest::qWaitFor([&] { return !w.Encoding().HasJob(); }, kJobWaitMs);
 }
 
 }  // namespace
@@ -128,12 +130,12 @@ class MainWindowTest : public QObject {
     MainWindow& w = *d.window;
     QVERIFY(ListClip(d, media));
     w.StartEncode();
-    QVERIFY(w.Controller().HasJob());
+    QVERIFY(w.Encoding().HasJob());
 
     ModalAnswerer answerer("Back");
     w.Action(menu::kExit)->trigger();
     QVERIFY(w.isVisible());
-    QVERIFY(w.Controller().HasJob());
+    QVERIFY(w.Encoding().HasJob());
     QCOMPARE(answerer.seen().size(), 1);
     QCOMPARE(answerer.seen()[0].title, QString("ZQ48"));
     QCOMPARE(answerer.seen()[0].text, QString("Are you sure you want to exit?"));
@@ -149,7 +151,7 @@ class MainWindowTest : public QObject {
     answerer.Press("Yes");
     w.Action(menu::kExit)->trigger();
     QVERIFY(!w.isVisible());
-    QVERIFY(!w.Controller().HasJob());
+    QVERIFY(!w.Encoding().HasJob());
     QVERIFY(parts.workers.Records().at(0).ended);
   }
 
@@ -174,12 +176,12 @@ class MainWindowTest : public QObject {
     w.PauseEncode();
     QCOMPARE(Buttons(view), QString("E-S"));
     QVERIFY(d.app.Catalog().InputPathCount() > 0);
-    QVERIFY(w.Controller().State().Paused());
+    QVERIFY(w.Encoding().State().Paused());
 
     w.StartEncode();
     QCOMPARE(Buttons(view), QString("-PS"));
-    QVERIFY(!w.Controller().State().Paused());
-    QVERIFY(w.Controller().HasJob());
+    QVERIFY(!w.Encoding().State().Paused());
+    QVERIFY(w.Encoding().HasJob());
 
     // The list emptied during the job leaves the buttons to the job.
     w.FileList().DeleteAll();
@@ -195,6 +197,51 @@ class MainWindowTest : public QObject {
     QVERIFY(WaitForJobEnd(w));
     QCOMPARE(Buttons(view), QString("---"));
     QVERIFY(d.notifier.messages().empty());
+  }
+
+  // The job's events reach the encoder view: the file begun is named, and
+  // once the job has ended (here at its end, then by Stop) both bars, the
+  // current-file lines and the title start again.
+  void jobEventsDriveTheCurrentFileLinesTheBarsAndTheTitle() {
+    FakeJobParts parts;
+    parts.workers.SetScript(WorkerKind::General,
+                            WorkerScript{.finishAtOnce = false, .videoSeconds = 0.5, .audioSeconds = 0.5});
+    Media media;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    EncoderView& view = w.Encoder();
+    QVERIFY(ListClip(d, media));
+    auto* line = view.findChild<QLabel*>("line1053");
+    auto* fileBar = view.findChild<GradientProgressBar*>("fileBar");
+    auto* jobBar = view.findChild<GradientProgressBar*>("jobBar");
+    QVERIFY(line && fileBar && jobBar);
+    const QString named = QString::fromStdString("Current input file: " + media.clip);
+    auto reset = [&] {
+      return line->text().isEmpty() && fileBar->Upper() == 1000 && fileBar->Position() == 0 &&
+             jobBar->Upper() == 1000 && jobBar->Position() == 0 && w.windowTitle() == "ZQ48 Encoder";
+    };
+    const std::size_t variants = d.app.Catalog().FilterCount(media.clip);
+    QVERIFY(variants > 1);
+
+    for (bool stop : {false, true}) {
+      w.StartEncode();
+      QVERIFY(QTest::qWaitFor([&] { return line->text() == named; }, kJobWaitMs));
+      QMetaObject::invokeMethod(&view, "refreshTick");
+      QVERIFY(jobBar->Position() > 0);
+      QVERIFY(w.windowTitle().endsWith("% - ZQ48 Encoder"));
+      if (stop) {
+        w.StopEncode();
+      } else {
+        // One worker a variant, each begun once the one before has ended.
+        const std::size_t first = parts.workers.Records().size() - 1;
+        for (std::size_t i = first; i < first + variants; ++i) {
+          QVERIFY(parts.workers.WaitUntil([i](const auto& r) { return r.size() > i; }));
+          parts.workers.Release(static_cast<int>(i));
+        }
+      }
+      QVERIFY(WaitForJobEnd(w));
+      QVERIFY(QTest::qWaitFor(reset, kJobWaitMs));
+    }
   }
 
   void jobEndGivesBackThePaneAndEnablesEncode() {
@@ -238,7 +285,7 @@ class MainWindowTest : public QObject {
     QVERIFY(ListClip(d, media));
     w.Settings().SetDestinationText("");
     w.StartEncode();
-    QVERIFY(!w.Controller().HasJob());
+    QVERIFY(!w.Encoding().HasJob());
     QCOMPARE(d.notifier.messages().size(), std::size_t{1});
     QCOMPARE(Buttons(w.Encoder()), QString("E--"));
     QVERIFY(!w.Encoder().IsFullScreen());
@@ -407,7 +454,7 @@ class MainWindowTest : public QObject {
     MainWindow& w = *d.window;
     QVERIFY(ListClip(d, media));
     w.StartEncode();
-    QVERIFY(w.Controller().HasJob());
+    QVERIFY(w.Encoding().HasJob());
     QVERIFY(WaitForJobEnd(w));
 
     QCOMPARE(d.notifier.texts(), std::vector<std::string>{});

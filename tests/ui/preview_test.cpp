@@ -368,7 +368,7 @@ class PreviewTest : public QObject {
     QCOMPARE(d.window().Preview().State(), PreviewState::Stopped);
     QVERIFY(!AnyPreviewed(d.rows()));
     d.window().StopEncode();
-    QVERIFY(QTest::qWaitFor([&] { return !d.window().Controller().HasJob(); }, 20000));
+    QVERIFY(QTest::qWaitFor([&] { return !d.window().Encoding().HasJob(); }, 20000));
   }
 
   void endOfTheFileStopsThePreview() {

@@ -1,5 +1,5 @@
 // How the engine's threads reach the GUI: the notifier's message boxes and
-// the job host's signals, called from a job thread and from the GUI thread.
+// the job events' signals, told from a job thread and from the GUI thread.
 
 #include <QSignalSpy>
 #include <QThread>
@@ -57,28 +57,41 @@ class QtBridgeTest : public QObject {
     }
   }
 
-  // Even a call on the GUI thread is delivered later, never inside the call.
-  void jobHostSignalsArriveLaterOnTheGuiThread() {
+  // Even an event told on the GUI thread is delivered later, never inside the call.
+  void jobEventsArriveLaterOnTheGuiThread() {
     QtJobHost host;
+    QSignalSpy stopped(&host, &QtJobHost::jobStopped);
+    QSignalSpy jobStarted(&host, &QtJobHost::jobStarted);
+    QSignalSpy fileStarted(&host, &QtJobHost::fileStarted);
+    QSignalSpy fileFinished(&host, &QtJobHost::fileFinished);
+    QSignalSpy swapped(&host, &QtJobHost::rangeSwapped);
     QSignalSpy finished(&host, &QtJobHost::jobFinished);
-    QSignalSpy title(&host, &QtJobHost::titleChanged);
-    QSignalSpy current(&host, &QtJobHost::currentFile);
     QThread* gui = QThread::currentThread();
     QThread* deliveredOn = nullptr;
-    connect(&host, &QtJobHost::currentFile, this, [&] { deliveredOn = QThread::currentThread(); });
+    connect(&host, &QtJobHost::fileStarted, this, [&] { deliveredOn = QThread::currentThread(); });
 
-    host.JobFinished();
-    QCOMPARE(finished.size(), 0);
+    host.RangeSwapped(48, 900);
+    host.JobStopped();
+    QCOMPARE(swapped.size() + stopped.size(), 0);
     std::thread job([&] {
-      host.CurrentFile(2);
-      host.SetTitle("ZQ48 Encoder");
+      host.JobStarted();
+      host.FileStarted(2, "/in/c.avi");
+      host.VariantFinished(VariantResult{});
+      host.FileFinished(2, "/in/c.avi");
+      host.JobFinished(JobSummary{});
     });
     job.join();
-    QVERIFY(QTest::qWaitFor([&] { return title.size() == 1; }, 10000));
-    QCOMPARE(finished.size(), 1);
-    QCOMPARE(current.size(), 1);
-    QCOMPARE(current[0][0].toInt(), 2);
-    QCOMPARE(title[0][0].toString(), QString("ZQ48 Encoder"));
+    QVERIFY(QTest::qWaitFor([&] { return finished.size() == 1; }, 10000));
+    QCOMPARE(swapped.size(), 1);
+    QCOMPARE(swapped[0][0].toUInt(), 48u);
+    QCOMPARE(swapped[0][1].toUInt(), 900u);
+    QCOMPARE(stopped.size(), 1);
+    QCOMPARE(jobStarted.size(), 1);
+    QCOMPARE(fileStarted.size(), 1);
+    QCOMPARE(fileStarted[0][0].toInt(), 2);
+    QCOMPARE(fileStarted[0][1].toString(), QString("/in/c.avi"));
+    QCOMPARE(fileFinished.size(), 1);
+    QCOMPARE(fileFinished[0][0].toInt(), 2);
     QCOMPARE(deliveredOn, gui);
   }
 };

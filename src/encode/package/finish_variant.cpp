@@ -142,7 +142,11 @@ std::optional<std::uint32_t> VariantDurationUs(const OutputFilter& filter, doubl
   return us > 0 ? static_cast<std::uint32_t>(us) : 0u;
 }
 
-bool FinishVariant(JobContext& context, DriverRecord& record, const OutputFilter& filter) {
+// Measures the variant's two stream files, rewrites their headers with the
+// duration and bit rates, closes them and gives them their final names, and
+// records the rates for the metafile. A stream that is off or got no payload
+// keeps its temporary name. Every failure is reported before false is returned.
+bool PackageOutputs::FinishVariant(JobContext& context, DriverRecord& record, const OutputFilter& filter) {
   JobState& state = context.state;
   Notifier& notifier = context.notifier;
   auto [path, videoTemp, audioTemp, samples] = state.variant.With([](const VariantState& v) {

@@ -10,10 +10,12 @@
 
 namespace zq48 {
 
-// destination folder + base name + "_" + rate + "bps.video.zq48" (and ".audio.").
+// What finishing a variant (PackageOutputs::FinishVariant) names and checks.
+
 // The message of a variant left out because a stream file could not be written whole.
 std::string IncompleteStreamText(const std::string& workingPath);
 
+// destination folder + base name + "_" + rate + "bps.video.zq48" (and ".audio.").
 std::string FinalVideoName(const std::string& folder, const std::string& sourcePath,
                            std::uint32_t bitRate);
 std::string FinalAudioName(const std::string& folder, const std::string& sourcePath,
@@ -25,11 +27,5 @@ std::string FinalAudioName(const std::string& folder, const std::string& sourceP
 // else the file's length. Nothing when it does not fit the header's 32 bits.
 std::optional<std::uint32_t> VariantDurationUs(const OutputFilter& filter, double fileSeconds,
                                                std::uint32_t audioSeconds, bool wholeSeconds = false);
-
-// Measures the variant's two stream files, rewrites their headers with the
-// duration and bit rates, closes them and gives them their final names, and
-// records the rates for the metafile. A stream that is off or got no payload
-// keeps its temporary name. Every failure is reported before false is returned.
-bool FinishVariant(JobContext& context, DriverRecord& record, const OutputFilter& filter);
 
 }  // namespace zq48

@@ -2,12 +2,14 @@
 
 #include <cstdlib>
 
-#include "encode/package/finish_variant.h"
 #include "container/metafile.h"
-#include "encode/package/web_package.h"
-#include "encode/package/web_player_page.h"
 
 namespace zq48 {
+
+// The steps live with their work: FinishVariant in finish_variant.cpp,
+// WriteWebPage in web_package.cpp, WriteResourceFile in package_resources.cpp.
+// The metafile's format is the container's; this step names it and fills it
+// from the driver's record.
 
 namespace {
 
@@ -19,19 +21,6 @@ std::vector<std::uint32_t> RateValues(const std::vector<std::string>& texts) {
 }
 
 }  // namespace
-
-bool PackageOutputs::FinishVariant(JobContext& context, DriverRecord& record,
-                                   const OutputFilter& filter) {
-  return zq48::FinishVariant(context, record, filter);
-}
-
-bool PackageOutputs::WriteWebPage(JobContext& context, const DriverRecord& record,
-                                  const std::string& sourcePath) {
-  bool ok = zq48::WriteWebPage(context, record, sourcePath);
-  // The page for today's browsers reports its own failure; the applet page decides the result.
-  WriteWebPlayPage(context, record, sourcePath);
-  return ok;
-}
 
 bool PackageOutputs::WriteMetafile(JobContext& context, DriverRecord& record,
                                    const std::string& sourcePath) {
@@ -46,13 +35,6 @@ bool PackageOutputs::WriteMetafile(JobContext& context, DriverRecord& record,
     return false;
   }
   return true;
-}
-
-bool PackageOutputs::WriteResourceFile(JobContext& context, PackageResource resource) {
-  bool ok = zq48::WriteResourceFile(context, resource);
-  // The script of the page for today's browsers goes with the archive, and reports its own failure.
-  if (resource == PackageResource::PlayerArchive) WriteWebPlayer(context);
-  return ok;
 }
 
 }  // namespace zq48

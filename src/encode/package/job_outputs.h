@@ -37,7 +37,8 @@ class JobOutputs {
   virtual bool WriteResourceFile(JobContext& context, PackageResource resource) = 0;
 };
 
-// The real steps: stream finishing, web page, metafile and package resources.
+// The real steps: stream finishing, web page, metafile and package resources,
+// each defined beside the work it does.
 class PackageOutputs : public JobOutputs {
  public:
   bool FinishVariant(JobContext& context, DriverRecord& record, const OutputFilter& filter) override;

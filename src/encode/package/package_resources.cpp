@@ -1,8 +1,36 @@
 #include "encode/package/package_resources.h"
 
+#include "container/whole_file.h"
+#include "encode/package/job_outputs.h"
 #include "encode/package/package_resource_data.h"
+#include "encode/package/web_player_page.h"
 
 namespace zq48 {
+
+namespace {
+
+// Writes one of the program's own resources into the destination folder.
+bool WriteResource(JobContext& context, PackageResource resource) {
+  std::span<const std::uint8_t> bytes = ResourceBytes(resource);
+  if (bytes.empty()) return false;
+  std::string folder = context.state.snapshot.With(
+      [](const JobSnapshot& s) { return s.catalog.Settings().destinationFolder(); });
+  std::string name = folder + ResourceFileName(resource);
+  // Another encoder may write the same archive into this folder right now:
+  // each writes its own temporary file, and the renames replace whole files.
+  std::optional<WholeFile> f = WholeFile::Create(name);
+  if (!f) {
+    context.notifier.ShowApp("Error create JAVA applet.");
+    return false;
+  }
+  if (!f->Write(bytes.data(), bytes.size()) || !f->Commit()) {
+    context.notifier.ShowApp("Error write JAVA applet.");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 std::span<const std::uint8_t> ResourceBytes(PackageResource resource) {
   switch (resource) {
@@ -26,6 +54,13 @@ const char* ResourceFileName(PackageResource resource) {
       return "zqmPlayer.js";
   }
   return "";
+}
+
+bool PackageOutputs::WriteResourceFile(JobContext& context, PackageResource resource) {
+  const bool ok = WriteResource(context, resource);
+  // The script of the page for today's browsers goes with the archive, and reports its own failure.
+  if (resource == PackageResource::PlayerArchive) WriteWebPlayer(context);
+  return ok;
 }
 
 }  // namespace zq48

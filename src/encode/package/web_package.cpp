@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "container/metafile.h"
 #include "catalog/output_names.h"
-
+#include "container/metafile.h"
 #include "container/whole_file.h"
+#include "encode/package/web_player_page.h"
 
 namespace zq48 {
 
@@ -27,6 +27,38 @@ void CopyImage(const std::string& image, const std::string& folder) {
   std::error_code ec;
   std::filesystem::copy_file(image, folder + BaseName(image, true),
                              std::filesystem::copy_options::overwrite_existing, ec);
+}
+
+// Writes base name + ".html" into the destination folder and copies the
+// title and end images beside it.
+bool WriteAppletPage(JobContext& context, const DriverRecord& record, const std::string& sourcePath) {
+  EncodeSettings settings =
+      context.state.snapshot.With([](const JobSnapshot& s) { return s.catalog.Settings(); });
+  const std::string& folder = settings.destinationFolder();
+  WebPageFacts facts = WebPageFactsOf(settings, record, sourcePath);
+
+  std::string name = folder + OutputBaseName(sourcePath) + ".html";
+  // Written aside and renamed over the final name when whole: a reader never
+  // sees half a page, and a failure leaves the earlier one in place.
+  std::optional<WholeFile> f = WholeFile::Create(name);
+  if (!f) {
+    context.notifier.ShowApp("Error create HTML");
+    return false;
+  }
+  std::vector<std::string> blocks = WebPageBlocks(facts);
+  bool ok = true;
+  for (std::size_t i = 0; i < blocks.size() && ok; ++i) {
+    if (i == 3) {
+      if (settings.titleImageOn) CopyImage(settings.titleImagePath, folder);
+      if (settings.endImageOn) CopyImage(settings.endImagePath, folder);
+    }
+    ok = f->Write(blocks[i]);
+  }
+  if (!ok || !f->Commit()) {
+    context.notifier.ShowApp("Error write HTML");
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -73,54 +105,12 @@ WebPageFacts WebPageFactsOf(const EncodeSettings& settings, const DriverRecord& 
   return facts;
 }
 
-bool WriteWebPage(JobContext& context, const DriverRecord& record, const std::string& sourcePath) {
-  EncodeSettings settings =
-      context.state.snapshot.With([](const JobSnapshot& s) { return s.catalog.Settings(); });
-  const std::string& folder = settings.destinationFolder();
-  WebPageFacts facts = WebPageFactsOf(settings, record, sourcePath);
-
-  std::string name = folder + OutputBaseName(sourcePath) + ".html";
-  // Written aside and renamed over the final name when whole: a reader never
-  // sees half a page, and a failure leaves the earlier one in place.
-  std::optional<WholeFile> f = WholeFile::Create(name);
-  if (!f) {
-    context.notifier.ShowApp("Error create HTML");
-    return false;
-  }
-  std::vector<std::string> blocks = WebPageBlocks(facts);
-  bool ok = true;
-  for (std::size_t i = 0; i < blocks.size() && ok; ++i) {
-    if (i == 3) {
-      if (settings.titleImageOn) CopyImage(settings.titleImagePath, folder);
-      if (settings.endImageOn) CopyImage(settings.endImagePath, folder);
-    }
-    ok = f->Write(blocks[i]);
-  }
-  if (!ok || !f->Commit()) {
-    context.notifier.ShowApp("Error write HTML");
-    return false;
-  }
-  return true;
-}
-
-bool WriteResourceFile(JobContext& context, PackageResource resource) {
-  std::span<const std::uint8_t> bytes = ResourceBytes(resource);
-  if (bytes.empty()) return false;
-  std::string folder = context.state.snapshot.With(
-      [](const JobSnapshot& s) { return s.catalog.Settings().destinationFolder(); });
-  std::string name = folder + ResourceFileName(resource);
-  // Another encoder may write the same archive into this folder right now:
-  // each writes its own temporary file, and the renames replace whole files.
-  std::optional<WholeFile> f = WholeFile::Create(name);
-  if (!f) {
-    context.notifier.ShowApp("Error create JAVA applet.");
-    return false;
-  }
-  if (!f->Write(bytes.data(), bytes.size()) || !f->Commit()) {
-    context.notifier.ShowApp("Error write JAVA applet.");
-    return false;
-  }
-  return true;
+bool PackageOutputs::WriteWebPage(JobContext& context, const DriverRecord& record,
+                                  const std::string& sourcePath) {
+  const bool ok = WriteAppletPage(context, record, sourcePath);
+  // The page for today's browsers reports its own failure; the applet page decides the result.
+  WriteWebPlayPage(context, record, sourcePath);
+  return ok;
 }
 
 }  // namespace zq48

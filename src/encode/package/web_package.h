@@ -4,9 +4,10 @@
 
 #include "encode/job_context.h"
 #include "encode/package/job_outputs.h"
-#include "encode/package/package_resources.h"
 
 namespace zq48 {
+
+// The page of one input file (PackageOutputs::WriteWebPage writes it).
 
 // What the page of one input file says.
 struct WebPageFacts {
@@ -26,12 +27,5 @@ WebPageFacts WebPageFactsOf(const EncodeSettings& settings, const DriverRecord& 
 // The page's five blocks of text, in order: lines 1-8, 9-14, 15, 16-22 and
 // 23-30. Lines end with a line feed, except the last.
 std::vector<std::string> WebPageBlocks(const WebPageFacts& facts);
-
-// Writes base name + ".html" into the destination folder and copies the
-// title and end images beside it.
-bool WriteWebPage(JobContext& context, const DriverRecord& record, const std::string& sourcePath);
-
-// Writes one of the program's own resources into the destination folder.
-bool WriteResourceFile(JobContext& context, PackageResource resource);
 
 }  // namespace zq48

@@ -1,0 +1,38 @@
+#include "encode/variant_result.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "encode/package/finish_variant.h"
+
+namespace zq48 {
+
+namespace {
+
+std::uint32_t AddedRate(const std::vector<std::string>& rates, std::size_t before) {
+  return rates.size() > before ? static_cast<std::uint32_t>(std::strtoul(rates.back().c_str(), nullptr, 10)) : 0;
+}
+
+}  // namespace
+
+RecordedRates RecordedRatesOf(const DriverRecord& record) {
+  return {record.videoBitRates.size(), record.audioBitRates.size()};
+}
+
+VariantResult VariantResultOf(const std::string& folder, int fileIndex, const std::string& path,
+                              const OutputFilter& filter, bool finished, const DriverRecord& record,
+                              RecordedRates before) {
+  VariantResult r;
+  r.fileIndex = fileIndex;
+  r.path = path;
+  r.filter = filter;
+  r.finished = finished;
+  if (!finished) return r;
+  r.videoRate = AddedRate(record.videoBitRates, before.video);
+  r.audioRate = AddedRate(record.audioBitRates, before.audio);
+  if (r.videoRate) r.videoFile = FinalVideoName(folder, path, r.videoRate);
+  if (r.audioRate) r.audioFile = FinalAudioName(folder, path, r.audioRate);
+  return r;
+}
+
+}  // namespace zq48
