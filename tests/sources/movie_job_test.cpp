@@ -15,7 +15,6 @@
 #include "container/metafile.h"
 #include "sources/ffmpeg_general_media.h"
 #include "sources/ffmpeg_movie_media.h"
-#include "encode/pipeline/movie_video_worker.h"
 #include "encode/pipeline/worker_factory.h"
 #include "support/movie_test_media.h"
 #include "support/null_job_host.h"
@@ -106,15 +105,8 @@ TEST_F(MovieEngineJob, AStreamSwitchedOffIsNotEncodedAndLeavesNoWorkingFile) {
 }
 
 // Stands in for the job driver: records that the video worker has ended.
-class Driver : public MessageThread {
+class Driver {
  public:
-  Driver() {
-    On(WM_JOB_QT_VIDEO_DONE, [this](WParam) {
-      std::lock_guard lock(mutex_);
-      done_ = true;
-      wake_.notify_all();
-    });
-  }
   bool WaitDone() {
     std::unique_lock lock(mutex_);
     return wake_.wait_for(lock, std::chrono::seconds(30), [this] { return done_; });
@@ -124,6 +116,13 @@ class Driver : public MessageThread {
   std::mutex mutex_;
   std::condition_variable wake_;
   bool done_ = false;
+
+ public:
+  MessageThread thread{{{WM_JOB_QT_VIDEO_DONE, [this] {
+                           std::lock_guard lock(mutex_);
+                           done_ = true;
+                           wake_.notify_all();
+                         }}}};  // last: it ends before what its handler uses
 };
 
 TEST(MovieVideoWorkerMessages, AnUncreatableFileIsShownInAPlainBoxWithTheDefaultCaption) {
@@ -138,12 +137,12 @@ TEST(MovieVideoWorkerMessages, AnUncreatableFileIsShownInAPlainBoxWithTheDefault
     v.filter.videoOn = 1;
   });
   Driver driver;
-  driver.Start();
-  MovieVideoWorker worker(driver);
-  worker.Start();
-  worker.Post(WM_QT_VIDEO_START, context.AsWParam());
+  driver.thread.Start();
+  DecodeWorkerFactory workers;
+  std::unique_ptr<DecodeWorker> worker = workers.CreateMovieVideoWorker(context, driver.thread);
+  worker->Post(WM_QT_VIDEO_START);
   ASSERT_TRUE(driver.WaitDone());  // the driver still learns that the video has ended
-  worker.Join();
+  worker->Join();
   ASSERT_EQ(notifier.messages().size(), 1u);
   const Message shown = notifier.messages()[0];
   EXPECT_EQ(shown.text, "Can't create output file");
