@@ -89,7 +89,8 @@ class MainEncodeThread final {
   bool skipped_ = false;         // the variant was skipped for want of room: no worker to wait for
   bool skippedVariant_ = false;  // ... and nothing to finish  // Stop ran: nothing of the stopped variant may be finished
 
-  MessageThread thread_;  // last: it ends, telling the front end, before anything above goes
+  // Last: it ends, telling the front end, before anything above goes.
+  MessageThread thread_;
 };
 
 }  // namespace zq48

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <future>
 #include <mutex>
 
 #include "sources/probe.h"
@@ -105,24 +106,9 @@ TEST_F(MovieEngineJob, AStreamSwitchedOffIsNotEncodedAndLeavesNoWorkingFile) {
 }
 
 // Stands in for the job driver: records that the video worker has ended.
-class Driver {
- public:
-  bool WaitDone() {
-    std::unique_lock lock(mutex_);
-    return wake_.wait_for(lock, std::chrono::seconds(30), [this] { return done_; });
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool done_ = false;
-
- public:
-  MessageThread thread{{{WM_JOB_QT_VIDEO_DONE, [this] {
-                           std::lock_guard lock(mutex_);
-                           done_ = true;
-                           wake_.notify_all();
-                         }}}};  // last: it ends before what its handler uses
+struct Driver {
+  std::promise<void> done;
+  MessageThread thread{{{WM_JOB_QT_VIDEO_DONE, [this] { done.set_value(); }}}};  // last: it ends before `done` goes
 };
 
 TEST(MovieVideoWorkerMessages, AnUncreatableFileIsShownInAPlainBoxWithTheDefaultCaption) {
@@ -141,7 +127,8 @@ TEST(MovieVideoWorkerMessages, AnUncreatableFileIsShownInAPlainBoxWithTheDefault
   DecodeWorkerFactory workers;
   std::unique_ptr<DecodeWorker> worker = workers.CreateMovieVideoWorker(context, driver.thread);
   worker->Post(WM_QT_VIDEO_START);
-  ASSERT_TRUE(driver.WaitDone());  // the driver still learns that the video has ended
+  // The driver still learns that the video has ended.
+  ASSERT_EQ(driver.done.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
   worker->Join();
   ASSERT_EQ(notifier.messages().size(), 1u);
   const Message shown = notifier.messages()[0];

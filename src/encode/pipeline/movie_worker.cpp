@@ -3,7 +3,10 @@
 namespace zq48 {
 
 MovieWorker::MovieWorker(Messages messages, MessageThread& driver, std::function<void()> extract)
-    : messages_(messages), driver_(driver), extract_(std::move(extract)), thread_({{messages.start, [this] { OnStart(); }}}) {
+    : messages_(messages),
+      driver_(driver),
+      extract_(std::move(extract)),
+      thread_({{messages.start, [this] { OnStart(); }}}) {
   thread_.Start();
 }
 

@@ -16,13 +16,13 @@ constexpr MovieWorker::Messages kVideoMessages{WM_QT_VIDEO_START, WM_JOB_QT_VIDE
 constexpr MovieWorker::Messages kSoundMessages{WM_QT_AUDIO_START, WM_JOB_QT_AUDIO_DONE};
 
 std::unique_ptr<DecodeWorker> MovieVideo(JobContext& job, MessageThread& driver, std::vector<JobContext*> variants) {
-  return std::make_unique<MovieWorker>(kVideoMessages, driver,
-                                       [work = MovieVideoExtraction(job, std::move(variants))]() mutable { work.Run(); });
+  return std::make_unique<MovieWorker>(
+      kVideoMessages, driver, [work = MovieVideoExtraction(job, std::move(variants))]() mutable { work.Run(); });
 }
 
 std::unique_ptr<DecodeWorker> MovieSound(JobContext& job, MessageThread& driver, std::vector<JobContext*> variants) {
-  return std::make_unique<MovieWorker>(kSoundMessages, driver,
-                                       [work = MovieSoundExtraction(job, std::move(variants))]() mutable { work.Run(); });
+  return std::make_unique<MovieWorker>(
+      kSoundMessages, driver, [work = MovieSoundExtraction(job, std::move(variants))]() mutable { work.Run(); });
 }
 
 }  // namespace
