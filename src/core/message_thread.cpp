@@ -2,20 +2,21 @@
 
 namespace zq48 {
 
-MessageThread::~MessageThread() { EndAndJoin(); }
+MessageThread::MessageThread(MessageMap handlers, Handler exit)
+    : handlers_(std::move(handlers)), exit_(std::move(exit)) {}
 
-void MessageThread::EndAndJoin() {
+MessageThread::~MessageThread() {
   PostQuit();
   Join();
 }
 
 void MessageThread::Start() { thread_ = std::thread([this] { Run(); }); }
 
-void MessageThread::Post(MessageId message, WParam wparam) {
+void MessageThread::Post(MessageId message) {
   {
     std::lock_guard lock(mutex_);
     if (ended_) return;
-    queue_.push_back({message, wparam});
+    queue_.push_back(message);
   }
   wake_.notify_one();
 }
@@ -32,22 +33,22 @@ bool MessageThread::Ended() const {
 
 void MessageThread::Run() {
   for (;;) {
-    Posted posted;
+    MessageId message;
     {
       std::unique_lock lock(mutex_);
       wake_.wait(lock, [this] { return !queue_.empty(); });
-      posted = queue_.front();
+      message = queue_.front();
       queue_.pop_front();
-      if (posted.message == WM_QUIT) {
+      if (message == WM_QUIT) {
         ended_ = true;
         queue_.clear();
         break;
       }
     }
-    auto it = handlers_.find(posted.message);
-    if (it != handlers_.end()) it->second(posted.wparam);
+    auto it = handlers_.find(message);
+    if (it != handlers_.end()) it->second();
   }
-  ExitInstance();
+  if (exit_) exit_();
 }
 
 }  // namespace zq48

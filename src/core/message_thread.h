@@ -1,7 +1,6 @@
 #pragma once
 
 #include <condition_variable>
-#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -11,27 +10,41 @@
 namespace zq48 {
 
 using MessageId = unsigned;
-using WParam = std::uintptr_t;
 
 // The message that ends a thread's message loop.
 inline constexpr MessageId WM_QUIT = 0x0012;
 
-// A worker thread with a mailbox: other threads post it messages, and its
-// loop runs the handler of each, one at a time, in the order they were
-// posted. WM_QUIT ends the loop; ExitInstance then runs on the thread, and
-// messages posted after that are dropped.
-class MessageThread {
+// A thread with a mailbox: other threads post it messages, and its loop runs
+// the handler of each, one at a time, in the order they were posted. A
+// message is its id and nothing more: whatever a handler works on, its owner
+// was given when it was made. WM_QUIT ends the loop; the exit step then runs
+// on the thread, and messages posted after that are dropped.
+//
+// It is never a base class. A class whose handlers run on it holds it as its
+// last member: destroyed first, the thread ends and is joined (its exit step
+// included) while every other member of its owner is still there.
+//
+// Post, PostQuit, Join and Ended may be called from any thread; Start once,
+// by the owner.
+class MessageThread final {
  public:
-  MessageThread() = default;
-  // Ends the thread (a quit message is posted if it still runs) and waits for it.
-  virtual ~MessageThread();
+  using Handler = std::function<void()>;
+  // The handler that runs for each message; other messages are ignored.
+  using MessageMap = std::map<MessageId, Handler>;
+
+  // `exit` runs on the thread after its loop has ended, whatever ended it.
+  explicit MessageThread(MessageMap handlers, Handler exit = nullptr);
+  // Ends the thread (a quit message is posted if it still runs) and waits
+  // for it. A thread that was never started runs nothing.
+  ~MessageThread();
   MessageThread(const MessageThread&) = delete;
   MessageThread& operator=(const MessageThread&) = delete;
 
-  // Starts the thread; its loop waits for messages.
+  // Starts the thread; its loop handles what was posted before, then waits
+  // for messages.
   void Start();
-  // Thread-safe; a message posted to an ended thread is dropped.
-  void Post(MessageId message, WParam wparam = 0);
+  // A message posted to an ended thread is dropped.
+  void Post(MessageId message);
   void PostQuit() { Post(WM_QUIT); }
   // Waits without limit for the thread to end. Safe to call more than once,
   // and from any thread but the thread itself.
@@ -39,27 +52,14 @@ class MessageThread {
   // True once the loop has ended.
   bool Ended() const;
 
- protected:
-  using Handler = std::function<void(WParam)>;
-  // The message map: the handler that runs for a message. Set before Start.
-  void On(MessageId message, Handler handler) { handlers_[message] = std::move(handler); }
-  // Runs on the thread after its loop has ended, whatever ended it.
-  virtual void ExitInstance() {}
-  // Must be called by the destructor of a class that overrides ExitInstance,
-  // so that the thread never runs it on a half-destroyed object.
-  void EndAndJoin();
-
  private:
-  struct Posted {
-    MessageId message;
-    WParam wparam;
-  };
   void Run();
 
-  std::map<MessageId, Handler> handlers_;
+  const MessageMap handlers_;
+  const Handler exit_;
   mutable std::mutex mutex_;
   std::condition_variable wake_;
-  std::deque<Posted> queue_;
+  std::deque<MessageId> queue_;
   bool ended_ = false;
   std::mutex joinMutex_;
   std::thread thread_;

@@ -48,7 +48,7 @@ EncodeController::EncodeResult EncodeController::Encode(const std::string& desti
   }
   MarkRunning();
   driver_->Start();
-  driver_->Post(WM_JOB_START, context_.AsWParam());
+  driver_->Post(WM_JOB_START);
   return EncodeResult::Started;
 }
 
@@ -107,7 +107,7 @@ void EncodeController::OnGraphEvent() {
     while (std::optional<long> code = worker->FetchGraphEvent()) {
       if (*code == kGraphEventComplete) {
         worker->PostQuit();
-        driver_->Post(WM_JOB_NEXT, context_.AsWParam());
+        driver_->Post(WM_JOB_NEXT);
         break;
       }
     }

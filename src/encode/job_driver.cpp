@@ -13,17 +13,18 @@ namespace zq48 {
 
 MainEncodeThread::MainEncodeThread(JobContext& context, WorkerFactory& workers,
                                    JobOutputs& outputs, JobTally& tally)
-    : context_(context), workers_(workers), outputs_(outputs), tally_(tally) {
-  On(WM_JOB_START, [this](WParam w) { OnStart(w); });
-  On(WM_JOB_NEXT, [this](WParam w) { OnNext(w); });
-  On(WM_JOB_PAUSE, [this](WParam w) { OnPause(w); });
-  On(WM_JOB_RESUME, [this](WParam w) { OnResume(w); });
-  On(WM_JOB_STOP, [this](WParam w) { OnStop(w); });
-  On(WM_JOB_QT_VIDEO_DONE, [this](WParam) { OnMovieWorkerDone(true); });
-  On(WM_JOB_QT_AUDIO_DONE, [this](WParam) { OnMovieWorkerDone(false); });
-}
-
-MainEncodeThread::~MainEncodeThread() { EndAndJoin(); }
+    : context_(context),
+      workers_(workers),
+      outputs_(outputs),
+      tally_(tally),
+      thread_({{WM_JOB_START, [this] { OnStart(); }},
+               {WM_JOB_NEXT, [this] { OnNext(); }},
+               {WM_JOB_PAUSE, [this] { OnPause(); }},
+               {WM_JOB_RESUME, [this] { OnResume(); }},
+               {WM_JOB_STOP, [this] { OnStop(); }},
+               {WM_JOB_QT_VIDEO_DONE, [this] { OnMovieWorkerDone(true); }},
+               {WM_JOB_QT_AUDIO_DONE, [this] { OnMovieWorkerDone(false); }}},
+              [this] { OnExit(); }) {}
 
 bool MainEncodeThread::WithGeneralWorker(const std::function<bool(GeneralWorker*)>& use) {
   std::lock_guard lock(generalWorkerMutex_);
@@ -47,7 +48,7 @@ std::string MainEncodeThread::CurrentPath() {
   });
 }
 
-void MainEncodeThread::OnStart(WParam) {
+void MainEncodeThread::OnStart() {
   record_.videoBitRates.clear();
   record_.audioBitRates.clear();
   auto [path, fileCount, filterCount] = context_.state.snapshot.With([this](const JobSnapshot& s) {
@@ -56,7 +57,7 @@ void MainEncodeThread::OnStart(WParam) {
     return std::make_tuple(p, s.catalog.InputPathCount(), s.catalog.FilterCount(p));
   });
   if (fileIndex_ >= fileCount || path.empty() || filterCount < filterIndex_) {
-    PostQuit();
+    thread_.PostQuit();
     return;
   }
   if (!PrepareVariant(path)) return;
@@ -64,7 +65,7 @@ void MainEncodeThread::OnStart(WParam) {
   int kind = context_.state.snapshot.With(
       [&p = path](const JobSnapshot& s) { return s.catalog.Facts(p).sourceKind; });
   if (kind == kSourceMovie && !context_.movieFilesAvailable) {
-    PostQuit();
+    thread_.PostQuit();
     return;
   }
   StartWorkers(path);
@@ -78,7 +79,7 @@ bool MainEncodeThread::PrepareVariant(const std::string& path) {
                           s.catalog.Settings().destinationFolder());
   });
   if (!filter) {
-    PostQuit();
+    thread_.PostQuit();
     return false;
   }
   std::string basePath = OutputBasePath(folder, path, *filter);
@@ -107,7 +108,6 @@ void MainEncodeThread::StartWorkers(const std::string& path) {
     const MediaFacts& f = s.catalog.Facts(path);
     return std::make_tuple(f.sourceKind, f.hasAudio, f.hasVideo);
   });
-  const WParam wparam = context_.AsWParam();
   if (kind == kSourceGeneral || kind == kSourceMovie) {
     // Started, a variant that cannot fit would fail half-way; it is skipped
     // (a group that cannot fit goes one variant at a time, each checked).
@@ -119,7 +119,7 @@ void MainEncodeThread::StartWorkers(const std::string& path) {
     if (!RoomFor(path, {CurrentFilter()})) {
       record_.sourceKind = kind;
       skipped_ = skippedVariant_ = true;
-      Post(WM_JOB_NEXT, 0);
+      thread_.Post(WM_JOB_NEXT);
       return;
     }
   }
@@ -127,9 +127,9 @@ void MainEncodeThread::StartWorkers(const std::string& path) {
     movieVideoWorker_.reset();
     movieAudioWorker_.reset();
     record_.sourceKind = kSourceGeneral;
-    ReplaceGeneralWorker(workers_.CreateGeneralWorker());
-    WithGeneralWorker([wparam](GeneralWorker* w) {
-      w->Post(WM_DS_START, wparam);
+    ReplaceGeneralWorker(workers_.CreateGeneralWorker(context_));
+    WithGeneralWorker([](GeneralWorker* w) {
+      w->Post(WM_DS_START);
       return true;
     });
   } else if (kind == kSourceMovie) {
@@ -139,17 +139,17 @@ void MainEncodeThread::StartWorkers(const std::string& path) {
     movieVideoDone_ = movieAudioDone_ = false;
     record_.sourceKind = kSourceMovie;
     if (hasAudio) {
-      movieAudioWorker_ = workers_.CreateMovieAudioWorker(*this);
-      movieAudioWorker_->Post(WM_QT_AUDIO_START, wparam);
+      movieAudioWorker_ = workers_.CreateMovieAudioWorker(context_, thread_);
+      movieAudioWorker_->Post(WM_QT_AUDIO_START);
     }
     if (hasVideo) {
-      movieVideoWorker_ = workers_.CreateMovieVideoWorker(*this);
-      movieVideoWorker_->Post(WM_QT_VIDEO_START, wparam);
+      movieVideoWorker_ = workers_.CreateMovieVideoWorker(context_, thread_);
+      movieVideoWorker_->Post(WM_QT_VIDEO_START);
     }
     // With no track to extract nobody would report back: move on at once.
-    if (!hasAudio && !hasVideo) Post(WM_JOB_NEXT, 0);
+    if (!hasAudio && !hasVideo) thread_.Post(WM_JOB_NEXT);
   } else {
-    PostQuit();
+    thread_.PostQuit();
   }
 }
 
@@ -217,15 +217,14 @@ bool MainEncodeThread::RoomFor(const std::string& path, const std::vector<Output
 bool MainEncodeThread::StartGroup(const std::string& path) {
   std::vector<std::unique_ptr<VariantJob>> group = MakeGroup(path);
   if (group.empty() || !RoomFor(path, Filters(group))) return false;
-  std::unique_ptr<GeneralWorker> worker = workers_.CreateGroupWorker(Contexts(group));
+  std::unique_ptr<GeneralWorker> worker = workers_.CreateGroupWorker(context_, Contexts(group));
   if (!worker) return false;
   PublishGroup(std::move(group));
   movieVideoWorker_.reset();
   movieAudioWorker_.reset();
   ReplaceGeneralWorker(std::move(worker));
-  const WParam wparam = context_.AsWParam();
-  WithGeneralWorker([wparam](GeneralWorker* w) {
-    w->Post(WM_DS_START, wparam);
+  WithGeneralWorker([](GeneralWorker* w) {
+    w->Post(WM_DS_START);
     return true;
   });
   return true;
@@ -238,15 +237,14 @@ bool MainEncodeThread::StartMovieGroup(const std::string& path, bool hasAudio, b
   movieVideoWorker_.reset();
   movieAudioWorker_.reset();
   movieVideoDone_ = movieAudioDone_ = false;
-  std::unique_ptr<MessageThread> audio, video;
-  if (hasAudio && !(audio = workers_.CreateMovieAudioGroupWorker(*this, Contexts(group)))) return false;
-  if (hasVideo && !(video = workers_.CreateMovieVideoGroupWorker(*this, Contexts(group)))) return false;
+  std::unique_ptr<DecodeWorker> audio, video;
+  if (hasAudio && !(audio = workers_.CreateMovieAudioGroupWorker(context_, thread_, Contexts(group)))) return false;
+  if (hasVideo && !(video = workers_.CreateMovieVideoGroupWorker(context_, thread_, Contexts(group)))) return false;
   PublishGroup(std::move(group));
   movieAudioWorker_ = std::move(audio);
   movieVideoWorker_ = std::move(video);
-  const WParam wparam = context_.AsWParam();
-  if (movieAudioWorker_) movieAudioWorker_->Post(WM_QT_AUDIO_START, wparam);
-  if (movieVideoWorker_) movieVideoWorker_->Post(WM_QT_VIDEO_START, wparam);
+  if (movieAudioWorker_) movieAudioWorker_->Post(WM_QT_AUDIO_START);
+  if (movieVideoWorker_) movieVideoWorker_->Post(WM_QT_VIDEO_START);
   return true;
 }
 
@@ -272,22 +270,22 @@ void MainEncodeThread::FinishVariant(JobContext& variant, const OutputFilter& fi
 }
 
 void MainEncodeThread::OnMovieWorkerDone(bool video) {
-  std::unique_ptr<MessageThread>& worker = video ? movieVideoWorker_ : movieAudioWorker_;
+  std::unique_ptr<DecodeWorker>& worker = video ? movieVideoWorker_ : movieAudioWorker_;
   if (worker) worker->Join();
   (video ? movieVideoDone_ : movieAudioDone_) = true;
-  const std::unique_ptr<MessageThread>& other = video ? movieAudioWorker_ : movieVideoWorker_;
+  const std::unique_ptr<DecodeWorker>& other = video ? movieAudioWorker_ : movieVideoWorker_;
   bool otherDone = video ? movieAudioDone_ : movieVideoDone_;
-  if (!other || otherDone) Post(WM_JOB_NEXT, 0);
+  if (!other || otherDone) thread_.Post(WM_JOB_NEXT);
 }
 
-void MainEncodeThread::OnNext(WParam) {
+void MainEncodeThread::OnNext() {
   if (stopping_) {
-    PostQuit();
+    thread_.PostQuit();
     return;
   }
   std::string path = CurrentPath();
   if (path.empty()) {
-    PostQuit();
+    thread_.PostQuit();
     return;
   }
   int kind = context_.state.snapshot.With(
@@ -303,7 +301,7 @@ void MainEncodeThread::OnNext(WParam) {
     });
     // Only this thread replaces the worker, so it stays valid while we wait.
     if (!worker) {
-      PostQuit();
+      thread_.PostQuit();
       return;
     }
     worker->Join();
@@ -330,7 +328,7 @@ void MainEncodeThread::OnNext(WParam) {
         context_.notifier.ShowApp("Error create JAVA applet file");
       if (!outputs_.WriteResourceFile(context_, PackageResource::ButtonImage))
         context_.notifier.ShowApp("Error create button from resources");
-      PostQuit();
+      thread_.PostQuit();
       return;
     }
     context_.events.FileStarted(static_cast<int>(fileIndex_), CurrentPath());
@@ -338,7 +336,7 @@ void MainEncodeThread::OnNext(WParam) {
 
   path = CurrentPath();
   if (path.empty()) {
-    PostQuit();
+    thread_.PostQuit();
     return;
   }
   if (!PrepareVariant(path)) return;
@@ -360,7 +358,7 @@ void MainEncodeThread::FinishFile(const std::string& path) {
   context_.state.done.With([](DoneAmounts& d) { d.file = 0.0; });
 }
 
-void MainEncodeThread::OnPause(WParam) {
+void MainEncodeThread::OnPause() {
   if (record_.sourceKind != kSourceGeneral) return;
   WithGeneralWorker([](GeneralWorker* w) {
     if (w) w->Post(WM_DS_PAUSE);
@@ -368,7 +366,7 @@ void MainEncodeThread::OnPause(WParam) {
   });
 }
 
-void MainEncodeThread::OnResume(WParam) {
+void MainEncodeThread::OnResume() {
   if (record_.sourceKind != kSourceGeneral) return;
   WithGeneralWorker([](GeneralWorker* w) {
     if (w) w->Post(WM_DS_RESUME);
@@ -376,7 +374,7 @@ void MainEncodeThread::OnResume(WParam) {
   });
 }
 
-void MainEncodeThread::OnStop(WParam) {
+void MainEncodeThread::OnStop() {
   stopping_ = true;
   if (record_.sourceKind == kSourceGeneral) {
     GeneralWorker* worker = nullptr;
@@ -400,7 +398,7 @@ void MainEncodeThread::OnStop(WParam) {
   DeleteTemporaryStreams(context_.state);
   for (const auto& v : group_) DeleteTemporaryStreams(*v->state);
   context_.state.group.With([](auto& g) { g.clear(); });
-  PostQuit();
+  thread_.PostQuit();
 }
 
 void MainEncodeThread::DeleteTemporaryStreams(JobState& state) {
@@ -415,7 +413,7 @@ void MainEncodeThread::DeleteTemporaryStreams(JobState& state) {
   if (!audio.empty()) ::unlink(audio.c_str());
 }
 
-void MainEncodeThread::ExitInstance() {
+void MainEncodeThread::OnExit() {
   record_.sourceKind = kSourceNone;
   context_.events.JobFinished(tally_.Summary(context_.state.Stopped()));
 }

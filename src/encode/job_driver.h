@@ -22,25 +22,30 @@ namespace zq48 {
 // done messages for movie files), finishes the variant, and after a file's
 // last variant writes its page and metafile; after the last file it writes
 // the package resources and ends. Everything happens in message handlers,
-// one at a time, on the driver's own thread.
-class MainEncodeThread : public MessageThread {
+// one at a time, on the driver's own thread; its thread's end tells the
+// front end. Start, Post, Join and Ended are its thread's (see MessageThread).
+class MainEncodeThread final {
  public:
   // `tally` counts the variants and files the job finishes, for its summary.
   MainEncodeThread(JobContext& context, WorkerFactory& workers, JobOutputs& outputs, JobTally& tally);
-  ~MainEncodeThread() override;
+
+  void Start() { thread_.Start(); }
+  void Post(MessageId message) { thread_.Post(message); }
+  void Join() { thread_.Join(); }
+  bool Ended() const { return thread_.Ended(); }
 
   // Runs `use` with the general worker of the current variant (or null)
   // while that worker cannot be replaced: for the graph-event handler.
   bool WithGeneralWorker(const std::function<bool(GeneralWorker*)>& use);
 
  private:
-  void OnStart(WParam wparam);
-  void OnNext(WParam wparam);
-  void OnPause(WParam);
-  void OnResume(WParam);
-  void OnStop(WParam);
+  void OnStart();
+  void OnNext();
+  void OnPause();
+  void OnResume();
+  void OnStop();
   void OnMovieWorkerDone(bool video);
-  void ExitInstance() override;
+  void OnExit();
 
   // The path at the current file index, or empty.
   std::string CurrentPath();
@@ -77,8 +82,8 @@ class MainEncodeThread : public MessageThread {
   std::vector<std::unique_ptr<VariantJob>> group_;
   std::mutex generalWorkerMutex_;  // guards generalWorker_ against the graph-event handler
   std::unique_ptr<GeneralWorker> generalWorker_;
-  std::unique_ptr<MessageThread> movieVideoWorker_;
-  std::unique_ptr<MessageThread> movieAudioWorker_;
+  std::unique_ptr<DecodeWorker> movieVideoWorker_;
+  std::unique_ptr<DecodeWorker> movieAudioWorker_;
   bool movieVideoDone_ = false;
   bool movieAudioDone_ = false;
 
@@ -88,6 +93,9 @@ class MainEncodeThread : public MessageThread {
   bool stopping_ = false;
   bool skipped_ = false;         // the variant was skipped for want of room: no worker to wait for
   bool skippedVariant_ = false;  // ... and nothing to finish  // Stop ran: nothing of the stopped variant may be finished
+
+  // Last: it ends, telling the front end, before anything above goes.
+  MessageThread thread_;
 };
 
 }  // namespace zq48

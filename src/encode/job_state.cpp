@@ -1,6 +1,16 @@
 #include "encode/job_state.h"
 
+#include <chrono>
+#include <thread>
+
+#include "core/pause_wait.h"
+
 namespace zq48 {
+
+bool JobState::StoppedAfterPause() const {
+  return zq48::StoppedAfterPause([this] { return Paused(); }, [this] { return Stopped(); },
+                                 [] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); });
+}
 
 JobSnapshot PlanSnapshot(const InputCatalog& catalog) {
   JobSnapshot snapshot;

@@ -115,6 +115,9 @@ struct JobState {
   bool Stopped() const {
     return flags.With([](const RunFlags& f) { return f.stopped; });
   }
+  // Waits while the job is paused, looking again every 100 ms (nobody
+  // signals the flags); a stop ends the wait too. True when stopped.
+  bool StoppedAfterPause() const;
 };
 
 // Takes a fresh snapshot of the catalog and plans its amounts: per file the

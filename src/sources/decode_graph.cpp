@@ -3,6 +3,8 @@
 #include <cmath>
 #include <system_error>
 
+#include "core/pause_wait.h"
+
 namespace zq48 {
 
 namespace {
@@ -181,9 +183,10 @@ void DecodeGraph::Stop() {
   threads_.clear();
 }
 
-void DecodeGraph::WaitWhilePaused() {
+bool DecodeGraph::StoppedAfterPause() {
   std::unique_lock lock(pauseMutex_);
-  pauseChanged_.wait(lock, [this] { return !paused_ || stopping_; });
+  return zq48::StoppedAfterPause([this] { return paused_; }, [this] { return stopping_.load(); },
+                                 [this, &lock] { pauseChanged_.wait(lock); });
 }
 
 void DecodeGraph::PartEnded() {
@@ -275,8 +278,7 @@ void DecodeGraph::DecodePictures() {
 
 void DecodeGraph::DeliverPictures() {
   while (std::optional<Picture> picture = pictures_->Pop()) {
-    WaitWhilePaused();
-    if (stopping_) break;
+    if (StoppedAfterPause()) break;
     if (deliverSharedPictures_) {
       deliverSharedPictures_(picture->time, pool_->Share(std::move(picture->bgr)));
     } else {
@@ -303,8 +305,7 @@ bool DecodeGraph::DeliverSound(const AVFrame& frame) {
   const std::int64_t first = t < 0 ? std::min<std::int64_t>(n, std::llround(-t * rate)) : 0;
   const std::int64_t count = std::min<std::int64_t>(n - first, soundLimit_ - soundDelivered_);
   if (count > 0) {
-    WaitWhilePaused();
-    if (stopping_) return false;
+    if (StoppedAfterPause()) return false;
     const std::size_t blockBytes = static_cast<std::size_t>(channels_) * 2;
     deliverSound_(t + static_cast<double>(first) / rate, sound_->pcm() + first * blockBytes,
                   static_cast<std::size_t>(count) * blockBytes);

@@ -100,7 +100,8 @@ class DecodeGraph {
   bool HandlePicture(const AVFrame& frame, double& lastTime);
   bool ConvertPicture(const AVFrame& frame, std::vector<std::uint8_t>& bgr);
   bool DeliverSound(const AVFrame& frame);
-  void WaitWhilePaused();
+  // Waits while paused; true when stopping (a stop ends the wait too).
+  bool StoppedAfterPause();
   void PartEnded();
   double SecondsOf(const AVStream* stream, std::int64_t pts) const;
 

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "core/guarded.h"
@@ -12,26 +14,11 @@ namespace zq48 {
 namespace {
 
 // Records every message it handles, the thread it ran on, and its exit.
-class Recorder : public MessageThread {
+class Recorder {
  public:
-  Recorder() {
-    for (MessageId id : {1u, 2u, 3u}) {
-      On(id, [this, id](WParam w) {
-        std::lock_guard lock(mutex_);
-        seen_.push_back({id, w});
-        threads_.push_back(std::this_thread::get_id());
-      });
-    }
-    // Message 9 posts more to itself and then quits: what follows the quit is dropped.
-    On(9, [this](WParam) {
-      Post(1, 100);
-      PostQuit();
-      Post(2, 200);
-    });
-  }
-  ~Recorder() override { EndAndJoin(); }
+  Recorder() : thread(Handlers(), [this] { ++exits; }) {}
 
-  std::vector<std::pair<MessageId, WParam>> seen() {
+  std::vector<MessageId> seen() {
     std::lock_guard lock(mutex_);
     return seen_;
   }
@@ -41,48 +28,86 @@ class Recorder : public MessageThread {
   }
   std::atomic<int> exits{0};
 
- protected:
-  void ExitInstance() override { ++exits; }
-
  private:
+  MessageThread::MessageMap Handlers() {
+    MessageThread::MessageMap handlers;
+    for (MessageId id : {1u, 2u, 3u}) {
+      handlers[id] = [this, id] {
+        std::lock_guard lock(mutex_);
+        seen_.push_back(id);
+        threads_.push_back(std::this_thread::get_id());
+      };
+    }
+    // Message 9 posts more to itself and then quits: what follows the quit is dropped.
+    handlers[9] = [this] {
+      thread.Post(1);
+      thread.PostQuit();
+      thread.Post(2);
+    };
+    return handlers;
+  }
+
   std::mutex mutex_;
-  std::vector<std::pair<MessageId, WParam>> seen_;
+  std::vector<MessageId> seen_;
   std::vector<std::thread::id> threads_;
+
+ public:
+  MessageThread thread;  // last: it ends before what its handlers use
 };
 
 TEST(MessageThread, HandlesMessagesInOrderOnItsOwnThread) {
-  Recorder thread;
-  thread.Post(1, 10);  // queued before the thread runs
+  Recorder recorder;
+  MessageThread& thread = recorder.thread;
+  thread.Post(1);  // queued before the thread runs
   thread.Start();
-  thread.Post(2, 20);
-  thread.Post(42, 0);  // not in the message map: ignored
-  thread.Post(3, 30);
+  thread.Post(2);
+  thread.Post(42);  // not in the message map: ignored
+  thread.Post(3);
   thread.PostQuit();
-  thread.Post(1, 99);  // after the quit: dropped
+  thread.Post(1);  // after the quit: dropped
   thread.Join();
   thread.Join();  // joining again is harmless
   EXPECT_TRUE(thread.Ended());
-  EXPECT_EQ(thread.seen(), (std::vector<std::pair<MessageId, WParam>>{{1, 10}, {2, 20}, {3, 30}}));
-  for (std::thread::id id : thread.threads()) EXPECT_NE(id, std::this_thread::get_id());
-  EXPECT_EQ(thread.exits, 1);
+  EXPECT_EQ(recorder.seen(), (std::vector<MessageId>{1, 2, 3}));
+  for (std::thread::id id : recorder.threads()) EXPECT_NE(id, std::this_thread::get_id());
+  EXPECT_EQ(recorder.exits, 1);
 }
 
 TEST(MessageThread, QuitPostedByAHandlerEndsTheLoopInOrder) {
-  Recorder thread;
-  thread.Start();
-  thread.Post(9);
-  thread.Join();
-  EXPECT_EQ(thread.seen(), (std::vector<std::pair<MessageId, WParam>>{{1, 100}}));
-  EXPECT_EQ(thread.exits, 1);
+  Recorder recorder;
+  recorder.thread.Start();
+  recorder.thread.Post(9);
+  recorder.thread.Join();
+  EXPECT_EQ(recorder.seen(), (std::vector<MessageId>{1}));
+  EXPECT_EQ(recorder.exits, 1);
 }
 
 TEST(MessageThread, DestroyingARunningThreadEndsIt) {
-  auto thread = std::make_unique<Recorder>();
-  thread->Start();
-  thread->Post(1, 1);
-  thread.reset();  // must not hang
+  auto recorder = std::make_unique<Recorder>();
+  recorder->thread.Start();
+  recorder->thread.Post(1);
+  recorder.reset();  // must not hang
   Recorder neverStarted;  // and one that never ran is destroyed quietly
   SUCCEED();
+}
+
+// Held as its owner's last member, the thread ends (its exit step run)
+// before any other member of the owner is destroyed.
+TEST(MessageThread, TheExitStepRunsBeforeTheOwnersOtherMembersGo) {
+  std::vector<std::string> log;
+  struct Member {
+    std::vector<std::string>& log;
+    ~Member() { log.push_back("member destroyed"); }
+  };
+  struct Owner {
+    Member member;
+    MessageThread thread;
+  };
+  {
+    Owner owner{Member{log}, MessageThread({}, [&log] { log.push_back("exit step"); })};
+    owner.thread.Start();
+  }
+  EXPECT_EQ(log, (std::vector<std::string>{"exit step", "member destroyed"}));
 }
 
 TEST(GuardedDeathTest, TakingASecondJobStateLockAborts) {

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <future>
 #include <mutex>
 
 #include "sources/probe.h"
@@ -15,7 +16,6 @@
 #include "container/metafile.h"
 #include "sources/ffmpeg_general_media.h"
 #include "sources/ffmpeg_movie_media.h"
-#include "encode/pipeline/movie_video_worker.h"
 #include "encode/pipeline/worker_factory.h"
 #include "support/movie_test_media.h"
 #include "support/null_job_host.h"
@@ -106,24 +106,9 @@ TEST_F(MovieEngineJob, AStreamSwitchedOffIsNotEncodedAndLeavesNoWorkingFile) {
 }
 
 // Stands in for the job driver: records that the video worker has ended.
-class Driver : public MessageThread {
- public:
-  Driver() {
-    On(WM_JOB_QT_VIDEO_DONE, [this](WParam) {
-      std::lock_guard lock(mutex_);
-      done_ = true;
-      wake_.notify_all();
-    });
-  }
-  bool WaitDone() {
-    std::unique_lock lock(mutex_);
-    return wake_.wait_for(lock, std::chrono::seconds(30), [this] { return done_; });
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool done_ = false;
+struct Driver {
+  std::promise<void> done;
+  MessageThread thread{{{WM_JOB_QT_VIDEO_DONE, [this] { done.set_value(); }}}};  // last: it ends before `done` goes
 };
 
 TEST(MovieVideoWorkerMessages, AnUncreatableFileIsShownInAPlainBoxWithTheDefaultCaption) {
@@ -138,12 +123,13 @@ TEST(MovieVideoWorkerMessages, AnUncreatableFileIsShownInAPlainBoxWithTheDefault
     v.filter.videoOn = 1;
   });
   Driver driver;
-  driver.Start();
-  MovieVideoWorker worker(driver);
-  worker.Start();
-  worker.Post(WM_QT_VIDEO_START, context.AsWParam());
-  ASSERT_TRUE(driver.WaitDone());  // the driver still learns that the video has ended
-  worker.Join();
+  driver.thread.Start();
+  DecodeWorkerFactory workers;
+  std::unique_ptr<DecodeWorker> worker = workers.CreateMovieVideoWorker(context, driver.thread);
+  worker->Post(WM_QT_VIDEO_START);
+  // The driver still learns that the video has ended.
+  ASSERT_EQ(driver.done.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
+  worker->Join();
   ASSERT_EQ(notifier.messages().size(), 1u);
   const Message shown = notifier.messages()[0];
   EXPECT_EQ(shown.text, "Can't create output file");

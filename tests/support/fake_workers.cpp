@@ -51,30 +51,35 @@ struct WorkerLink {
 // The general path's worker: it answers messages at once, as a worker whose
 // decode runs on threads of its own does, and reports the end of stream
 // through the job's graph-event sink when its script lets it.
-class FakeGeneralWorker : public GeneralWorker {
+class FakeGeneralWorker final : public GeneralWorker {
  public:
-  explicit FakeGeneralWorker(WorkerLink link) : link_(link) {
-    On(WM_DS_START, [this](WParam w) {
-      link_.Received(WM_DS_START);
-      OnStart(JobContext::From(w));
-    });
-    On(WM_DS_STOP, [this](WParam) {
-      link_.Received(WM_DS_STOP);
-      PostQuit();  // a stopped worker ends its thread; the driver waits for that
-    });
-    On(WM_DS_PAUSE, [this](WParam) { link_.Received(WM_DS_PAUSE); });
-    On(WM_DS_RESUME, [this](WParam) { link_.Received(WM_DS_RESUME); });
-    On(kReleaseMessage, [this](WParam) { TryFinish(); });
+  FakeGeneralWorker(WorkerLink link, JobContext& context)
+      : link_(link),
+        context_(context),
+        thread_({{WM_DS_START,
+                  [this] {
+                    link_.Received(WM_DS_START);
+                    OnStart();
+                  }},
+                 {WM_DS_STOP,
+                  [this] {
+                    link_.Received(WM_DS_STOP);
+                    thread_.PostQuit();  // a stopped worker ends its thread; the driver waits for that
+                  }},
+                 {WM_DS_PAUSE, [this] { link_.Received(WM_DS_PAUSE); }},
+                 {WM_DS_RESUME, [this] { link_.Received(WM_DS_RESUME); }},
+                 {kReleaseMessage, [this] { TryFinish(); }}},
+                [this] { link_.Note([](WorkerRecord& r) { r.ended = true; }); }) {
+    thread_.Start();
   }
-  ~FakeGeneralWorker() override {
-    link_.factory.ForgetGeneral(link_.index);
-    EndAndJoin();
-  }
+  ~FakeGeneralWorker() override { link_.factory.ForgetGeneral(link_.index); }
 
  private:
-  void OnStart(JobContext& context) {
-    context_ = &context;
-    JobState& state = context.state;
+  MessageThread& Thread() override { return thread_; }
+
+  void OnStart() {
+    started_ = true;
+    JobState& state = context_.state;
     auto [base, clear] = state.variant.With([](const VariantState& v) {
       return std::make_pair(v.outputBasePath, v.videoTempPath.empty() && v.audioTempPath.empty());
     });
@@ -97,51 +102,57 @@ class FakeGeneralWorker : public GeneralWorker {
 
   void TryFinish() {
     const WorkerScript& s = link_.script;
-    if (!context_ || finished_) return;
+    if (!started_ || finished_) return;
     if (!s.finishAtOnce && !s.fail && !link_.factory.WaitForRelease(link_.index, milliseconds(0)))
       return;
     finished_ = true;
     QueueGraphEvent(kGraphEventComplete + 1);  // some other event comes first
     QueueGraphEvent(kGraphEventComplete);
-    context_->graphEvents.OnGraphEvent();
-  }
-
-  void ExitInstance() override {
-    link_.Note([](WorkerRecord& r) { r.ended = true; });
+    context_.graphEvents.OnGraphEvent();
   }
 
   WorkerLink link_;
-  JobContext* context_ = nullptr;  // from the start message
+  JobContext& context_;
+  bool started_ = false;  // its start message has come
   bool finished_ = false;
+  MessageThread thread_;  // last
 };
 
 // A movie-file worker: it creates its stream file and then runs its whole
 // "decode" in the start message's handler, as the real ones do, reading
 // the job's flags before every buffer. It always reports done.
-class FakeMovieWorker : public MessageThread {
+class FakeMovieWorker final : public DecodeWorker {
  public:
-  FakeMovieWorker(WorkerLink link, bool video, MessageThread& driver)
-      : link_(link), video_(video), driver_(driver) {
-    const MessageId start = video ? WM_QT_VIDEO_START : WM_QT_AUDIO_START;
-    On(start, [this, start](WParam w) {
-      link_.Received(start);
-      Run(JobContext::From(w).state);
-    });
-    // Nothing else should ever reach a movie-file worker: note it if it does.
-    for (MessageId other : {video ? WM_QT_AUDIO_START : WM_QT_VIDEO_START, WM_DS_START,
-                            WM_DS_STOP, WM_DS_PAUSE, WM_DS_RESUME})
-      On(other, [this, other](WParam) { link_.Received(other); });
+  FakeMovieWorker(WorkerLink link, bool video, JobState& state, MessageThread& driver)
+      : link_(link), video_(video), state_(state), driver_(driver), thread_(Handlers(), [this] {
+          link_.Note([](WorkerRecord& r) { r.ended = true; });
+        }) {
+    thread_.Start();
   }
-  ~FakeMovieWorker() override { EndAndJoin(); }
 
  private:
-  void Run(JobState& state) {
+  MessageThread& Thread() override { return thread_; }
+
+  MessageThread::MessageMap Handlers() {
+    const MessageId start = video_ ? WM_QT_VIDEO_START : WM_QT_AUDIO_START;
+    MessageThread::MessageMap handlers{{start, [this, start] {
+                                          link_.Received(start);
+                                          Run();
+                                        }}};
+    // Nothing else should ever reach a movie-file worker: note it if it does.
+    for (MessageId other : {video_ ? WM_QT_AUDIO_START : WM_QT_VIDEO_START, WM_DS_START, WM_DS_STOP,
+                            WM_DS_PAUSE, WM_DS_RESUME})
+      handlers[other] = [this, other] { link_.Received(other); };
+    return handlers;
+  }
+
+  void Run() {
     const WorkerScript& s = link_.script;
     std::vector<std::string> files;
     if (!s.fail) {
-      std::string base = state.variant.With([](const VariantState& v) { return v.outputBasePath; });
-      files = {CreateStreamFile(state, video_ ? VideoTempPath(base) : AudioTempPath(base), video_)};
-      state.variant.With([&](VariantState& v) {
+      std::string base = state_.variant.With([](const VariantState& v) { return v.outputBasePath; });
+      files = {CreateStreamFile(state_, video_ ? VideoTempPath(base) : AudioTempPath(base), video_)};
+      state_.variant.With([&](VariantState& v) {
         (video_ ? v.videoInProgress : v.audioInProgress) = video_ ? s.videoSeconds : s.audioSeconds;
       });
     }
@@ -149,7 +160,7 @@ class FakeMovieWorker : public MessageThread {
       r.started = true;
       r.createdFiles = files;
     });
-    if (!s.fail) Decode(state);
+    if (!s.fail) Decode();
     driver_.Post(video_ ? WM_JOB_QT_VIDEO_DONE : WM_JOB_QT_AUDIO_DONE);
     link_.Note([](WorkerRecord& r) { r.reportedDone = true; });
     // Lingering keeps the driver in its wait for this thread's end.
@@ -157,13 +168,13 @@ class FakeMovieWorker : public MessageThread {
     if (s.lingerAfterDone &&
         !link_.factory.WaitForRelease(link_.index, milliseconds(kJobWaitBound), releases))
       link_.Note([](WorkerRecord& r) { r.gaveUp = true; });
-    PostQuit();
+    thread_.PostQuit();
   }
 
   // Per buffer, as the real workers do: end when stopped; wait in steps of
   // 100 ms while paused (without looking at the stopped flag); end when
   // stopped meanwhile; then "decode" the buffer.
-  void Decode(JobState& state) {
+  void Decode() {
     const auto deadline = std::chrono::steady_clock::now() + kJobWaitBound;
     auto gaveUp = [&] {
       if (std::chrono::steady_clock::now() < deadline) return false;
@@ -171,13 +182,13 @@ class FakeMovieWorker : public MessageThread {
       return true;
     };
     auto stopped = [&] {
-      if (!state.Stopped()) return false;
+      if (!state_.Stopped()) return false;
       link_.Note([](WorkerRecord& r) { r.sawStop = true; });
       return true;
     };
     for (;;) {
       if (stopped()) return;
-      while (state.Paused()) {
+      while (state_.Paused()) {
         link_.Note([](WorkerRecord& r) { ++r.pauseWaits; });
         std::this_thread::sleep_for(milliseconds(100));
         if (gaveUp()) return;
@@ -187,13 +198,11 @@ class FakeMovieWorker : public MessageThread {
     }
   }
 
-  void ExitInstance() override {
-    link_.Note([](WorkerRecord& r) { r.ended = true; });
-  }
-
   WorkerLink link_;
   const bool video_;
+  JobState& state_;
   MessageThread& driver_;
+  MessageThread thread_;  // last
 };
 
 }  // namespace
@@ -337,32 +346,25 @@ WorkerScript FakeWorkerFactory::Register(WorkerKind kind, int& index) {
   return byIndex != indexScripts_.end() ? byIndex->second : kindScripts_[kind];
 }
 
-std::unique_ptr<GeneralWorker> FakeWorkerFactory::CreateGeneralWorker() {
+std::unique_ptr<GeneralWorker> FakeWorkerFactory::CreateGeneralWorker(JobContext& job) {
   int index = 0;
   WorkerScript script = Register(WorkerKind::General, index);
-  auto worker = std::make_unique<FakeGeneralWorker>(WorkerLink{*this, index, script});
-  {
-    std::lock_guard lock(mutex_);
-    liveGeneral_[index] = worker.get();
-  }
-  worker->Start();
+  auto worker = std::make_unique<FakeGeneralWorker>(WorkerLink{*this, index, script}, job);
+  std::lock_guard lock(mutex_);
+  liveGeneral_[index] = worker.get();
   return worker;
 }
 
-std::unique_ptr<MessageThread> FakeWorkerFactory::CreateMovieVideoWorker(MessageThread& driver) {
+std::unique_ptr<DecodeWorker> FakeWorkerFactory::CreateMovieVideoWorker(JobContext& job, MessageThread& driver) {
   int index = 0;
   WorkerScript script = Register(WorkerKind::MovieVideo, index);
-  auto worker = std::make_unique<FakeMovieWorker>(WorkerLink{*this, index, script}, true, driver);
-  worker->Start();
-  return worker;
+  return std::make_unique<FakeMovieWorker>(WorkerLink{*this, index, script}, true, job.state, driver);
 }
 
-std::unique_ptr<MessageThread> FakeWorkerFactory::CreateMovieAudioWorker(MessageThread& driver) {
+std::unique_ptr<DecodeWorker> FakeWorkerFactory::CreateMovieAudioWorker(JobContext& job, MessageThread& driver) {
   int index = 0;
   WorkerScript script = Register(WorkerKind::MovieAudio, index);
-  auto worker = std::make_unique<FakeMovieWorker>(WorkerLink{*this, index, script}, false, driver);
-  worker->Start();
-  return worker;
+  return std::make_unique<FakeMovieWorker>(WorkerLink{*this, index, script}, false, job.state, driver);
 }
 
 void FakeWorkerFactory::ForgetGeneral(int index) {

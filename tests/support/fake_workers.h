@@ -146,9 +146,9 @@ class FakeWorkerFactory : public WorkerFactory {
   void SetScript(WorkerKind kind, const WorkerScript& script);
   void SetScriptFor(int index, const WorkerScript& script);
 
-  std::unique_ptr<GeneralWorker> CreateGeneralWorker() override;
-  std::unique_ptr<MessageThread> CreateMovieVideoWorker(MessageThread& driver) override;
-  std::unique_ptr<MessageThread> CreateMovieAudioWorker(MessageThread& driver) override;
+  std::unique_ptr<GeneralWorker> CreateGeneralWorker(JobContext& job) override;
+  std::unique_ptr<DecodeWorker> CreateMovieVideoWorker(JobContext& job, MessageThread& driver) override;
+  std::unique_ptr<DecodeWorker> CreateMovieAudioWorker(JobContext& job, MessageThread& driver) override;
 
   // Lets a held worker finish; a second time, lets a lingering one end.
   void Release(int index);
@@ -171,7 +171,7 @@ class FakeWorkerFactory : public WorkerFactory {
   std::map<int, WorkerScript> indexScripts_;
   std::vector<WorkerRecord> records_;
   std::vector<int> released_;  // times each worker was released
-  std::map<int, MessageThread*> liveGeneral_;  // told of their release by message
+  std::map<int, DecodeWorker*> liveGeneral_;  // told of their release by message
 };
 
 }  // namespace zq48::testing

@@ -1,52 +1,27 @@
 #include "encode/pipeline/group_decode_worker.h"
 
-#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <tuple>
 
 #include "container/stream_headers.h"
-#include "encode/job_messages.h"
 
 namespace zq48 {
 
-GroupDecodeWorker::GroupDecodeWorker(std::vector<JobContext*> variants) : variants_(std::move(variants)) {
-  On(WM_DS_START, [this](WParam w) { OnStart(w); });
-  On(WM_DS_STOP, [this](WParam w) { OnStop(w); });
-  On(WM_DS_PAUSE, [this](WParam w) { OnPause(w); });
-  On(WM_DS_RESUME, [this](WParam w) { OnResume(w); });
-}
-
-GroupDecodeWorker::~GroupDecodeWorker() { EndAndJoin(); }
-
-bool GroupDecodeWorker::Fail(const std::string& text, Presentation presentation, const char* caption) {
-  job_->notifier.Show({text, caption, presentation});
-  return false;
-}
-
-void GroupDecodeWorker::ReportCompletion() {
-  QueueGraphEvent(kGraphEventComplete);
-  job_->graphEvents.OnGraphEvent();
-}
-
-void GroupDecodeWorker::OnStart(WParam wparam) {
-  job_ = &JobContext::From(wparam);
-  if (!Build()) {
-    if (graph_) graph_->Stop();
-    for (auto& p : pipelines_) p->Cancel();
-    ReportCompletion();
-  }
+GroupDecode::GroupDecode(JobContext& job, std::vector<JobContext*> variants)
+    : job_(job), variants_(std::move(variants)) {
+  for (JobContext* v : variants_) plans_.push_back(ReadVariantPlan(*v));
 }
 
 // The steps of a single variant's start, variant by variant in list order,
 // around one decode: each variant's messages come in the order a decode of
 // its own would show them.
-bool GroupDecodeWorker::Build() {
+bool GroupDecode::Start(std::function<void()> completed) {
+  completed_ = std::move(completed);
   bool video = false, audio = false;
-  for (JobContext* v : variants_) {
-    plans_.push_back(ReadVariantPlan(*v));
-    video = video || plans_.back().encodeVideo();
-    audio = audio || plans_.back().encodeAudio();
+  for (const VariantPlan& plan : plans_) {
+    video = video || plan.encodeVideo();
+    audio = audio || plan.encodeAudio();
   }
   graph_ = std::make_unique<DecodeGraph>();
   const DecodeGraph::OpenStatus status = graph_->Open(plans_.front().sourcePath, video, audio);
@@ -58,14 +33,9 @@ bool GroupDecodeWorker::Build() {
     if (soundLeaders_[i] >= 0 && !started[static_cast<std::size_t>(soundLeaders_[i])]) soundLeaders_[i] = -1;
     auto own = std::make_unique<VariantStages>(*variants_[i]);
     VariantStages& stages = *own;
-    if (!stages.CreateStreamFiles(plan) || !OpenGraph(plan)) continue;
-    JobState& state = variants_[i]->state;
-    if (status != DecodeGraph::OpenStatus::Ok) continue;
-    if (plan.encodeVideo())
-      state.variant.With([this](VariantState& v) {
-        v.decodedWidth = graph_->width();
-        v.decodedHeight = graph_->height();
-      });
+    // The open's message for this variant, as its own decode would give it.
+    if (!stages.CreateStreamFiles(plan) || !DecodeOpened(job_, status)) continue;
+    if (plan.encodeVideo()) PublishDecodedSize(variants_[i]->state, *graph_);
     if (plan.encodeAudio() && !stages.ConnectSound(plan, graph_->channels(), graph_->sampleRate())) continue;
     VariantPlan opened = plan;
     if (soundLeaders_[i] >= 0) opened.filter.audioOn = 0;  // its sound comes from the leader
@@ -83,12 +53,7 @@ bool GroupDecodeWorker::Build() {
     stages_.push_back(std::move(own));
   }
   if (pipelines_.empty()) return false;
-  const OutputFilter& f = plans_.front().filter;
-  if (f.beginTime != 0 || f.endTime != 0) {
-    // The range is cut to whole seconds.
-    graph_->SetRange(static_cast<std::int64_t>(std::trunc(f.beginTime)) * 10'000'000,
-                     static_cast<std::int64_t>(std::trunc(f.endTime)) * 10'000'000);
-  }
+  SetWholeSecondRange(*graph_, plans_.front().filter);
   running_ = static_cast<int>(pipelines_.size());
   for (auto& p : pipelines_) p->Start();
   DecodeGraph::SharedDelivery pictures = [this](double t, VariantPipeline::Buffer picture) {
@@ -96,35 +61,30 @@ bool GroupDecodeWorker::Build() {
   };
   auto sound = [this](double t, const std::uint8_t* d, std::size_t n) { DeliverSound(t, d, n); };
   if (!graph_->Run(std::move(pictures), sound, [this] { DecodeEnded(); })) {
-    for (std::size_t i = 0; i < pipelines_.size(); ++i) Fail("Could not RUN the graph 3");
+    for (std::size_t i = 0; i < pipelines_.size(); ++i) job_.notifier.ShowApp("Could not RUN the graph 3");
     return false;
   }
   return true;
 }
 
-// The open's message for one variant, as its own decode would give it.
-bool GroupDecodeWorker::OpenGraph(const VariantPlan&) {
-  return DecodeOpened(*job_, graph_ ? graph_->LastOpenStatus() : DecodeGraph::OpenStatus::NoSource);
-}
-
-void GroupDecodeWorker::DeliverSound(double time, const std::uint8_t* data, std::size_t bytes) {
+void GroupDecode::DeliverSound(double time, const std::uint8_t* data, std::size_t bytes) {
   if (soundTakers_.empty()) return;
   // One copy for every pipeline: the decode reuses its buffer once this returns.
   auto buffer = std::make_shared<const std::vector<std::uint8_t>>(data, data + bytes);
   for (VariantPipeline* p : soundTakers_) p->PushSound(time, buffer);
 }
 
-void GroupDecodeWorker::DecodeEnded() {
+void GroupDecode::DecodeEnded() {
   for (auto& p : pipelines_) p->PushEnd();
 }
 
-void GroupDecodeWorker::PipelineEnded() {
+void GroupDecode::PipelineEnded() {
   if (--running_ != 0) return;
   CopySharedSound();
-  ReportCompletion();
+  completed_();
 }
 
-int GroupDecodeWorker::SoundLeader(std::size_t index) const {
+int GroupDecode::SoundLeader(std::size_t index) const {
   const VariantPlan& p = plans_[index];
   if (!p.encodeAudio()) return -1;
   for (std::size_t j = 0; j < index; ++j) {
@@ -139,7 +99,7 @@ int GroupDecodeWorker::SoundLeader(std::size_t index) const {
 
 // Appends the leader's encoded sound to each follower's audio stream file,
 // with the sample count and position its own encode would have stored.
-void GroupDecodeWorker::CopySharedSound() {
+void GroupDecode::CopySharedSound() {
   for (std::size_t i = 0; i < variants_.size(); ++i) {
     if (soundLeaders_[i] < 0) continue;
     JobState& leader = variants_[static_cast<std::size_t>(soundLeaders_[i])]->state;
@@ -152,7 +112,7 @@ void GroupDecodeWorker::CopySharedSound() {
     const std::vector<char> payload(std::istreambuf_iterator<char>(in), {});
     const bool copied = follower.audioFile.With(
         [&payload](AudioFileSlot& slot) { return slot.file.AppendAtEnd(payload.data(), payload.size()); });
-    if (!copied) job_->notifier.Show({"Output audio file write error 01", "Error", Presentation::SystemBox});
+    if (!copied) job_.notifier.Show({"Output audio file write error 01", "Error", Presentation::SystemBox});
     follower.variant.With([&, samples = samples, position = position](VariantState& v) {
       v.audioSampleCount = samples;
       v.audioInProgress = position;
@@ -160,21 +120,11 @@ void GroupDecodeWorker::CopySharedSound() {
   }
 }
 
-void GroupDecodeWorker::OnStop(WParam) {
-  if (graph_) graph_->Stop();
+void GroupDecode::Cancel() {
   for (auto& p : pipelines_) p->Cancel();
-  PostQuit();
 }
 
-void GroupDecodeWorker::OnPause(WParam) {
-  if (graph_) graph_->Pause();
-}
-
-void GroupDecodeWorker::OnResume(WParam) {
-  if (graph_) graph_->Resume();
-}
-
-void GroupDecodeWorker::ExitInstance() {
+void GroupDecode::Close() {
   if (graph_) graph_->Stop();
   for (auto& p : pipelines_) {
     p->Cancel();

@@ -1,12 +1,9 @@
 #include "encode/pipeline/movie_audio_worker.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <thread>
 
 #include "encode/pipeline/audio_stream_files.h"
-#include "encode/job_messages.h"
 
 namespace zq48 {
 
@@ -14,18 +11,12 @@ namespace {
 
 constexpr int kChunkBytes = 4096;
 
-bool StoppedAfterPause(JobState& state) {
-  if (state.Stopped()) return true;
-  while (state.Paused() && !state.Stopped()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  return state.Stopped();
-}
-
 }  // namespace
 
 int ConvertMovieSound(MovieSoundSource& sound, AudioEncoder& encoder, JobContext& job) {
   std::uint8_t chunk[kChunkBytes];
   for (;;) {
-    if (StoppedAfterPause(job.state)) return 0;
+    if (job.state.StoppedAfterPause()) return 0;
     int bytes = sound.Read(chunk, kChunkBytes);
     if (bytes < 0) return bytes;
     const double seconds = static_cast<double>(sound.CurrentSeconds());
@@ -48,7 +39,7 @@ int ConvertMovieSoundToAll(MovieSoundSource& sound, const std::vector<AudioEncod
   std::uint8_t chunk[kChunkBytes];
   std::vector<bool> failed(encoders.size(), false);
   for (;;) {
-    if (StoppedAfterPause(job.state)) return 0;
+    if (job.state.StoppedAfterPause()) return 0;
     int bytes = sound.Read(chunk, kChunkBytes);
     if (bytes < 0) return bytes;
     const double seconds = static_cast<double>(sound.CurrentSeconds());
@@ -71,29 +62,16 @@ std::unique_ptr<MovieSoundSource> OpenRange(const std::string& path, const PcmFo
 
 }  // namespace
 
-MovieAudioWorker::MovieAudioWorker(MessageThread& driver, std::vector<JobContext*> variants)
-    : driver_(driver), variants_(std::move(variants)) {
-  On(WM_QT_AUDIO_START, [this](WParam w) { OnStart(w); });
-}
+MovieSoundExtraction::MovieSoundExtraction(JobContext& job, std::vector<JobContext*> variants)
+    : job_(job), group_(!variants.empty()), variants_(PlanVariants(job, variants)) {}
 
-void MovieAudioWorker::OnStart(WParam wparam) {
-  JobContext& job = JobContext::From(wparam);
-  if (variants_.empty()) {
-    Run(job);
-  } else {
-    RunGroup(job);
-  }
-  // Whatever happened, the driver learns that the sound of the variant has ended.
-  PostQuit();
-  driver_.Post(WM_JOB_QT_AUDIO_DONE);
-}
+void MovieSoundExtraction::Run() { group_ ? RunGroup() : RunOne(); }
 
-bool MovieAudioWorker::Prepare(JobContext& job, VariantOutputs& outputs, AudioEncoder& encoder,
-                               PcmFormat& converted) {
-  auto [path, basePath, filter] = job.state.variant.With([](const VariantState& v) {
-    return std::make_tuple(v.sourcePath, v.outputBasePath, v.filter);
-  });
-  if (!filter.audioOn) {
+bool MovieSoundExtraction::Prepare(const PlannedVariant& variant, VariantOutputs& outputs, AudioEncoder& encoder,
+                                   PcmFormat& converted) {
+  JobContext& job = *variant.context;
+  const VariantPlan& plan = variant.plan;
+  if (!plan.filter.audioOn) {
     // Sound switched off for this variant: no audio file, nothing encoded.
     ClearAudioStreamFile(job.state);
     return false;
@@ -101,17 +79,16 @@ bool MovieAudioWorker::Prepare(JobContext& job, VariantOutputs& outputs, AudioEn
   // The video working path is the video worker's: deleting it from here, on
   // another thread, could remove the video file just created. The audio
   // file itself is created anew.
-  if (!CreateMovieAudioFile(job, basePath)) return false;
-  std::optional<AudioFormat> format = job.state.snapshot.With(
-      [&p = path](const JobSnapshot& s) { return s.catalog.Facts(p).audioFormat; });
-  if (!format) {
+  if (!CreateMovieAudioFile(job, plan.basePath)) return false;
+  if (!plan.audioFormat) {
     job.notifier.ShowApp("error input audio property 4");
     return false;
   }
   // More than two channels reach the encoder mixed down to stereo.
-  const PcmFormat probed{std::min<int>(format->wave.channels, 2),
-                         static_cast<int>(format->wave.samplesPerSec), format->wave.bitsPerSample};
-  if (!encoder.Open(probed, outputs, filter)) {
+  const AudioFormat& format = *plan.audioFormat;
+  const PcmFormat probed{std::min<int>(format.wave.channels, 2), static_cast<int>(format.wave.samplesPerSec),
+                         format.wave.bitsPerSample};
+  if (!encoder.Open(probed, outputs, plan.filter)) {
     job.notifier.ShowApp("Error initialisation audio");
     return false;
   }
@@ -120,40 +97,39 @@ bool MovieAudioWorker::Prepare(JobContext& job, VariantOutputs& outputs, AudioEn
   return true;
 }
 
-void MovieAudioWorker::Run(JobContext& job) {
-  VariantOutputs outputs(job);
+void MovieSoundExtraction::RunOne() {
+  const PlannedVariant& variant = variants_.front();
+  VariantOutputs outputs(job_);
   AudioEncoder encoder;
   PcmFormat converted;
-  if (!Prepare(job, outputs, encoder, converted)) return;
-  auto [path, filter] =
-      job.state.variant.With([](const VariantState& v) { return std::make_pair(v.sourcePath, v.filter); });
+  if (!Prepare(variant, outputs, encoder, converted)) return;
   int error = 0;
-  std::unique_ptr<MovieSoundSource> sound = OpenRange(path, converted, filter, &error);
-  if (sound) error = ConvertMovieSound(*sound, encoder, job);
-  if (error != 0) job.notifier.ShowApp("Error encode audio 1");
+  std::unique_ptr<MovieSoundSource> sound = OpenRange(variant.plan.sourcePath, converted, variant.plan.filter, &error);
+  if (sound) error = ConvertMovieSound(*sound, encoder, job_);
+  if (error != 0) job_.notifier.ShowApp("Error encode audio 1");
   encoder.Close();
 }
 
-void MovieAudioWorker::RunGroup(JobContext& job) {
+void MovieSoundExtraction::RunGroup() {
   std::vector<std::unique_ptr<VariantOutputs>> outputs;
   std::vector<std::unique_ptr<AudioEncoder>> owned;
   std::vector<AudioEncoder*> encoders;
   std::vector<JobContext*> ready;
+  const VariantPlan* first = nullptr;  // of the first variant ready
   PcmFormat converted;
-  for (JobContext* variant : variants_) {
-    outputs.push_back(std::make_unique<VariantOutputs>(*variant));
+  for (const PlannedVariant& variant : variants_) {
+    outputs.push_back(std::make_unique<VariantOutputs>(*variant.context));
     auto encoder = std::make_unique<AudioEncoder>();
-    if (!Prepare(*variant, *outputs.back(), *encoder, converted)) continue;
+    if (!Prepare(variant, *outputs.back(), *encoder, converted)) continue;
+    if (!first) first = &variant.plan;
     encoders.push_back(encoder.get());
-    ready.push_back(variant);
+    ready.push_back(variant.context);
     owned.push_back(std::move(encoder));
   }
   if (ready.empty()) return;
-  auto [path, filter] = ready.front()->state.variant.With(
-      [](const VariantState& v) { return std::make_pair(v.sourcePath, v.filter); });
   int error = 0;
-  std::unique_ptr<MovieSoundSource> sound = OpenRange(path, converted, filter, &error);
-  if (sound) error = ConvertMovieSoundToAll(*sound, encoders, ready, job);
+  std::unique_ptr<MovieSoundSource> sound = OpenRange(first->sourcePath, converted, first->filter, &error);
+  if (sound) error = ConvertMovieSoundToAll(*sound, encoders, ready, job_);
   for (std::size_t i = 0; i < encoders.size(); ++i) {
     if (error != 0) ready[i]->notifier.ShowApp("Error encode audio 1");
     encoders[i]->Close();

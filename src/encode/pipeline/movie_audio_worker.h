@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/message_thread.h"
 #include "audio/audio_encoder.h"
 #include "encode/job_context.h"
 #include "encode/pipeline/variant_outputs.h"
+#include "encode/pipeline/variant_plan.h"
 #include "sources/movie_sound_source.h"
 
 namespace zq48 {
@@ -17,25 +17,28 @@ namespace zq48 {
 // that ended the conversion.
 int ConvertMovieSound(MovieSoundSource& sound, AudioEncoder& encoder, JobContext& job);
 
-// The sound worker of a movie file for one variant: its start message runs
-// the whole extraction into the variant's audio stream file; when it is
-// over, whether it succeeded or not, the worker tells the job driver and ends.
-//
-// For a group of variants sharing a range (each with its own context) the
-// sound is converted once and every chunk goes to each variant's encoder.
-class MovieAudioWorker : public MessageThread {
+// The work of a movie file's sound worker, for one variant or for a group
+// of variants sharing a range (each with its own context): then the sound is
+// converted once and every chunk goes to each variant's encoder.
+class MovieSoundExtraction {
  public:
-  explicit MovieAudioWorker(MessageThread& driver, std::vector<JobContext*> variants = {});
-  ~MovieAudioWorker() override { EndAndJoin(); }
+  // `job` is the job's own context, whose state says when to stop or pause;
+  // `variants` are a group's contexts, or none for the variant in `job`'s
+  // state. What each variant asks for is read now.
+  explicit MovieSoundExtraction(JobContext& job, std::vector<JobContext*> variants = {});
+
+  // The whole extraction into the variants' audio stream files.
+  void Run();
 
  private:
-  void OnStart(WParam wparam);
-  void Run(JobContext& job);
-  void RunGroup(JobContext& job);
+  void RunOne();
+  void RunGroup();
   // A variant's steps up to its encoder; false after the step's message.
-  bool Prepare(JobContext& job, VariantOutputs& outputs, AudioEncoder& encoder, PcmFormat& converted);
-  MessageThread& driver_;
-  std::vector<JobContext*> variants_;
+  bool Prepare(const PlannedVariant& variant, VariantOutputs& outputs, AudioEncoder& encoder, PcmFormat& converted);
+
+  JobContext& job_;
+  const bool group_;
+  std::vector<PlannedVariant> variants_;
 };
 
 }  // namespace zq48

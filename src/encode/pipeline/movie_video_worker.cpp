@@ -2,27 +2,13 @@
 
 #include <unistd.h>
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
-#include "encode/job_messages.h"
 #include "encode/pipeline/variant_pipeline.h"
 
 namespace zq48 {
 
 namespace {
-
-// The caption an owner-less box shows when it is given none of its own.
-constexpr const char* kPlainBoxCaption = "Error";
-
-// Waits while the job is paused; true when the job is stopped.
-bool StoppedAfterPause(JobState& state) {
-  if (state.Stopped()) return true;
-  // A stop also ends the wait, so a paused job can always be stopped.
-  while (state.Paused() && !state.Stopped()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  return state.Stopped();
-}
 
 // The movie draws top-down; the encoder wants bottom-up rows.
 void HandOver(MovieVideoSource& movie, double time, std::vector<std::uint8_t>& rows,
@@ -52,7 +38,7 @@ bool ExtractMovieVideo(MovieVideoSource& movie, double begin, double end, JobCon
   std::vector<std::uint8_t> rows;
   double t = begin;
   for (std::int64_t i = 1; i <= samples; ++i) {
-    if (StoppedAfterPause(job.state)) break;
+    if (job.state.StoppedAfterPause()) break;
     HandOver(movie, t, rows, sink);
     t += step;
     // The end test looks at the picture just handed over, so the first
@@ -63,39 +49,26 @@ bool ExtractMovieVideo(MovieVideoSource& movie, double begin, double end, JobCon
   return true;
 }
 
-MovieVideoWorker::MovieVideoWorker(MessageThread& driver, std::vector<JobContext*> variants)
-    : driver_(driver), variants_(std::move(variants)) {
-  On(WM_QT_VIDEO_START, [this](WParam w) { OnStart(w); });
-}
+MovieVideoExtraction::MovieVideoExtraction(JobContext& job, std::vector<JobContext*> variants)
+    : job_(job), group_(!variants.empty()), variants_(PlanVariants(job, variants)) {}
 
-void MovieVideoWorker::OnStart(WParam wparam) {
-  JobContext& job = JobContext::From(wparam);
-  if (variants_.empty()) {
-    Run(job);
-  } else {
-    RunGroup(job);
-  }
-  // Whatever happened, the driver learns that the video of the variant has ended.
-  PostQuit();
-  driver_.Post(WM_JOB_QT_VIDEO_DONE);
-}
+void MovieVideoExtraction::Run() { group_ ? RunGroup() : RunOne(); }
 
-bool MovieVideoWorker::Prepare(JobContext& job, const MovieOpener& open, VariantOutputs& outputs,
-                               VideoEncoderState& stage) {
-  auto [path, basePath, filter] = job.state.variant.With([](const VariantState& v) {
-    return std::make_tuple(v.sourcePath, v.outputBasePath, v.filter);
-  });
-  if (!filter.videoOn) {
+bool MovieVideoExtraction::Prepare(const PlannedVariant& variant, const MovieOpener& open, VariantOutputs& outputs,
+                                   VideoEncoderState& stage) {
+  JobContext& job = *variant.context;
+  const VariantPlan& plan = variant.plan;
+  if (!plan.filter.videoOn) {
     // Video switched off for this variant: no video file, nothing encoded.
     job.state.videoFile.With([](VideoFileSlot& slot) { slot.file.Close(); });
     return false;
   }
-  ::unlink(basePath.c_str());
-  job.state.variant.With([&b = basePath](VariantState& v) { v.videoTempPath = b; });
-  std::optional<StreamFile> file = StreamFile::Create(basePath);
+  ::unlink(plan.basePath.c_str());
+  job.state.variant.With([&plan](VariantState& v) { v.videoTempPath = plan.basePath; });
+  std::optional<StreamFile> file = StreamFile::Create(plan.basePath);
   if (!file) {
     // An owner-less box with the default caption, as for the sound's file.
-    job.notifier.Show({"Can't create output file", kPlainBoxCaption, Presentation::PlainBox});
+    job.notifier.Show({"Can't create output file", kDefaultCaption, Presentation::PlainBox});
     return false;
   }
   int failed = job.state.videoFile.With([&file](VideoFileSlot& slot) {
@@ -112,42 +85,41 @@ bool MovieVideoWorker::Prepare(JobContext& job, const MovieOpener& open, Variant
     job.notifier.ShowApp("error open movie");
     return false;
   }
-  auto [width, height] = job.state.snapshot.With([&p = path](const JobSnapshot& s) {
-    return std::make_pair(s.catalog.Facts(p).width, s.catalog.Facts(p).height);
+  auto [width, height] = job.state.snapshot.With([&plan](const JobSnapshot& s) {
+    return std::make_pair(s.catalog.Facts(plan.sourcePath).width, s.catalog.Facts(plan.sourcePath).height);
   });
   job.state.variant.With([w = width, h = height](VariantState& v) {
     v.decodedWidth = w;
     v.decodedHeight = h;
   });
-  if (!CreateVideoEncoder(outputs, DecodedVideoOf(job, path), filter, stage)) {
+  if (!CreateVideoEncoder(outputs, DecodedVideoOf(job, plan.sourcePath), plan.filter, stage)) {
     job.notifier.ShowApp("error init encoder video");
     return false;
   }
   return true;
 }
 
-bool MovieVideoWorker::Run(JobContext& job) {
-  const std::string path = job.state.variant.With([](const VariantState& v) { return v.sourcePath; });
+void MovieVideoExtraction::RunOne() {
+  const PlannedVariant& variant = variants_.front();
   std::unique_ptr<MovieVideoSource> movie;
-  VariantOutputs outputs(job);
+  VariantOutputs outputs(job_);
   VideoEncoderState stage;
   auto open = [&]() -> MovieVideoSource* {
-    movie = OpenMovieVideo(path);
+    movie = OpenMovieVideo(variant.plan.sourcePath);
     return movie.get();
   };
-  if (!Prepare(job, open, outputs, stage)) return false;
-  ExtractMovieVideo(*movie, stage.beginTime, stage.endTime, job,
+  if (!Prepare(variant, open, outputs, stage)) return;
+  ExtractMovieVideo(*movie, stage.beginTime, stage.endTime, job_,
                     [&stage](double t, const std::uint8_t* picture, std::size_t bytes) {
                       EncodeVideoFrame(t, picture, bytes, stage);  // a failed picture is skipped
                     });
   DestroyVideoEncoder(stage);
-  return true;
 }
 
 // Each variant takes its steps in list order around one movie; the job's
 // own state tells when to stop or pause.
-void MovieVideoWorker::RunGroup(JobContext& job) {
-  const std::string path = variants_.front()->state.variant.With([](const VariantState& v) { return v.sourcePath; });
+void MovieVideoExtraction::RunGroup() {
+  const std::string& path = variants_.front().plan.sourcePath;
   std::unique_ptr<MovieVideoSource> movie;
   bool tried = false;
   auto open = [&]() -> MovieVideoSource* {
@@ -158,10 +130,10 @@ void MovieVideoWorker::RunGroup(JobContext& job) {
   std::vector<std::unique_ptr<VariantOutputs>> outputs;
   std::vector<std::unique_ptr<VideoEncoderState>> stages;
   std::vector<std::unique_ptr<VariantPipeline>> pipelines;
-  for (JobContext* variant : variants_) {
-    outputs.push_back(std::make_unique<VariantOutputs>(*variant));
+  for (const PlannedVariant& variant : variants_) {
+    outputs.push_back(std::make_unique<VariantOutputs>(*variant.context));
     auto stage = std::make_unique<VideoEncoderState>();
-    if (!Prepare(*variant, open, *outputs.back(), *stage)) continue;
+    if (!Prepare(variant, open, *outputs.back(), *stage)) continue;
     VideoEncoderState* s = stage.get();
     pipelines.push_back(std::make_unique<VariantPipeline>(
         VariantPipeline::Stages{[s](double t, const std::uint8_t* d, std::size_t n) { EncodeVideoFrame(t, d, n, *s); },
@@ -172,14 +144,14 @@ void MovieVideoWorker::RunGroup(JobContext& job) {
   }
   if (pipelines.empty()) return;
   const bool started = ExtractMovieVideo(
-      *movie, stages.front()->beginTime, stages.front()->endTime, job,
+      *movie, stages.front()->beginTime, stages.front()->endTime, job_,
       [&pipelines](double t, const std::uint8_t* picture, std::size_t bytes) {
         auto shared = std::make_shared<const std::vector<std::uint8_t>>(picture, picture + bytes);
         for (auto& p : pipelines) p->PushPicture(t, shared);
       });
   // Each variant's own extraction would have said so.
   if (!started)
-    for (std::size_t i = 1; i < pipelines.size(); ++i) job.notifier.ShowApp("error GoToFirstVideoSample");
+    for (std::size_t i = 1; i < pipelines.size(); ++i) job_.notifier.ShowApp("error GoToFirstVideoSample");
   for (auto& p : pipelines) p->PushEnd();
   for (auto& p : pipelines) p->Join();
 }

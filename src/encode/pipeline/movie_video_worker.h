@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "core/message_thread.h"
 #include "encode/job_context.h"
 #include "encode/pipeline/variant_outputs.h"
+#include "encode/pipeline/variant_plan.h"
 #include "sources/movie_video_source.h"
 #include "video/video_encoder_stage.h"
 
@@ -26,27 +26,31 @@ using MoviePictureSink = std::function<void(double time, const std::uint8_t* pic
 bool ExtractMovieVideo(MovieVideoSource& movie, double begin, double end, JobContext& job,
                        const MoviePictureSink& sink);
 
-// The video worker of a movie file for one variant, or for a group of
-// variants sharing a range (each with its own context): then the movie is
-// extracted once and every picture goes to each variant's pipeline. Its
-// start message runs the whole extraction; when it is over, whether it
-// succeeded or not, the worker tells the job driver and ends.
-class MovieVideoWorker : public MessageThread {
+// The work of a movie file's video worker, for one variant or for a group
+// of variants sharing a range (each with its own context): then the movie is
+// extracted once and every picture goes to each variant's pipeline.
+class MovieVideoExtraction {
  public:
-  explicit MovieVideoWorker(MessageThread& driver, std::vector<JobContext*> variants = {});
-  ~MovieVideoWorker() override { EndAndJoin(); }
+  // `job` is the job's own context, whose state says when to stop or pause;
+  // `variants` are a group's contexts, or none for the variant in `job`'s
+  // state. What each variant asks for is read now.
+  explicit MovieVideoExtraction(JobContext& job, std::vector<JobContext*> variants = {});
+
+  // The whole extraction into the variants' video stream files.
+  void Run();
 
  private:
   using MovieOpener = std::function<MovieVideoSource*()>;
-  void OnStart(WParam wparam);
-  bool Run(JobContext& job);
-  void RunGroup(JobContext& job);
+  void RunOne();
+  void RunGroup();
   // A variant's steps up to its first picture: its stream file, the movie
   // (`open`), its encoder. False after the step's message.
-  bool Prepare(JobContext& job, const MovieOpener& open, VariantOutputs& outputs,
+  bool Prepare(const PlannedVariant& variant, const MovieOpener& open, VariantOutputs& outputs,
                VideoEncoderState& stage);
-  MessageThread& driver_;
-  std::vector<JobContext*> variants_;
+
+  JobContext& job_;
+  const bool group_;
+  std::vector<PlannedVariant> variants_;
 };
 
 }  // namespace zq48

@@ -2,24 +2,9 @@
 
 #include <unistd.h>
 
-#include <tuple>
-
 #include "encode/pipeline/audio_stream_files.h"
 
 namespace zq48 {
-
-VariantPlan ReadVariantPlan(JobContext& job) {
-  VariantPlan plan;
-  std::tie(plan.sourcePath, plan.basePath, plan.filter) = job.state.variant.With(
-      [](const VariantState& v) { return std::make_tuple(v.sourcePath, v.outputBasePath, v.filter); });
-  job.state.snapshot.With([&plan](const JobSnapshot& s) {
-    const MediaFacts& f = s.catalog.Facts(plan.sourcePath);
-    plan.hasAudio = f.hasAudio;
-    plan.hasVideo = f.hasVideo;
-    plan.audioFormat = f.audioFormat;
-  });
-  return plan;
-}
 
 bool DecodeOpened(JobContext& job, DecodeGraph::OpenStatus status) {
   auto fail = [&job](const char* text, Presentation presentation = Presentation::AppBox,

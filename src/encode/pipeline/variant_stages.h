@@ -8,27 +8,12 @@
 #include "catalog/media_facts.h"
 #include "encode/job_context.h"
 #include "encode/pipeline/variant_outputs.h"
+#include "encode/pipeline/variant_plan.h"
 #include "catalog/output_filter.h"
 #include "sources/decode_graph.h"
 #include "video/video_encoder_stage.h"
 
 namespace zq48 {
-
-// What one variant of the general path asks of the decode, read from its
-// job state at start.
-struct VariantPlan {
-  std::string sourcePath;
-  std::string basePath;  // the video working path
-  OutputFilter filter;
-  bool hasAudio = false;
-  bool hasVideo = false;
-  std::optional<AudioFormat> audioFormat;
-  bool encodeVideo() const { return hasVideo && filter.videoOn; }
-  bool encodeAudio() const { return hasAudio && filter.audioOn; }
-};
-
-// Reads the plan of the variant published in `job`'s state.
-VariantPlan ReadVariantPlan(JobContext& job);
 
 // Shows the message of a decode that did not open; true when it did.
 bool DecodeOpened(JobContext& job, DecodeGraph::OpenStatus status);

@@ -1,0 +1,37 @@
+#include "encode/pipeline/variant_decode.h"
+
+namespace zq48 {
+
+bool VariantDecode::Start(std::function<void()> completed) {
+  stages_ = std::make_unique<VariantStages>(job_);
+  if (!stages_->CreateStreamFiles(plan_) || !OpenGraph() || !stages_->Open(plan_)) return false;
+  SetWholeSecondRange(*graph_, plan_.filter);
+  VariantStages* stages = stages_.get();
+  DecodeGraph::Delivery pictures, sound;
+  if (stages->encodesVideo())
+    pictures = [stages](double t, const std::uint8_t* data, std::size_t bytes) { stages->Picture(t, data, bytes); };
+  if (stages->encodesAudio())
+    sound = [stages](double t, const std::uint8_t* data, std::size_t bytes) { stages->Sound(t, data, bytes); };
+  if (!graph_->Run(std::move(pictures), std::move(sound), std::move(completed))) {
+    job_.notifier.ShowApp("Could not RUN the graph 3");
+    return false;
+  }
+  return true;
+}
+
+bool VariantDecode::OpenGraph() {
+  graph_ = std::make_unique<DecodeGraph>();
+  if (!DecodeOpened(job_, graph_->Open(plan_.sourcePath, plan_.encodeVideo(), plan_.encodeAudio()))) return false;
+  if (plan_.encodeVideo()) PublishDecodedSize(job_.state, *graph_);
+  if (plan_.encodeAudio()) return stages_->ConnectSound(plan_, graph_->channels(), graph_->sampleRate());
+  return true;
+}
+
+void VariantDecode::Close() {
+  if (!graph_) return;
+  graph_->Stop();
+  if (stages_) stages_->Close();
+  graph_.reset();
+}
+
+}  // namespace zq48
