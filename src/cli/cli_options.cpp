@@ -50,14 +50,6 @@ std::optional<double> RealArgument(const char* text) {
   return value;
 }
 
-std::optional<Crop> ParseCrop(const char* text) {
-  Crop c;
-  char tail = 0;
-  if (std::sscanf(text, "%d,%d,%d,%d%c", &c.left, &c.right, &c.top, &c.bottom, &tail) != 4)
-    return std::nullopt;
-  return c;
-}
-
 const option kOptions[] = {
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
@@ -107,7 +99,7 @@ std::optional<std::string> TakeValue(int c, const char* value, CliOptions& o) {
       return std::nullopt;
     }
     case kCrop:
-      o.crop = ParseCrop(value);
+      o.crop = ParseCrop(value, ',');
       if (!o.crop) return std::string("--crop wants LEFT,RIGHT,TOP,BOTTOM in pixels, not '") + value + "'";
       return std::nullopt;
     case kVariant: {

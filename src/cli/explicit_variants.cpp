@@ -1,5 +1,6 @@
 #include "cli/explicit_variants.h"
 
+#include "cli/range_options.h"
 #include "encode/filter_ladder.h"
 #include "encode/frame_rate_steps.h"
 #include "catalog/same_filter.h"
@@ -9,21 +10,8 @@ namespace zq48::cli {
 
 namespace {
 
-// The variant's time range and crop, the command line's per-file values where it gives none.
-TimeRangeAndCrop RangeAndCropOf(const VariantFields& v, const CliOptions& o) {
-  TimeRangeAndCrop r;
-  r.begin = static_cast<float>(v.begin.value_or(o.begin.value_or(0.0)));
-  r.end = static_cast<float>(v.end.value_or(o.end.value_or(0.0)));
-  const Crop crop = v.crop.value_or(o.crop.value_or(Crop{}));
-  r.left = crop.left;
-  r.right = crop.right;
-  r.top = crop.top;
-  r.bottom = crop.bottom;
-  return r;
-}
-
 // Writes the variant's fields over what MakeFilter derived from the file.
-void ApplyFields(const VariantFields& v, const TimeRangeAndCrop& range, bool fileHasSound, OutputFilter& f) {
+void ApplyFields(const VariantFields& v, const RangeAndCrop& range, bool fileHasSound, OutputFilter& f) {
   f.width = v.width;
   f.height = v.height;
   f.videoBitRate = v.videoKbps;
@@ -38,16 +26,11 @@ void ApplyFields(const VariantFields& v, const TimeRangeAndCrop& range, bool fil
     f.audioBitRate = f.audioSampleRate = f.audioChannels = 0;
     f.volume = 0.0f;
   }
-  f.beginTime = range.begin;
-  f.endTime = range.end;
-  f.cropLeft = range.left;
-  f.cropRight = range.right;
-  f.cropTop = range.top;
-  f.cropBottom = range.bottom;
+  ApplyRangeAndCrop(range, f);
 }
 
 // One variant for one file; false (after the message) when it is refused.
-bool AddVariant(const VariantFields& v, const TimeRangeAndCrop& range, const std::string& path,
+bool AddVariant(const VariantFields& v, const RangeAndCrop& range, const std::string& path,
                 InputCatalog& catalog, Notifier& notifier) {
   const MediaFacts& facts = catalog.Facts(path);
   const double rate = ClampFrameRate(v.frameRate, facts.frameRate);
@@ -72,9 +55,9 @@ ExplicitVariantsResult AddExplicitVariants(const CliOptions& options, InputCatal
                                            Notifier& notifier) {
   ExplicitVariantsResult result;
   if (options.variants.empty()) return result;
-  std::vector<TimeRangeAndCrop> ranges;
+  std::vector<RangeAndCrop> ranges;
   for (const VariantFields& v : options.variants) {
-    ranges.push_back(RangeAndCropOf(v, options));
+    ranges.push_back(VariantRangeAndCrop(v, options));
     if (std::optional<std::string> problem = ValidateTimeRangeAndCrop(ranges.back(), catalog)) {
       notifier.Show({*problem, kInvalidInputCaption, Presentation::AppBox});
       result.invalidInput = true;

@@ -30,14 +30,6 @@ bool Known(const std::string& key) {
   return false;
 }
 
-std::optional<Crop> ParseCropValue(const std::string& text) {
-  Crop c;
-  char tail = 0;
-  if (std::sscanf(text.c_str(), "%d:%d:%d:%d%c", &c.left, &c.right, &c.top, &c.bottom, &tail) != 4)
-    return std::nullopt;
-  return c;
-}
-
 using Pairs = std::map<std::string, std::string>;
 
 // Splits "k=v,k=v"; an error text for an empty, unknown or repeated key.
@@ -89,6 +81,16 @@ std::optional<std::string> CheckValues(const VariantFields& v) {
 
 }  // namespace
 
+std::optional<Crop> ParseCrop(const std::string& text, char separator) {
+  const std::string s(1, separator);
+  const std::string format = "%d" + s + "%d" + s + "%d" + s + "%d%c";
+  Crop c;
+  char tail = 0;
+  if (std::sscanf(text.c_str(), format.c_str(), &c.left, &c.right, &c.top, &c.bottom, &tail) != 4)
+    return std::nullopt;
+  return c;
+}
+
 std::variant<VariantFields, std::string> ParseVariantFields(const std::string& text) {
   auto split = SplitPairs(text);
   if (auto* error = std::get_if<std::string>(&split)) return *error;
@@ -120,7 +122,7 @@ std::variant<VariantFields, std::string> ParseVariantFields(const std::string& t
   }
   v.frameRate = *fps;
   if (auto crop = p.find("crop"); crop != p.end()) {
-    v.crop = ParseCropValue(crop->second);
+    v.crop = ParseCrop(crop->second, ':');
     if (!v.crop) return Bad("crop", crop->second, "wants LEFT:RIGHT:TOP:BOTTOM in pixels");
   }
   if (auto error = CheckValues(v)) return *error;

@@ -14,6 +14,10 @@ struct Crop {
   int bottom = 0;
 };
 
+// "LEFT,RIGHT,TOP,BOTTOM" with `separator` between the four, and nothing
+// after them; nothing when the text is not that.
+std::optional<Crop> ParseCrop(const std::string& text, char separator);
+
 // One explicit variant of --variant: what the Expert page's fields say,
 // plus the sound format, which the page leaves at its default.
 struct VariantFields {

@@ -70,4 +70,11 @@ bool WholeFile::Commit() {
   return true;
 }
 
+WholeFileWrite WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+  std::optional<WholeFile> f = WholeFile::Create(path);
+  if (!f) return WholeFileWrite::NotCreated;
+  if (!f->Write(bytes.data(), bytes.size()) || !f->Commit()) return WholeFileWrite::NotWritten;
+  return WholeFileWrite::Written;
+}
+
 }  // namespace zq48

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 
 namespace zq48 {
 
@@ -37,5 +40,19 @@ class WholeFile {
   std::string temporary_;
   std::string final_;
 };
+
+// How writing a whole file in one go ended.
+enum class WholeFileWrite {
+  Written,     // the file is under its final name
+  NotCreated,  // no temporary file could be made beside it
+  NotWritten,  // writing, flushing or renaming failed; the final name is untouched
+};
+
+// Writes `bytes` to `path` as a WholeFile: aside first, renamed over `path`
+// once all of it is on disk.
+WholeFileWrite WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
+inline WholeFileWrite WriteWholeFile(const std::string& path, std::string_view text) {
+  return WriteWholeFile(path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+}
 
 }  // namespace zq48

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "catalog/range_and_crop.h"
+
 namespace zq48 {
 
 QualityRow QualityTableRow(int quality) {
@@ -92,12 +94,7 @@ OutputFilter* MakeFilter(InputCatalog& catalog, const std::string& path, std::ui
   filter.width = RoundTo16(size.width);
   filter.height = RoundTo16(size.height);
 
-  filter.beginTime = options.beginTime;
-  filter.endTime = options.endTime;
-  filter.cropBottom = options.cropBottom;
-  filter.cropLeft = options.cropLeft;
-  filter.cropRight = options.cropRight;
-  filter.cropTop = options.cropTop;
+  ApplyRangeAndCrop(RangeAndCropOf(options), filter);
   return catalog.AddFilter(path, filter);
 }
 
@@ -111,12 +108,20 @@ void GenerateSimpleFilters(InputCatalog& catalog, const std::string& path) {
   MakeFilter(catalog, path, settings.rangeEnd, row.frameRate, 1, 1);
 }
 
+void RefreshSimpleFilters(InputCatalog& catalog, const std::string& path) {
+  if (catalog.IsCustomFilters(path)) return;
+  catalog.RemoveAllFilters(path);
+  GenerateSimpleFilters(catalog, path);
+}
+
 void RegenerateSimpleFilters(InputCatalog& catalog) {
-  for (const std::string& path : catalog.InputPaths()) {
-    if (catalog.IsCustomFilters(path)) continue;
-    catalog.RemoveAllFilters(path);
-    GenerateSimpleFilters(catalog, path);
-  }
+  for (const std::string& path : catalog.InputPaths()) RefreshSimpleFilters(catalog, path);
+}
+
+void RestoreSimpleFilters(InputCatalog& catalog, const std::string& path) {
+  catalog.RemoveAllFilters(path);
+  catalog.SetCustomFilters(path, false);
+  GenerateSimpleFilters(catalog, path);
 }
 
 }  // namespace zq48

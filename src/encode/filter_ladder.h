@@ -44,7 +44,16 @@ OutputFilter* MakeFilter(InputCatalog& catalog, const std::string& path, std::ui
 // begin, begin + step, ... (all below the end), then the end.
 void GenerateSimpleFilters(InputCatalog& catalog, const std::string& path);
 
-// Rebuilds the ladder of every listed file whose variants were not edited by hand.
+// Rebuilds one file's ladder from its options and the settings, unless its
+// variants were edited by hand: a ladder built before a change of either
+// still holds the old values.
+void RefreshSimpleFilters(InputCatalog& catalog, const std::string& path);
+
+// The same for every listed file.
 void RegenerateSimpleFilters(InputCatalog& catalog);
+
+// Drops a file's variants, edited by hand or not, for the simple ladder;
+// the file's list follows the settings again.
+void RestoreSimpleFilters(InputCatalog& catalog, const std::string& path);
 
 }  // namespace zq48

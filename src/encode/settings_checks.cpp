@@ -99,8 +99,8 @@ std::optional<std::string> CheckDestinationFolder(const std::string& text, Encod
   return folder;
 }
 
-std::optional<std::string> ValidateTimeRangeAndCrop(const TimeRangeAndCrop& v,
-                                                    const InputCatalog& catalog) {
+std::optional<std::string> ValidateTimeRangeAndCrop(const RangeAndCrop& v,
+                                                const InputCatalog& catalog) {
   if (v.begin > v.end) return "Begin time must be less than end time.";
   if (v.begin < 0) return "Begin offset must be non-negative value.";
   if (v.end < 0) return "End offset must be non-negative value.";

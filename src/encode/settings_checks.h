@@ -7,6 +7,7 @@
 #include "core/settings_store.h"
 #include "catalog/input_catalog.h"
 #include "catalog/encode_settings.h"
+#include "catalog/range_and_crop.h"
 
 namespace zq48 {
 
@@ -28,21 +29,14 @@ RangeCheck CheckRange(EncodeSettings& settings, Notifier& notifier);
 std::optional<std::string> CheckDestinationFolder(const std::string& text, EncodeSettings& settings,
                                                   SettingsStore& store, Notifier& notifier);
 
-// The values of the time range and cropping dialog.
-struct TimeRangeAndCrop {
-  float begin = 0;  // seconds
-  float end = 0;
-  int left = 0;  // pixels
-  int right = 0;
-  int top = 0;
-  int bottom = 0;
-};
+// The earlier name of the range and crop record, for callers not yet moved to it.
+using TimeRangeAndCrop = RangeAndCrop;
 
 inline constexpr const char* kInvalidInputCaption = "Error - invalid input";
 
 // The first check the values fail, as the message to show (with the caption
 // above), or nothing when they are acceptable for every file of the list.
-std::optional<std::string> ValidateTimeRangeAndCrop(const TimeRangeAndCrop& values,
-                                                    const InputCatalog& catalog);
+std::optional<std::string> ValidateTimeRangeAndCrop(const RangeAndCrop& values,
+                                                const InputCatalog& catalog);
 
 }  // namespace zq48

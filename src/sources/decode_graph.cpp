@@ -4,6 +4,8 @@
 #include <system_error>
 
 #include "core/pause_wait.h"
+#include "sources/decoder_loop.h"
+#include "sources/stream_kinds.h"
 
 namespace zq48 {
 
@@ -12,26 +14,6 @@ namespace {
 constexpr std::size_t kVideoPackets = 64;
 constexpr std::size_t kAudioPackets = 256;
 constexpr std::size_t kPictures = 4;
-
-int FirstStream(const AVFormatContext* ctx, bool pictures) {
-  for (unsigned i = 0; i < ctx->nb_streams; ++i) {
-    const AVStream* st = ctx->streams[i];
-    if (pictures ? ff::IsPictureStream(st) : st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
-      return static_cast<int>(i);
-  }
-  return -1;
-}
-
-// Runs `body` as long as the decoder gives frames; false from `body` stops early.
-template <class Body>
-bool ReceiveFrames(AVCodecContext* decoder, AVFrame* frame, Body&& body) {
-  while (avcodec_receive_frame(decoder, frame) == 0) {
-    bool more = body(*frame);
-    av_frame_unref(frame);
-    if (!more) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -52,7 +34,7 @@ DecodeGraph::OpenStatus DecodeGraph::OpenBranches(const std::string& path, bool 
   for (unsigned i = 0; i < source_->nb_streams; ++i) source_->streams[i]->discard = AVDISCARD_ALL;
 
   if (decodeVideo) {
-    video_.stream = FirstStream(source_.get(), true);
+    video_.stream = ff::FirstStreamOf(source_.get(), ff::StreamKind::Pictures);
     if (video_.stream < 0) return OpenStatus::VideoFailed;
     AVStream* st = source_->streams[video_.stream];
     // One decoding thread: the graph's own threads already keep both cores
@@ -66,7 +48,7 @@ DecodeGraph::OpenStatus DecodeGraph::OpenBranches(const std::string& path, bool 
     video_.packets = std::make_unique<BlockingQueue<ff::PacketPtr>>(kVideoPackets);
   }
   if (decodeAudio) {
-    audio_.stream = FirstStream(source_.get(), false);
+    audio_.stream = ff::FirstStreamOf(source_.get(), ff::StreamKind::Sound);
     if (audio_.stream < 0) return OpenStatus::NoAudioStream;
     AVStream* st = source_->streams[audio_.stream];
     audio_.decoder = ff::OpenDecoder(st);
@@ -257,21 +239,22 @@ bool DecodeGraph::HandlePicture(const AVFrame& frame, double& lastTime) {
   return pictures_->Push(std::move(picture));
 }
 
-void DecodeGraph::DecodePictures() {
+template <class Body>
+void DecodeGraph::DecodeBranch(Branch& branch, Body&& body) {
   ff::FramePtr frame(av_frame_alloc());
+  bool draining = false;
+  auto feed = [&] {
+    std::optional<ff::PacketPtr> packet = branch.packets->Pop();
+    if (!packet) return stopping_ ? ff::Input::Abandon : ff::Input::Ended;
+    avcodec_send_packet(branch.decoder.get(), packet->get());  // a damaged packet is skipped
+    return ff::Input::Sent;
+  };
+  ff::RunDecoder(branch.decoder.get(), frame.get(), draining, feed, body);
+}
+
+void DecodeGraph::DecodePictures() {
   double lastTime = -1e300;
-  bool more = true;
-  auto handle = [&](const AVFrame& f) { return HandlePicture(f, lastTime); };
-  while (more) {
-    std::optional<ff::PacketPtr> packet = video_.packets->Pop();
-    if (!packet) break;
-    avcodec_send_packet(video_.decoder.get(), packet->get());  // a damaged packet is skipped
-    more = ReceiveFrames(video_.decoder.get(), frame.get(), handle);
-  }
-  if (more && !stopping_) {
-    avcodec_send_packet(video_.decoder.get(), nullptr);
-    ReceiveFrames(video_.decoder.get(), frame.get(), handle);
-  }
+  DecodeBranch(video_, [&](const AVFrame& f) { return HandlePicture(f, lastTime); });
   video_.packets->Cancel();  // the reader drops what still comes for this branch
   pictures_->Finish();
 }
@@ -315,19 +298,7 @@ bool DecodeGraph::DeliverSound(const AVFrame& frame) {
 }
 
 void DecodeGraph::DecodeSound() {
-  ff::FramePtr frame(av_frame_alloc());
-  bool more = true;
-  auto handle = [this](const AVFrame& f) { return DeliverSound(f); };
-  while (more) {
-    std::optional<ff::PacketPtr> packet = audio_.packets->Pop();
-    if (!packet) break;
-    avcodec_send_packet(audio_.decoder.get(), packet->get());
-    more = ReceiveFrames(audio_.decoder.get(), frame.get(), handle);
-  }
-  if (more && !stopping_) {
-    avcodec_send_packet(audio_.decoder.get(), nullptr);
-    ReceiveFrames(audio_.decoder.get(), frame.get(), handle);
-  }
+  DecodeBranch(audio_, [this](const AVFrame& f) { return DeliverSound(f); });
   audio_.packets->Cancel();
   PartEnded();
 }

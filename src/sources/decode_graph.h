@@ -97,6 +97,10 @@ class DecodeGraph {
   void DecodePictures();
   void DeliverPictures();
   void DecodeSound();
+  // Decodes a branch's queued packets, handing every frame to `body` until
+  // it returns false; the decoder is drained at the end unless the graph stops.
+  template <class Body>
+  void DecodeBranch(Branch& branch, Body&& body);
   bool HandlePicture(const AVFrame& frame, double& lastTime);
   bool ConvertPicture(const AVFrame& frame, std::vector<std::uint8_t>& bgr);
   bool DeliverSound(const AVFrame& frame);

@@ -1,6 +1,8 @@
 #include "sources/ffmpeg_general_media.h"
 
 #include "sources/ffmpeg_handles.h"
+#include "sources/resampler.h"
+#include "sources/stream_kinds.h"
 
 extern "C" {
 #include <libavutil/imgutils.h>
@@ -32,10 +34,11 @@ std::optional<double> LengthOf(const AVFormatContext* ctx, const AVStream* strea
 DetectedStream DescribeStream(const AVFormatContext* ctx, const AVStream* stream) {
   DetectedStream out;
   const AVCodecParameters& par = *stream->codecpar;
-  if (par.codec_type == AVMEDIA_TYPE_AUDIO) {
+  const ff::StreamKind kind = ff::KindOf(stream);
+  if (kind == ff::StreamKind::Sound) {
     out.type = DetectedStream::Type::Audio;
     out.audioFormat = AudioFormatOf(par);
-  } else if (ff::IsPictureStream(stream)) {
+  } else if (kind == ff::StreamKind::Pictures) {
     out.type = DetectedStream::Type::Video;
     out.hasPictureHeader = par.width > 0 && par.height != 0;
     out.width = par.width;
@@ -72,14 +75,10 @@ bool ConvertsToBgr24(const AVFrame& frame) {
 // Decoded sound must convert to interleaved signed 16-bit PCM at its own
 // channel count and rate.
 bool ConvertsToS16(const AVFrame& frame) {
-  SwrContext* raw = nullptr;
-  AVChannelLayout layout = frame.ch_layout;  // this FFmpeg takes the layouts as mutable
-  if (swr_alloc_set_opts2(&raw, &layout, AV_SAMPLE_FMT_S16, frame.sample_rate, &layout,
-                          static_cast<AVSampleFormat>(frame.format),
-                          frame.sample_rate, 0, nullptr) < 0)
-    return false;
-  ff::SwrPtr swr(raw);
-  if (swr_init(swr.get()) < 0) return false;
+  ff::SwrPtr swr = OpenResampler({&frame.ch_layout, AV_SAMPLE_FMT_S16, frame.sample_rate},
+                                 {&frame.ch_layout, static_cast<AVSampleFormat>(frame.format),
+                                  frame.sample_rate});
+  if (!swr) return false;
   std::vector<uint8_t> buffer(static_cast<size_t>(frame.nb_samples + 256) * 2 *
                               std::max(1, frame.ch_layout.nb_channels));
   uint8_t* out[1] = {buffer.data()};
@@ -108,17 +107,6 @@ struct Branch {
     }
   }
 };
-
-// The first stream of a kind: the one whose facts the probe stores.
-int FirstStream(const AVFormatContext* ctx, bool pictures) {
-  for (unsigned i = 0; i < ctx->nb_streams; ++i) {
-    const AVStream* stream = ctx->streams[i];
-    bool match = pictures ? ff::IsPictureStream(stream)
-                          : stream->codecpar->codec_type == AVMEDIA_TYPE_AUDIO;
-    if (match) return static_cast<int>(i);
-  }
-  return -1;
-}
 
 // Reads packets until both branches have their first frame (or gave up).
 void RunBranches(AVFormatContext* ctx, Branch& video, Branch* audio, AVPacket* packet,
@@ -196,14 +184,14 @@ DecodeCheck FfmpegGeneralMedia::CheckDecode(const std::string& path, bool withAu
     return result;
   }
 
-  Branch video{FirstStream(ctx.get(), true), nullptr, false, false, ConvertsToBgr24};
+  Branch video{ff::FirstStreamOf(ctx.get(), ff::StreamKind::Pictures), nullptr, false, false, ConvertsToBgr24};
   if (video.streamIndex < 0 || !(video.decoder = ff::OpenDecoder(ctx->streams[video.streamIndex]))) {
     result.status = Status::NoVideoDecoder;
     return result;
   }
   Branch audio{-1, nullptr, false, false, ConvertsToS16};
   if (withAudio) {
-    audio.streamIndex = FirstStream(ctx.get(), false);
+    audio.streamIndex = ff::FirstStreamOf(ctx.get(), ff::StreamKind::Sound);
     if (audio.streamIndex < 0 ||
         !(audio.decoder = ff::OpenDecoder(ctx->streams[audio.streamIndex]))) {
       result.status = Status::NoAudioDecoder;

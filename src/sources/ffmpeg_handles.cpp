@@ -23,11 +23,6 @@ CodecContextPtr OpenDecoder(const AVStream* stream, int threads) {
   return ctx;
 }
 
-bool IsPictureStream(const AVStream* stream) {
-  return stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
-         !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC);
-}
-
 double StreamSeconds(const AVStream* stream) {
   if (stream->duration == AV_NOPTS_VALUE || stream->duration < 0) return -1.0;
   return static_cast<double>(stream->duration) * av_q2d(stream->time_base);

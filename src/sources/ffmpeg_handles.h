@@ -49,9 +49,6 @@ FormatContextPtr OpenInput(const std::string& path, const AVInputFormat* format 
 // open. `threads` 0 lets the decoder use every core.
 CodecContextPtr OpenDecoder(const AVStream* stream, int threads = 1);
 
-// True for a video stream that carries real pictures (not a cover image).
-bool IsPictureStream(const AVStream* stream);
-
 // The stream's length in seconds, or a negative value when unknown.
 double StreamSeconds(const AVStream* stream);
 

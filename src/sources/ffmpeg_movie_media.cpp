@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "sources/ffmpeg_handles.h"
+#include "sources/stream_kinds.h"
 
 namespace zq48 {
 
@@ -26,10 +27,10 @@ std::int64_t TrackDataSize(const AVStream* stream) {
 
 MovieTrack DescribeTrack(const AVStream* stream) {
   MovieTrack track;
-  if (ff::IsPictureStream(stream)) {
-    track.media = MovieTrack::Media::Video;
-  } else if (stream->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) {
-    track.media = MovieTrack::Media::Sound;
+  switch (ff::KindOf(stream)) {
+    case ff::StreamKind::Pictures: track.media = MovieTrack::Media::Video; break;
+    case ff::StreamKind::Sound: track.media = MovieTrack::Media::Sound; break;
+    case ff::StreamKind::Other: break;
   }
   if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
     track.duration = av_rescale_q(stream->duration, stream->time_base, AVRational{1, kTimeScale});

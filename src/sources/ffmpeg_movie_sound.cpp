@@ -5,9 +5,11 @@
 #include <deque>
 #include <vector>
 
+#include "sources/decoder_loop.h"
 #include "sources/ffmpeg_handles.h"
 #include "sources/movie_sound_converter.h"
 #include "sources/movie_sound_source.h"
+#include "sources/stream_kinds.h"
 
 namespace zq48 {
 
@@ -56,49 +58,26 @@ std::vector<double> EvenMix(int inChannels, int outChannels) {
 
 // ---- converter ------------------------------------------------------------
 
-bool MovieSoundConverter::Matches(const AVFrame& frame) const {
-  return swr_ && frame.format == inFormat_ && frame.sample_rate == inRate_ &&
-         av_channel_layout_compare(&frame.ch_layout, &inLayout_) == 0;
-}
-
 bool MovieSoundConverter::Rebuild(const AVFrame& frame, std::vector<std::uint8_t>& out) {
   // What the old resampler still holds belongs before this frame's sound.
-  if (swr_) Run(nullptr, 0, out);
-  swr_.reset();
-  av_channel_layout_uninit(&inLayout_);
-  if (av_channel_layout_copy(&inLayout_, &frame.ch_layout) < 0) return false;
-  inFormat_ = frame.format;
-  inRate_ = frame.sample_rate;
-
-  AVChannelLayout outLayout{};
-  av_channel_layout_default(&outLayout, output_.channels);
-  const auto outFormat = SampleFormatFor(output_.bitsPerSample);
-  const auto inFormat = static_cast<AVSampleFormat>(frame.format);
+  if (resampler_) Run(nullptr, 0, out);
   AVChannelLayout in = KnownLayout(frame.ch_layout);
-  SwrContext* raw = nullptr;
-  bool ok = swr_alloc_set_opts2(&raw, &outLayout, outFormat, output_.sampleRate, &in, inFormat,
-                                frame.sample_rate, 0, nullptr) >= 0;
-  swr_.reset(raw);
-  if (ok && swr_init(swr_.get()) < 0) {
-    // No known places for these channels: mix them evenly instead.
-    std::vector<double> mix = EvenMix(frame.ch_layout.nb_channels, output_.channels);
-    ok = swr_set_matrix(swr_.get(), mix.data(), frame.ch_layout.nb_channels) >= 0 &&
-         swr_init(swr_.get()) >= 0;
-  }
+  // Where the resampler knows no places for these channels, they are mixed evenly.
+  const std::vector<double> mix = EvenMix(frame.ch_layout.nb_channels, output_.channels);
+  const bool ok = resampler_.Rebuild(frame, output_.channels, SampleFormatFor(output_.bitsPerSample),
+                                     output_.sampleRate, &in, mix);
   av_channel_layout_uninit(&in);
-  av_channel_layout_uninit(&outLayout);
-  if (!ok) swr_.reset();
   return ok;
 }
 
 bool MovieSoundConverter::Run(const std::uint8_t* const* in, int count,
                               std::vector<std::uint8_t>& out) {
-  const int outMax = swr_get_out_samples(swr_.get(), count);
+  const int outMax = swr_get_out_samples(resampler_.get(), count);
   if (outMax <= 0) return outMax == 0;
   const int sampleBytes = output_.bitsPerSample == 24 ? 4 : output_.BytesPerSample();
   buffer_.resize(static_cast<std::size_t>(outMax) * sampleBytes * output_.channels);
   std::uint8_t* dst[1] = {buffer_.data()};
-  const int produced = swr_convert(swr_.get(), dst, outMax, const_cast<const std::uint8_t**>(in), count);
+  const int produced = swr_convert(resampler_.get(), dst, outMax, const_cast<const std::uint8_t**>(in), count);
   if (produced < 0) return false;
   const std::size_t samples = static_cast<std::size_t>(produced) * output_.channels;
   if (output_.bitsPerSample == 24) {
@@ -112,7 +91,7 @@ bool MovieSoundConverter::Run(const std::uint8_t* const* in, int count,
 }
 
 void MovieSoundConverter::Drain(std::vector<std::uint8_t>& out) {
-  if (swr_) Run(nullptr, 0, out);
+  if (resampler_) Run(nullptr, 0, out);
 }
 
 bool MovieSoundConverter::Convert(const AVFrame& frame, int first, int count,
@@ -121,7 +100,7 @@ bool MovieSoundConverter::Convert(const AVFrame& frame, int first, int count,
   if (channels <= 0 || frame.sample_rate <= 0 || first < 0 || count < 0 ||
       first + count > frame.nb_samples)
     return false;
-  if (!Matches(frame) && !Rebuild(frame, out)) return false;
+  if (!resampler_.Matches(frame) && !Rebuild(frame, out)) return false;
   if (count == 0) return true;
   const auto format = static_cast<AVSampleFormat>(frame.format);
   const bool planar = av_sample_fmt_is_planar(format);
@@ -172,12 +151,11 @@ int FfmpegMovieSound::Open(const std::string& path, const PcmFormat& format, std
   if (!url && (path.empty() || path.size() >= PATH_MAX)) return kBadFormat;
   movie_ = ff::OpenInput(path, av_find_input_format("mov"));
   if (!movie_ || avformat_find_stream_info(movie_.get(), nullptr) < 0) return kBadFormat;
-  for (unsigned i = 0; i < movie_->nb_streams; ++i) {
-    AVStream* st = movie_->streams[i];
-    if (!stream_ && st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) stream_ = st;
-    else st->discard = AVDISCARD_ALL;
-  }
-  if (!stream_) return kNoSoundTrack;
+  const int index = ff::FirstStreamOf(movie_.get(), ff::StreamKind::Sound);
+  if (index < 0) return kNoSoundTrack;
+  stream_ = movie_->streams[index];
+  for (unsigned i = 0; i < movie_->nb_streams; ++i)
+    if (movie_->streams[i] != stream_) movie_->streams[i]->discard = AVDISCARD_ALL;
   decoder_ = ff::OpenDecoder(stream_);
   if (!decoder_ || !packet_ || !frame_) return kNoSoundTrack;
   if (format.channels < 1 || format.channels > 2 || format.sampleRate <= 0 ||
@@ -216,21 +194,15 @@ void FfmpegMovieSound::Convert(const AVFrame& frame) {
 }
 
 bool FfmpegMovieSound::Refill() {
-  while (!finished_) {
-    if (avcodec_receive_frame(decoder_.get(), frame_.get()) == 0) {
-      Convert(*frame_);
-      av_frame_unref(frame_.get());
-      return true;
-    }
-    if (draining_) break;
-    if (av_read_frame(movie_.get(), packet_.get()) < 0) {
-      draining_ = true;
-      avcodec_send_packet(decoder_.get(), nullptr);
-      continue;
-    }
-    if (packet_->stream_index == stream_->index) avcodec_send_packet(decoder_.get(), packet_.get());
-    av_packet_unref(packet_.get());
-  }
+  auto feed = [this] {
+    return ff::SendNextPacket(movie_.get(), stream_->index, decoder_.get(), packet_.get());
+  };
+  // One frame a call.
+  auto take = [this](const AVFrame& frame) {
+    Convert(frame);
+    return false;
+  };
+  if (!finished_ && ff::RunDecoder(decoder_.get(), frame_.get(), draining_, feed, take)) return true;
   // At the end of the track the resampler gives up the sound it still delays.
   if (!drained_) {
     drained_ = true;

@@ -3,9 +3,11 @@
 #include <cstring>
 #include <vector>
 
+#include "sources/decoder_loop.h"
 #include "sources/ffmpeg_handles.h"
 #include "sources/ffmpeg_movie_media.h"
 #include "sources/movie_video_source.h"
+#include "sources/stream_kinds.h"
 
 namespace zq48 {
 
@@ -77,8 +79,8 @@ bool FfmpegMovieVideo::Open(const std::string& path) {
   if (!url && (path.empty() || path.size() >= PATH_MAX)) return false;
   movie_ = ff::OpenInput(path, MovieFormat());
   if (!movie_ || avformat_find_stream_info(movie_.get(), nullptr) < 0) return false;
-  for (unsigned i = 0; i < movie_->nb_streams && !stream_; ++i)
-    if (ff::IsPictureStream(movie_->streams[i])) stream_ = movie_->streams[i];
+  const int index = ff::FirstStreamOf(movie_.get(), ff::StreamKind::Pictures);
+  if (index >= 0) stream_ = movie_->streams[index];
   if (!stream_ || !packet_ || !frame_) return false;
   decoder_ = ff::OpenDecoder(stream_);
   if (!decoder_) return false;
@@ -161,29 +163,26 @@ void FfmpegMovieVideo::Turn() {
 
 FfmpegMovieVideo::Decoded FfmpegMovieVideo::DecodeCurrent(bool firstAfterSeek) {
   const std::int64_t target = times_[current_];
-  for (;;) {
-    while (avcodec_receive_frame(decoder_.get(), frame_.get()) == 0) {
-      const std::int64_t ts = frame_->best_effort_timestamp;
-      const bool before = ts != AV_NOPTS_VALUE && ts < target;
-      const bool overshot = firstAfterSeek && ts != AV_NOPTS_VALUE && ts > target;
-      firstAfterSeek = false;
-      if (overshot) {
-        av_frame_unref(frame_.get());
-        return Decoded::Overshot;
-      }
-      if (!before) hasPicture_ = Convert(*frame_);
-      av_frame_unref(frame_.get());
-      if (!before) return Decoded::Picture;
+  Decoded result = Decoded::None;
+  auto take = [&](const AVFrame& frame) {
+    const std::int64_t ts = frame.best_effort_timestamp;
+    const bool before = ts != AV_NOPTS_VALUE && ts < target;
+    const bool overshot = firstAfterSeek && ts != AV_NOPTS_VALUE && ts > target;
+    firstAfterSeek = false;
+    if (overshot) {
+      result = Decoded::Overshot;
+      return false;
     }
-    if (draining_) return Decoded::None;
-    if (av_read_frame(movie_.get(), packet_.get()) < 0) {
-      draining_ = true;
-      avcodec_send_packet(decoder_.get(), nullptr);
-      continue;
-    }
-    if (packet_->stream_index == stream_->index) avcodec_send_packet(decoder_.get(), packet_.get());
-    av_packet_unref(packet_.get());
-  }
+    if (before) return true;
+    hasPicture_ = Convert(frame);
+    result = Decoded::Picture;
+    return false;
+  };
+  auto feed = [this] {
+    return ff::SendNextPacket(movie_.get(), stream_->index, decoder_.get(), packet_.get());
+  };
+  ff::RunDecoder(decoder_.get(), frame_.get(), draining_, feed, take);
+  return result;
 }
 
 bool FfmpegMovieVideo::GoToFirstSampleAtOrAfter(std::int64_t time) {

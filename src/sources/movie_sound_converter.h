@@ -4,11 +4,7 @@
 #include <vector>
 
 #include "audio/pcm_frame.h"
-#include "sources/ffmpeg_handles.h"
-
-extern "C" {
-#include <libavutil/channel_layout.h>
-}
+#include "sources/resampler.h"
 
 namespace zq48 {
 
@@ -21,12 +17,11 @@ namespace zq48 {
 // the output has are mixed down by the resampler; channels without a
 // known layout are mixed evenly: the first, third, ... to the left, the
 // second, fourth, ... to the right.
+// (A converter of its own beside SoundConverter, which writes 16-bit PCM of
+// whole frames only; the two share their resampler, FrameResampler.)
 class MovieSoundConverter {
  public:
   explicit MovieSoundConverter(const PcmFormat& output) : output_(output) {}
-  ~MovieSoundConverter() { av_channel_layout_uninit(&inLayout_); }
-  MovieSoundConverter(const MovieSoundConverter&) = delete;
-  MovieSoundConverter& operator=(const MovieSoundConverter&) = delete;
 
   // Converts `count` samples per channel of `frame`, from sample `first`
   // on, appending the PCM to `out`. False when the frame cannot be converted.
@@ -35,16 +30,12 @@ class MovieSoundConverter {
   void Drain(std::vector<std::uint8_t>& out);
 
  private:
-  bool Matches(const AVFrame& frame) const;
   bool Rebuild(const AVFrame& frame, std::vector<std::uint8_t>& out);
   // Runs the resampler on `count` input samples (none: drains it).
   bool Run(const std::uint8_t* const* in, int count, std::vector<std::uint8_t>& out);
 
   const PcmFormat output_;
-  ff::SwrPtr swr_;
-  AVChannelLayout inLayout_{};
-  int inFormat_ = -1;
-  int inRate_ = 0;
+  FrameResampler resampler_;
   std::vector<std::uint8_t> buffer_;
   std::vector<const std::uint8_t*> planes_;
 };

@@ -3,11 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "sources/ffmpeg_handles.h"
-
-extern "C" {
-#include <libavutil/channel_layout.h>
-}
+#include "sources/resampler.h"
 
 namespace zq48 {
 
@@ -18,12 +14,11 @@ namespace zq48 {
 // resampler is rebuilt whenever the frames' layout, sample format or rate
 // change, and what the old one still held is drained first, so the output
 // stays continuous. More than two channels are mixed down by the resampler.
+// (The movie sources have their own converter, MovieSoundConverter: it
+// writes 8-, 24- and 32-bit PCM too, cuts frames and mixes unplaced channels.)
 class SoundConverter {
  public:
   SoundConverter(int channels, int sampleRate) : channels_(channels), rate_(sampleRate) {}
-  ~SoundConverter() { av_channel_layout_uninit(&inLayout_); }
-  SoundConverter(const SoundConverter&) = delete;
-  SoundConverter& operator=(const SoundConverter&) = delete;
 
   // Converts one frame. Returns the whole sample blocks now in `pcm()`
   // (0 when nothing came out), or -1 when the frame cannot be converted.
@@ -34,16 +29,11 @@ class SoundConverter {
   static int OutputChannels(int sourceChannels) { return sourceChannels > 2 ? 2 : sourceChannels; }
 
  private:
-  bool Matches(const AVFrame& frame) const;
-  bool Rebuild(const AVFrame& frame);
   int Run(const std::uint8_t* const* in, int inSamples, int offsetBlocks);
 
   const int channels_;
   const int rate_;
-  ff::SwrPtr swr_;
-  AVChannelLayout inLayout_{};
-  int inFormat_ = -1;
-  int inRate_ = 0;
+  FrameResampler resampler_;
   std::vector<std::uint8_t> pcm_;
 };
 

@@ -16,6 +16,7 @@
 
 #include "core/notifier.h"
 #include "catalog/input_catalog.h"
+#include "catalog/range_and_crop.h"
 #include "encode/filter_ladder.h"
 #include "encode/frame_rate_steps.h"
 #include "catalog/same_filter.h"
@@ -213,12 +214,7 @@ void ExpertPage::FillFrom(int row) {
   width_->setText(QString::number(f->width));
   height_->setText(QString::number(f->height));
   dataRate_->setText(QString::number(f->videoBitRate));
-  begin_->setText(Real(f->beginTime));
-  end_->setText(Real(f->endTime));
-  left_->setText(QString::number(f->cropLeft));
-  right_->setText(QString::number(f->cropRight));
-  top_->setText(QString::number(f->cropTop));
-  bottom_->setText(QString::number(f->cropBottom));
+  ShowRangeAndCrop(RangeAndCropOf(*f));
   if (int item = audioRate_->findText(QString::number(f->audioBitRate)); item >= 0)
     audioRate_->setCurrentIndex(item);
   // A file without sound has volume 0, which is no offset the slider can show.
@@ -226,6 +222,20 @@ void ExpertPage::FillFrom(int row) {
   volume_->setValue(std::clamp(percent, -kVolumeSpan, kVolumeSpan));
   ShowVolume(volume_->value());
   SetFrameRate(f->frameRate);
+}
+
+void ExpertPage::ShowRangeAndCrop(const RangeAndCrop& values) {
+  begin_->setText(Real(values.begin));
+  end_->setText(Real(values.end));
+  left_->setText(QString::number(values.left));
+  right_->setText(QString::number(values.right));
+  top_->setText(QString::number(values.top));
+  bottom_->setText(QString::number(values.bottom));
+}
+
+RangeAndCrop ExpertPage::TypedRangeAndCrop() const {
+  return {begin_->text().toDouble(), end_->text().toDouble(), left_->text().toInt(),
+          right_->text().toInt(),    top_->text().toInt(),    bottom_->text().toInt()};
 }
 
 void ExpertPage::ShowVolume(int percent) { volumeText_->setText(VolumeText(percent)); }
@@ -290,21 +300,14 @@ void ExpertPage::Change() {
   f.videoBitRate = dataRate_->text().toInt();
   WriteAudio(f);
   if (catalog_.Facts(path_).hasAudio) f.volume = VolumeFactor();
-  f.beginTime = begin_->text().toDouble();
-  f.endTime = end_->text().toDouble();
-  f.cropLeft = left_->text().toInt();
-  f.cropRight = right_->text().toInt();
-  f.cropTop = top_->text().toInt();
-  f.cropBottom = bottom_->text().toInt();
+  ApplyRangeAndCrop(TypedRangeAndCrop(), f);
   catalog_.SetCustomFilters(path_, true);
   Refresh();
 }
 
 void ExpertPage::Restore() {
   if (path_.empty()) return;
-  catalog_.RemoveAllFilters(path_);
-  catalog_.SetCustomFilters(path_, false);
-  GenerateSimpleFilters(catalog_, path_);
+  RestoreSimpleFilters(catalog_, path_);
   Refresh();
   table_->setFocus();
 }

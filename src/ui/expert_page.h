@@ -16,6 +16,7 @@ class FilterTable;
 class InputCatalog;
 class Notifier;
 struct OutputFilter;
+struct RangeAndCrop;
 
 // The page on which the user edits the variant list of one file by hand:
 // the fields of one variant, the list of the file's variants, and Add,
@@ -51,6 +52,8 @@ class ExpertPage : public QWidget {
   void BuildButtons();
   void ConnectFrameRate();
   void FillFrom(int row);
+  void ShowRangeAndCrop(const RangeAndCrop& values);
+  RangeAndCrop TypedRangeAndCrop() const;
   void ShowVolume(int percent);
   void SetFrameRate(double rate);
   void OnFrameRateStep(int action);

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "ui/application.h"
+#include "catalog/range_and_crop.h"
 #include "encode/filter_ladder.h"
 #include "encode/engine.h"
 #include "ui/add_files_worker.h"
@@ -29,29 +30,6 @@ namespace {
 constexpr int kToolbarAdd = 32810;
 constexpr int kToolbarInformation = 32811;
 constexpr int kFirstVolumeId = 32798;
-
-TimeRangeAndCrop RangeOf(const FileOptions& o) {
-  return {static_cast<float>(o.beginTime), static_cast<float>(o.endTime), o.cropLeft,
-          o.cropRight, o.cropTop, o.cropBottom};
-}
-
-void ApplyRange(const TimeRangeAndCrop& v, FileOptions& o) {
-  o.beginTime = v.begin;
-  o.endTime = v.end;
-  o.cropLeft = v.left;
-  o.cropRight = v.right;
-  o.cropTop = v.top;
-  o.cropBottom = v.bottom;
-}
-
-// The simple ladder copies the per-file options into each variant when it
-// is built; without a rebuild a new volume or range would never reach the
-// encode. Lists edited by hand are the user's and stay as they are.
-void RebuildLadder(InputCatalog& catalog, const std::string& path) {
-  if (catalog.IsCustomFilters(path)) return;
-  catalog.RemoveAllFilters(path);
-  GenerateSimpleFilters(catalog, path);
-}
 
 }  // namespace
 
@@ -284,7 +262,8 @@ void FileListView::SetVolumeStep(int step) {
   for (QTreeWidgetItem* row : list_->selectedItems()) {
     const std::string path = list_->PathOf(row).toStdString();
     catalog.MutableOptions(path).volume = VolumeOfStep(step);
-    RebuildLadder(catalog, path);
+    // The ladder copied the old volume into its variants when it was built.
+    RefreshSimpleFilters(catalog, path);
   }
   emit fileOptionsChanged();
 }
@@ -293,13 +272,13 @@ void FileListView::EditTimeRangeAndCrop() {
   const QString first = FirstSelectedPath();
   if (first.isEmpty()) return;
   InputCatalog& catalog = app_.Catalog();
-  TimeRangeDialog dialog(RangeOf(catalog.Options(first.toStdString())), catalog, this);
+  TimeRangeDialog dialog(RangeAndCropOf(catalog.Options(first.toStdString())), catalog, this);
   if (dialog.exec() != QDialog::Accepted) return;
-  const TimeRangeAndCrop values = dialog.Values();
+  const RangeAndCrop values = dialog.Values();
   for (QTreeWidgetItem* row : list_->selectedItems()) {
     const std::string path = list_->PathOf(row).toStdString();
-    ApplyRange(values, catalog.MutableOptions(path));
-    RebuildLadder(catalog, path);
+    ApplyRangeAndCrop(values, catalog.MutableOptions(path));
+    RefreshSimpleFilters(catalog, path);
   }
   emit fileOptionsChanged();
 }

@@ -34,7 +34,7 @@ QSpinBox* PixelsEdit(const char* name) {
 
 }  // namespace
 
-TimeRangeDialog::TimeRangeDialog(const TimeRangeAndCrop& values, const InputCatalog& catalog,
+TimeRangeDialog::TimeRangeDialog(const RangeAndCrop& values, const InputCatalog& catalog,
                                  QWidget* parent)
     : QDialog(parent), catalog_(catalog) {
   setWindowTitle("Dialog");
@@ -66,14 +66,14 @@ TimeRangeDialog::TimeRangeDialog(const TimeRangeAndCrop& values, const InputCata
   SetValues(values);
 }
 
-TimeRangeAndCrop TimeRangeDialog::Values() const {
+RangeAndCrop TimeRangeDialog::Values() const {
   return {static_cast<float>(begin_->value()), static_cast<float>(end_->value()), left_->value(),
           right_->value(), top_->value(), bottom_->value()};
 }
 
-void TimeRangeDialog::SetValues(const TimeRangeAndCrop& values) {
-  begin_->setValue(values.begin);
-  end_->setValue(values.end);
+void TimeRangeDialog::SetValues(const RangeAndCrop& values) {
+  begin_->setValue(static_cast<float>(values.begin));
+  end_->setValue(static_cast<float>(values.end));
   left_->setValue(values.left);
   right_->setValue(values.right);
   top_->setValue(values.top);

@@ -18,11 +18,13 @@ class TimeRangeDialog : public QDialog {
   Q_OBJECT
 
  public:
-  TimeRangeDialog(const TimeRangeAndCrop& values, const InputCatalog& catalog,
+  TimeRangeDialog(const RangeAndCrop& values, const InputCatalog& catalog,
                   QWidget* parent = nullptr);
 
-  TimeRangeAndCrop Values() const;
-  void SetValues(const TimeRangeAndCrop& values);
+  // The dialog keeps seconds in single precision, both ways, as the files'
+  // options always had them.
+  RangeAndCrop Values() const;
+  void SetValues(const RangeAndCrop& values);
 
   void accept() override;
 

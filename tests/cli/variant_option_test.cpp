@@ -92,6 +92,30 @@ TEST_F(VariantOption, AcceptedVariantsKeepTheirValuesAndReplaceTheLadder) {
   EXPECT_TRUE(v[1].toObject()["audio_on"].toBool());
 }
 
+// Each of begin=, end= and crop= a variant gives replaces the file's value
+// from --begin, --end or --crop; the rest stay the file's. Seconds keep
+// single precision, as the desktop program's dialog gives them.
+TEST_F(VariantOption, AVariantsOwnRangeOrCropReplacesTheFilesOne) {
+  CliRun run = testing::Zq48enc("--ladder --json --begin 0.5 --end 0.9 --crop 1,2,3,4 --variant " +
+                                    Quote(std::string(kFull) + ",begin=0.1") + " --variant " +
+                                    Quote("w=161,h=121,fps=30,video=50,audio=8,rate=8000,channels=1,crop=5:6:7:8") +
+                                    " " + Quote(clip_),
+                                dir_.path());
+  ASSERT_EQ(run.status, 0) << run.err;
+  QJsonArray v = Variants(run);
+  ASSERT_EQ(v.size(), 2);
+  QJsonObject a = v[0].toObject(), b = v[1].toObject();
+  EXPECT_EQ(a["begin_s"].toDouble(), static_cast<double>(0.1f));
+  EXPECT_EQ(a["end_s"].toDouble(), static_cast<double>(0.9f));
+  EXPECT_EQ(b["begin_s"].toDouble(), 0.5);
+  EXPECT_EQ(b["end_s"].toDouble(), static_cast<double>(0.9f));
+  const char* margins[] = {"crop_left_px", "crop_right_px", "crop_top_px", "crop_bottom_px"};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(a[margins[i]].toInt(), 1 + i) << margins[i];
+    EXPECT_EQ(b[margins[i]].toInt(), 5 + i) << margins[i];
+  }
+}
+
 TEST_F(VariantOption, DuplicatesAreRefusedWithThePagesText) {
   const std::string kSame = "ZQ48: Filter with the same parameters already exists\n";
   struct Case {

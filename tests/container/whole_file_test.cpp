@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "support/test_media.h"
 
@@ -66,6 +69,41 @@ TEST(WholeFile, TwoWritersOfOneNameNeverMixTheirBytes) {
 
 TEST(WholeFile, AFolderThatCannotTakeTheFileGivesNothing) {
   EXPECT_FALSE(WholeFile::Create("/nonexistent-folder/page.html"));
+}
+
+// Writing a file in one go: it replaces the earlier one whole, leaves no
+// temporary file, and says which step failed.
+TEST(WriteWholeFile, ReplacesTheFileWholeAndNamesTheStepThatFailed) {
+  testing::TempDir dir;
+  const std::string name = dir.File("x.js");
+  std::ofstream(name) << std::string(1000, 'a');
+  const std::vector<std::uint8_t> bytes{'n', 'e', 'w'};
+  EXPECT_EQ(WriteWholeFile(name, bytes), WholeFileWrite::Written);
+  EXPECT_EQ(Read(name), "new");
+  EXPECT_EQ(WriteWholeFile(name, std::string_view("text\n")), WholeFileWrite::Written);
+  EXPECT_EQ(Read(name), "text\n");
+  EXPECT_EQ(FilesIn(dir.path()), 1u);  // no temporary file left behind
+  EXPECT_EQ(WriteWholeFile(dir.File("missing/x.js"), bytes), WholeFileWrite::NotCreated);
+  EXPECT_EQ(FilesIn(dir.path()), 1u);
+}
+
+// A disk that fills up half way: the earlier file stays as it was and the
+// half-written temporary one is removed.
+TEST(WriteWholeFile, AFullDiskLeavesTheEarlierFile) {
+  testing::TempDir dir;
+  const std::string disk = dir.File("disk");
+  fs::create_directories(disk);
+  if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "mounting a tmpfs needs root";
+  struct Unmount {
+    std::string where;
+    ~Unmount() { ::umount(where.c_str()); }
+  } unmount{disk};
+  const std::string name = disk + "/page.html";
+  std::ofstream(name) << "earlier";
+  const std::string big(1 << 20, 'b');
+  EXPECT_EQ(WriteWholeFile(name, big), WholeFileWrite::NotWritten);
+  EXPECT_EQ(Read(name), "earlier");
+  EXPECT_EQ(FilesIn(disk), 1u);
 }
 
 }  // namespace

@@ -209,5 +209,29 @@ TEST(FilterLadder, RegenerateLeavesCustomListsAlone) {
   EXPECT_EQ(catalog.FilterAt(other, 0)->videoBitRate, 77);
 }
 
+// One file: a refresh leaves a hand-edited list alone, a restore replaces
+// it with the ladder and lets later refreshes reach it again.
+TEST(FilterLadder, RestoreMakesAHandEditedListTheLadderAgain) {
+  InputCatalog catalog = CatalogWith(320, 240, true);
+  GenerateSimpleFilters(catalog, kPath);
+  catalog.SetCustomFilters(kPath, true);
+  catalog.FilterAt(kPath, 0)->videoBitRate = 77;  // a hand edit
+  catalog.Settings().rangeBegin = 100;
+  catalog.Settings().rangeEnd = 100;
+
+  RefreshSimpleFilters(catalog, kPath);
+  EXPECT_EQ(catalog.FilterCount(kPath), 3u);
+  EXPECT_EQ(catalog.FilterAt(kPath, 0)->videoBitRate, 77);
+
+  RestoreSimpleFilters(catalog, kPath);
+  EXPECT_FALSE(catalog.IsCustomFilters(kPath));
+  EXPECT_EQ(Rungs(catalog, kPath), (std::vector<Rung>{{92, 8}}));
+
+  catalog.MutableOptions(kPath).cropTop = 6;
+  RefreshSimpleFilters(catalog, kPath);
+  ASSERT_EQ(catalog.FilterCount(kPath), 1u);
+  EXPECT_EQ(catalog.FilterAt(kPath, 0)->cropTop, 6);
+}
+
 }  // namespace
 }  // namespace zq48

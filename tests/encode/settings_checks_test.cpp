@@ -128,7 +128,7 @@ InputCatalog TwoFiles() {
 TEST(TimeRangeAndCropCheck, ReportsTheFirstFailingCheckInOrder) {
   const InputCatalog catalog = TwoFiles();
   struct Case {
-    TimeRangeAndCrop values;
+    RangeAndCrop values;
     const char* message;
   };
   const Case cases[] = {

@@ -426,7 +426,7 @@ class FileListTest : public QObject {
     OnNextModal act([&](QWidget* modal) {
       auto* dialog = qobject_cast<TimeRangeDialog*>(modal);
       QVERIFY(dialog);
-      TimeRangeAndCrop values = dialog->Values();
+      RangeAndCrop values = dialog->Values();
       shownTop = values.top;  // from the first selected file
       values.end = 1.5f;
       values.left = 8;

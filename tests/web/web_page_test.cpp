@@ -68,18 +68,5 @@ TEST(WebPage, FileNamesAreEscapedInTheAttributes) {
   EXPECT_FALSE(Has(page, "data-video-title-image-url")) << page;
 }
 
-TEST(WebPage, FilesAreReplacedWhole) {
-  TempDir dir;
-  std::string folder = dir.path() + "/";
-  WriteBytes(folder + "x.js", Bytes(1000, 'a'));
-  Bytes bytes{'n', 'e', 'w'};
-  ASSERT_TRUE(WriteFileReplacing(folder, "x.js", bytes));
-  EXPECT_EQ(ReadBytes(folder + "x.js"), bytes);
-  std::size_t files = 0;
-  for (const auto& entry : fs::directory_iterator(dir.path())) files += entry.is_regular_file();
-  EXPECT_EQ(files, 1u);  // no temporary file left behind
-  EXPECT_FALSE(WriteFileReplacing(folder + "missing/", "x.js", bytes));
-}
-
 }  // namespace
 }  // namespace zq48::testing

@@ -1,7 +1,5 @@
 #include "encode/package/web_player_page.h"
 
-#include <optional>
-
 #include "container/whole_file.h"
 #include "catalog/output_names.h"
 #include "encode/package/package_resources.h"
@@ -58,20 +56,13 @@ std::string WebPlayPageText(const WebPageFacts& f) {
          "</body>\n</html>\n";
 }
 
-bool WriteFileReplacing(const std::string& folder, const std::string& name,
-                        std::span<const std::uint8_t> bytes) {
-  std::optional<WholeFile> f = WholeFile::Create(folder + name);
-  return f && f->Write(bytes.data(), bytes.size()) && f->Commit();
-}
-
 bool WriteWebPlayPage(JobContext& context, const DriverRecord& record, const std::string& sourcePath) {
   EncodeSettings settings = SettingsOf(context);
   if (!settings.webPageOn) return true;
   const std::string& folder = settings.destinationFolder();
   WebPageFacts facts = WebPageFactsOf(settings, record, sourcePath);
-  std::string text = WebPlayPageText(facts);
-  std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-  if (WriteFileReplacing(folder, OutputBaseName(sourcePath) + ".play.html", bytes)) return true;
+  const std::string page = folder + OutputBaseName(sourcePath) + ".play.html";
+  if (WriteWholeFile(page, WebPlayPageText(facts)) == WholeFileWrite::Written) return true;
   context.notifier.ShowApp("Error create the page for today's browsers");
   return false;
 }
@@ -80,9 +71,8 @@ bool WriteWebPlayer(JobContext& context) {
   EncodeSettings settings = SettingsOf(context);
   if (!settings.webPageOn) return true;
   std::span<const std::uint8_t> bytes = ResourceBytes(PackageResource::WebPlayer);
-  if (!bytes.empty() &&
-      WriteFileReplacing(settings.destinationFolder(), ResourceFileName(PackageResource::WebPlayer), bytes))
-    return true;
+  const std::string script = settings.destinationFolder() + ResourceFileName(PackageResource::WebPlayer);
+  if (!bytes.empty() && WriteWholeFile(script, bytes) == WholeFileWrite::Written) return true;
   context.notifier.ShowApp("Error create the web player file zqmPlayer.js");
   return false;
 }

@@ -1,0 +1,23 @@
+#pragma once
+
+// What a stream of a file carries, and which stream of a kind a decode takes.
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+namespace zq48::ff {
+
+enum class StreamKind {
+  Pictures,  // video that moves: not a cover image attached to the file
+  Sound,     // any audio stream
+  Other,     // cover images, subtitles, data
+};
+
+StreamKind KindOf(const AVStream* stream);
+
+// The index of the first stream of `kind`, the one whose facts the probe
+// stores and which every decode of the file reads; -1 when there is none.
+int FirstStreamOf(const AVFormatContext* file, StreamKind kind);
+
+}  // namespace zq48::ff
