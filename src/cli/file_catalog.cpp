@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "catalog/range_and_crop.h"
 #include "encode/filter_ladder.h"
 #include "encode/settings_checks.h"
 
@@ -15,8 +16,8 @@ std::uint32_t ToKbps(long value) {
   return value < 0 || value > static_cast<long>(UINT32_MAX) ? 0 : static_cast<std::uint32_t>(value);
 }
 
-TimeRangeAndCrop FileOptionsOf(const CliOptions& o) {
-  TimeRangeAndCrop v;
+RangeAndCrop FileRangeAndCrop(const CliOptions& o) {
+  RangeAndCrop v;
   v.begin = static_cast<float>(o.begin.value_or(0.0));
   v.end = static_cast<float>(o.end.value_or(0.0));
   if (o.crop) {
@@ -31,13 +32,7 @@ TimeRangeAndCrop FileOptionsOf(const CliOptions& o) {
 void SetFileOptions(const CliOptions& o, const MediaFacts& facts, FileOptions& file) {
   // A new file's volume is full when it has sound, none otherwise.
   file.volume = facts.hasAudio ? static_cast<float>(o.volume.value_or(1.0)) : 0.0f;
-  TimeRangeAndCrop v = FileOptionsOf(o);
-  file.beginTime = v.begin;
-  file.endTime = v.end;
-  file.cropLeft = v.left;
-  file.cropRight = v.right;
-  file.cropTop = v.top;
-  file.cropBottom = v.bottom;
+  ApplyRangeAndCrop(FileRangeAndCrop(o), file);
 }
 
 }  // namespace
@@ -59,7 +54,7 @@ bool ApplyLadderSettings(const CliOptions& options, EncodeSettings& settings, No
 }
 
 bool CheckFileOptions(const CliOptions& options, const InputCatalog& catalog, Notifier& notifier) {
-  std::optional<std::string> problem = ValidateTimeRangeAndCrop(FileOptionsOf(options), catalog);
+  std::optional<std::string> problem = ValidateTimeRangeAndCrop(FileRangeAndCrop(options), catalog);
   if (!problem) return true;
   notifier.Show({*problem, kInvalidInputCaption, Presentation::AppBox});
   return false;

@@ -29,9 +29,6 @@ RangeCheck CheckRange(EncodeSettings& settings, Notifier& notifier);
 std::optional<std::string> CheckDestinationFolder(const std::string& text, EncodeSettings& settings,
                                                   SettingsStore& store, Notifier& notifier);
 
-// The earlier name of the range and crop record, for callers not yet moved to it.
-using TimeRangeAndCrop = RangeAndCrop;
-
 inline constexpr const char* kInvalidInputCaption = "Error - invalid input";
 
 // The first check the values fail, as the message to show (with the caption

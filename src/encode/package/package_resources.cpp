@@ -18,16 +18,17 @@ bool WriteResource(JobContext& context, PackageResource resource) {
   std::string name = folder + ResourceFileName(resource);
   // Another encoder may write the same archive into this folder right now:
   // each writes its own temporary file, and the renames replace whole files.
-  std::optional<WholeFile> f = WholeFile::Create(name);
-  if (!f) {
-    context.notifier.ShowApp("Error create JAVA applet.");
-    return false;
+  switch (WriteWholeFile(name, bytes)) {
+    case WholeFileWrite::Written:
+      return true;
+    case WholeFileWrite::NotCreated:
+      context.notifier.ShowApp("Error create JAVA applet.");
+      return false;
+    case WholeFileWrite::NotWritten:
+      context.notifier.ShowApp("Error write JAVA applet.");
+      return false;
   }
-  if (!f->Write(bytes.data(), bytes.size()) || !f->Commit()) {
-    context.notifier.ShowApp("Error write JAVA applet.");
-    return false;
-  }
-  return true;
+  return false;
 }
 
 }  // namespace
