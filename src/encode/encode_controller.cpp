@@ -22,14 +22,7 @@ EncodeController::EncodeResult EncodeController::Encode(const std::string& desti
   if (!CheckDestinationFolder(destinationText, catalog_.Settings(), store_, notifier_))
     return EncodeResult::Refused;
 
-  if (driver_) {
-    // Stop was pressed, or the job has ended and waits to be cleaned up:
-    // nothing to resume.
-    if (state_.Stopped() || driver_->Ended()) return EncodeResult::Refused;
-    driver_->Post(WM_JOB_RESUME);
-    MarkRunning();
-    return EncodeResult::Resumed;
-  }
+  if (driver_) return Resume() ? EncodeResult::Resumed : EncodeResult::Refused;
 
   if (catalog_.InputPathCount() == 0) return EncodeResult::Refused;
   RangeCheck range = CheckRange(catalog_.Settings(), notifier_);
@@ -50,6 +43,15 @@ EncodeController::EncodeResult EncodeController::Encode(const std::string& desti
   driver_->Start();
   driver_->Post(WM_JOB_START);
   return EncodeResult::Started;
+}
+
+bool EncodeController::Resume() {
+  // Stop was pressed, or the job has ended and waits to be cleaned up:
+  // nothing to resume.
+  if (!driver_ || state_.Stopped() || driver_->Ended()) return false;
+  driver_->Post(WM_JOB_RESUME);
+  MarkRunning();
+  return true;
 }
 
 void EncodeController::MarkRunning() {

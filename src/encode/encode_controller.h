@@ -34,6 +34,8 @@ class EncodeController : public GraphEventSink {
   // paused job resumes; otherwise a new job starts if the settings pass.
   EncodeResult Encode(const std::string& destinationText);
   void Pause();
+  // Lets a paused job go on; false when there is no job to resume.
+  bool Resume();
   void Stop();
   // Stops a job and waits for its end (closing the program).
   void StopAndWait();

@@ -60,6 +60,8 @@ class Engine {
     return controller_.Encode(destinationText);
   }
   void Pause() { controller_.Pause(); }
+  // Lets a paused job go on; false when there is none to resume.
+  bool Resume() { return controller_.Resume(); }
   void Stop() { controller_.Stop(); }
   // Stops a job and waits for its end (closing the program).
   void StopAndWait() { controller_.StopAndWait(); }

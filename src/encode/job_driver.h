@@ -1,5 +1,54 @@
 #pragma once
 
+// How an encode job runs: read this first.
+//
+// Threads. The front end's thread calls the Engine (engine.h), which hands
+// Encode, Pause, Resume and Stop to the EncodeController. Encode takes the
+// job's snapshot (a read-only copy of the catalog with the planned amounts)
+// and starts this driver: one thread with a mailbox (core/message_thread.h)
+// whose handlers do everything below, one message at a time. For each
+// variant, or each group of variants one decode can feed (variant_group.h),
+// the driver makes the decode workers (pipeline/worker_factory.h), each with
+// a thread of its own:
+//   - general path: a GeneralDecodeWorker running a VariantDecode (one
+//     variant) or a GroupDecode (every variant of the group). Its decode
+//     graph (sources/decode_graph.h) reads and decodes on threads of its
+//     own; a group's pictures and sound go to one VariantPipeline per
+//     variant, a thread running that variant's stages;
+//   - movie files: a MovieWorker for the video and one for the sound, each
+//     extracting the movie once for all variants of its group.
+// The stages (video/, audio/) know no job: they write into the variant's
+// VariantOutputs (pipeline/variant_outputs.h), which puts the bytes into the
+// variant's working stream files and its positions into the job state.
+//
+// Queues. Messages carry only their id (job_messages.h): a worker is made
+// with its job context and its variants' plans. Pictures and sound pass
+// through each VariantPipeline's bounded queue, so a slow variant holds its
+// decode back instead of filling memory; a group shares each decoded
+// picture between its variants (core/buffer_pool.h), never copying it.
+//
+// Locks. What changes while the job runs sits in JobState (job_state.h),
+// each part under its own lock, never two at once (Guarded<T> aborts a
+// thread that tries): lock A the done amounts, lock B the variant in
+// progress, the video and audio file locks, the flags lock (running,
+// paused, stopped). The snapshot needs no lock: it does not change. Each
+// variant of a group has a JobState of its own.
+//
+// The path of one variant. OnStart (first) or OnNext (after each variant):
+// PrepareVariant publishes the variant under lock B; StartWorkers checks the
+// free space (RoomFor; a variant without room is skipped with a message)
+// and makes the workers; they create the working stream files and decode;
+// the end comes as the graph event kGraphEventComplete (general path, seen
+// by the controller's OnGraphEvent, which posts WM_JOB_NEXT) or as both
+// movie workers' done messages. OnNext joins the workers and FinishVariant
+// (package/finish_variant.cpp) checks the streams are whole, writes their
+// headers and renames them to their measured rates; the job's events hear
+// VariantFinished. After a file's last variant FinishFile writes its page
+// and metafile; after the last file the player archive and button strip are
+// written and the thread ends, its exit step telling the front end
+// JobFinished with the job's summary (job_tally.h). Stop deletes the working
+// files of the variants in progress; whatever was finished stays.
+
 #include <functional>
 #include <memory>
 #include <mutex>

@@ -202,5 +202,26 @@ TEST(GroupDecode, PauseHoldsTheGroupAndResumeFinishesIt) {
   EXPECT_EQ(run.notifier.texts(), std::vector<std::string>{});
 }
 
+// Resume lets only a paused job go on: not one that is not there, nor one that has ended.
+TEST(GroupDecode, ResumeGoesOnOnlyWithAPausedJob) {
+  TempDir dir;
+  const std::string avi = dir.File("clip.avi"), out = dir.File("out");
+  testing::WriteAvi(avi, ClipSpec{.seconds = 2.0});
+  EngineRun run(false);
+  ASSERT_TRUE(run.Add(avi));
+  GenerateSimpleFilters(run.catalog, avi);
+  EXPECT_FALSE(run.engine.Resume());
+  ASSERT_EQ(run.engine.Start(out), EncodeController::EncodeResult::Started);
+  run.engine.Pause();
+  EXPECT_TRUE(run.engine.State().Paused());
+  EXPECT_TRUE(run.engine.Resume());
+  EXPECT_FALSE(run.engine.State().Paused());
+  ASSERT_TRUE(run.host.Wait(std::chrono::seconds(120)));
+  EXPECT_FALSE(run.engine.Resume());  // ended, waiting to be cleaned up
+  run.engine.HandleJobFinished();
+  EXPECT_FALSE(run.engine.Resume());
+  EXPECT_TRUE(fs::exists(out + "/clip.meta.zq48"));
+}
+
 }  // namespace
 }  // namespace zq48
