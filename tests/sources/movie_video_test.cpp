@@ -89,7 +89,7 @@ double Corner(const Extracted& e, bool top, bool left) {
 
 struct BoxCase {
   const char* name;
-  MovieSpec spec;
+  MovieSpec shape;
   int width;
   int height;
   bool cornerTop;  // where the source's top left corner is shown
@@ -112,10 +112,10 @@ TEST(MovieVideo, TheBoxIsTheTracksDisplaySizeAndThePictureIsTurnedIntoIt) {
   for (const BoxCase& c : cases) {
     SCOPED_TRACE(c.name);
     std::string path = dir.File("box.mov");
-    MovieSpec spec = c.spec;
-    spec.seconds = 0.4;
-    spec.sound.clear();
-    testing::WriteMovieFile(path, spec);
+    MovieSpec shape = c.shape;
+    shape.seconds = 0.4;
+    shape.sound.clear();
+    testing::WriteMovieFile(path, shape);
     std::optional<MovieFacts> facts = media.OpenMovie(path);
     ASSERT_TRUE(facts);
     EXPECT_EQ(facts->boxRight - facts->boxLeft, c.width);

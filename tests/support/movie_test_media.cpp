@@ -103,29 +103,29 @@ class Encoder {
 // which way the picture is turned.
 class Pictures : public Encoder {
  public:
-  Pictures(AVFormatContext* out, const MovieSpec& spec) : Encoder(out, "mpeg4") {
-    ctx()->width = spec.width;
-    ctx()->height = spec.height;
+  Pictures(AVFormatContext* out, const MovieSpec& shape) : Encoder(out, "mpeg4") {
+    ctx()->width = shape.width;
+    ctx()->height = shape.height;
     ctx()->pix_fmt = AV_PIX_FMT_YUV420P;
-    ctx()->time_base = AVRational{1, spec.fps};
-    ctx()->framerate = AVRational{spec.fps, 1};
+    ctx()->time_base = AVRational{1, shape.fps};
+    ctx()->framerate = AVRational{shape.fps, 1};
     ctx()->gop_size = 12;
-    ctx()->max_b_frames = spec.bFrames;
+    ctx()->max_b_frames = shape.bFrames;
     ctx()->bit_rate = 400'000;
-    if (spec.aspectNum > 0) ctx()->sample_aspect_ratio = AVRational{spec.aspectNum, spec.aspectDen};
+    if (shape.aspectNum > 0) ctx()->sample_aspect_ratio = AVRational{shape.aspectNum, shape.aspectDen};
     Open();
-    if (spec.aspectNum > 0) stream()->sample_aspect_ratio = ctx()->sample_aspect_ratio;
-    if (spec.matrix) {
+    if (shape.aspectNum > 0) stream()->sample_aspect_ratio = ctx()->sample_aspect_ratio;
+    if (shape.matrix) {
       auto* side = reinterpret_cast<std::int32_t*>(NotNull(
           av_stream_new_side_data(stream(), AV_PKT_DATA_DISPLAYMATRIX, 9 * sizeof(std::int32_t)),
           "display matrix"));
-      std::memcpy(side, spec.matrix->data(), 9 * sizeof(std::int32_t));
+      std::memcpy(side, shape.matrix->data(), 9 * sizeof(std::int32_t));
     }
-    nextPts_ = -spec.hiddenPictures;
-    endPts_ = std::llround(spec.seconds * spec.fps);
+    nextPts_ = -shape.hiddenPictures;
+    endPts_ = std::llround(shape.seconds * shape.fps);
     frame()->format = AV_PIX_FMT_YUV420P;
-    frame()->width = spec.width;
-    frame()->height = spec.height;
+    frame()->width = shape.width;
+    frame()->height = shape.height;
     Check(av_frame_get_buffer(frame(), 0), "picture buffer");
   }
   void EncodeNext() {
@@ -150,19 +150,19 @@ class Pictures : public Encoder {
 // A 440 Hz tone, a fifth higher on every other channel.
 class Sound : public Encoder {
  public:
-  Sound(AVFormatContext* out, const MovieSpec& spec) : Encoder(out, spec.sound) {
-    ctx()->sample_fmt = NotNull(avcodec_find_encoder_by_name(spec.sound.c_str())->sample_fmts,
+  Sound(AVFormatContext* out, const MovieSpec& shape) : Encoder(out, shape.sound) {
+    ctx()->sample_fmt = NotNull(avcodec_find_encoder_by_name(shape.sound.c_str())->sample_fmts,
                                 "encoder lists no sample format")[0];
-    ctx()->sample_rate = spec.sampleRate;
-    av_channel_layout_default(&ctx()->ch_layout, spec.channels);
-    ctx()->time_base = AVRational{1, spec.sampleRate};
+    ctx()->sample_rate = shape.sampleRate;
+    av_channel_layout_default(&ctx()->ch_layout, shape.channels);
+    ctx()->time_base = AVRational{1, shape.sampleRate};
     ctx()->bit_rate = 64'000;
     Open();
-    endPts_ = std::llround(spec.seconds * spec.sampleRate);
+    endPts_ = std::llround(shape.seconds * shape.sampleRate);
     block_ = ctx()->frame_size > 0 ? ctx()->frame_size : 1024;
     AVFrame* f = frame();
     f->format = ctx()->sample_fmt;
-    f->sample_rate = spec.sampleRate;
+    f->sample_rate = shape.sampleRate;
     f->nb_samples = block_;
     Check(av_channel_layout_copy(&f->ch_layout, &ctx()->ch_layout), "layout");
     Check(av_frame_get_buffer(f, 0), "sound buffer");
@@ -239,14 +239,14 @@ DisplayMatrix ScaleMatrix(double sx, double sy) {
   return m;
 }
 
-void WriteMovieFile(const std::string& path, const MovieSpec& spec) {
+void WriteMovieFile(const std::string& path, const MovieSpec& shape) {
   AVFormatContext* raw = nullptr;
   Check(avformat_alloc_output_context2(&raw, nullptr, "mov", path.c_str()), "mov muxer");
   OutputPtr out(raw);
   std::unique_ptr<Pictures> video;
   std::unique_ptr<Sound> sound;
-  if (spec.video) video = std::make_unique<Pictures>(out.get(), spec);
-  if (!spec.sound.empty()) sound = std::make_unique<Sound>(out.get(), spec);
+  if (shape.video) video = std::make_unique<Pictures>(out.get(), shape);
+  if (!shape.sound.empty()) sound = std::make_unique<Sound>(out.get(), shape);
   Check(avio_open(&out->pb, path.c_str(), AVIO_FLAG_WRITE), "create " + path);
   Check(avformat_write_header(out.get(), nullptr), "movie header");
   for (;;) {

@@ -45,6 +45,6 @@ int MoviePictureIndex(const std::uint8_t* bgr, int width, int height);
 // Writes a movie file with FFmpeg's "mov" muxer, its leading "ftyp" atom
 // renamed "free" so that it is probed as an old-style movie: MPEG-4 Part 2
 // video and the chosen sound. Throws std::runtime_error when FFmpeg refuses.
-void WriteMovieFile(const std::string& path, const MovieSpec& spec);
+void WriteMovieFile(const std::string& path, const MovieSpec& shape);
 
 }  // namespace zq48::testing

@@ -314,7 +314,7 @@ TEST_F(TestMediaTest, WritersFailLoudly) {
 // Movies whose first atom is not ftyp, as older QuickTime writers made them.
 class MovieFirstAtomTest : public TestMediaTest, public ::testing::WithParamInterface<const char*> {
  protected:
-  static ClipSpec Spec() {
+  static ClipSpec Shape() {
     ClipSpec clip;
     clip.width = 64;
     clip.height = 48;
@@ -327,15 +327,15 @@ class MovieFirstAtomTest : public TestMediaTest, public ::testing::WithParamInte
 
 TEST_P(MovieFirstAtomTest, StartsWithTheAtomAndStillPlays) {
   const std::string path = dir_.File("clip.mov");
-  WriteMovie(path, Spec(), GetParam());
+  WriteMovie(path, Shape(), GetParam());
   EXPECT_EQ(FirstAtomType(path), GetParam());
 
   const MediaInfo info = Inspect(path);
   EXPECT_EQ(info.format.substr(0, 4), "mov,") << info.format;
   ASSERT_EQ(info.streams.size(), 2u);
-  ExpectVideo(info, AV_CODEC_ID_MPEG4, Spec());
+  ExpectVideo(info, AV_CODEC_ID_MPEG4, Shape());
   EXPECT_EQ(info.Video().indexEntries, 315);
-  ExpectAudio(info, AV_CODEC_ID_PCM_S16BE, Spec());
+  ExpectAudio(info, AV_CODEC_ID_PCM_S16BE, Shape());
 
   const DecodedVideo video = DecodeVideo(path);
   EXPECT_EQ(video.frames, 315);
@@ -347,8 +347,8 @@ TEST_P(MovieFirstAtomTest, StartsWithTheAtomAndStillPlays) {
 TEST_P(MovieFirstAtomTest, CarriesTheSamePacketsAsAMovieWithOnlyItsFtypRenamed) {
   // "free" is made by renaming ftyp in place, so nothing in it moved; the
   // other layouts cut or reorder atoms and must fix every chunk offset.
-  WriteMovie(dir_.File("reference.mov"), Spec(), "free");
-  WriteMovie(dir_.File("clip.mov"), Spec(), GetParam());
+  WriteMovie(dir_.File("reference.mov"), Shape(), "free");
+  WriteMovie(dir_.File("clip.mov"), Shape(), GetParam());
   const std::vector<uint64_t> reference = PacketDigest(dir_.File("reference.mov"));
   EXPECT_GT(reference.size(), 4u * 315);
   EXPECT_EQ(PacketDigest(dir_.File("clip.mov")), reference);
