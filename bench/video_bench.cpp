@@ -84,16 +84,15 @@ void BM_VideoStage640x480To320x240(benchmark::State& state) {
   filter.height = 240;
   filter.frameRate = 15.0;
   filter.videoBitRate = 334;
-  std::vector<Picture> pictures;
-  for (int i = 0; i < 30; ++i) pictures.push_back(Moving(640, 480, i));
+  std::vector<zq48::SharedBuffer> pictures;
+  for (int i = 0; i < 30; ++i) pictures.push_back(std::make_shared<const std::vector<std::uint8_t>>(Moving(640, 480, i)));
 
   zq48::VideoEncoderState stage;
   zq48::VariantOutputs outputs(context);
   zq48::CreateVideoEncoder(outputs, zq48::DecodedVideoOf(context, "in"), filter, stage);
   int frame = 0;
   for (auto _ : state) {
-    const Picture& p = pictures[frame % pictures.size()];
-    zq48::EncodeVideoFrame(frame / 15.0, p.data(), p.size(), stage);
+    zq48::EncodeVideoFrame(frame / 15.0, pictures[frame % pictures.size()], stage);
     ++frame;
   }
   zq48::DestroyVideoEncoder(stage);

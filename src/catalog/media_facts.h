@@ -44,8 +44,9 @@ struct MediaFacts {
   std::string createdDate;
   std::string sizeText;      // bytes up to 10,240 bytes, else KiB
   std::string durationText;  // "%02dh:%02dm:%02d.%03ds"; empty for movie files
-  int width = 0;
+  int width = 0;   // the picture as shown: pixel aspect ratio and rotation applied
   int height = 0;
+  int rotation = 0;  // degrees the stored picture is turned clockwise to be shown
   bool hasAudio = false;
   bool hasVideo = false;
   double frameRate = 0.0;      // frames per second

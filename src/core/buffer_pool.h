@@ -7,6 +7,10 @@
 
 namespace zq48 {
 
+// A picture or sound buffer read by several pipelines (or held on for later)
+// without being copied.
+using SharedBuffer = std::shared_ptr<const std::vector<std::uint8_t>>;
+
 // Picture buffers to use again: a decode hands its pictures on as shared
 // buffers, and each goes back to the pool once its last reader lets go of
 // it, so that no picture is copied for the pipelines that read it and no
@@ -41,5 +45,12 @@ class BufferPool : public std::enable_shared_from_this<BufferPool> {
   std::mutex mutex_;
   std::vector<Buffer> spare_;
 };
+
+// A shared copy of `bytes` bytes at `data`, in a buffer from `pool`.
+inline SharedBuffer SharedCopy(BufferPool& pool, const std::uint8_t* data, std::size_t bytes) {
+  BufferPool::Buffer buffer = pool.Take();
+  buffer.assign(data, data + bytes);
+  return pool.Share(std::move(buffer));
+}
 
 }  // namespace zq48

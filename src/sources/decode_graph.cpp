@@ -1,5 +1,6 @@
 #include "sources/decode_graph.h"
 
+#include <algorithm>
 #include <cmath>
 #include <system_error>
 
@@ -14,6 +15,11 @@ namespace {
 constexpr std::size_t kVideoPackets = 64;
 constexpr std::size_t kAudioPackets = 256;
 constexpr std::size_t kPictures = 4;
+// Finding where the time line starts reads at most this many packets: a
+// stream with no frame by then starts after the other one anyway.
+constexpr int kOriginPackets = 2000;
+// Silence before late sound is handed on in pieces of at most this many seconds.
+constexpr double kSilencePiece = 1.0;
 
 }  // namespace
 
@@ -29,12 +35,12 @@ DecodeGraph::OpenStatus DecodeGraph::OpenBranches(const std::string& path, bool 
                                                   bool decodeAudio) {
   source_ = ff::OpenInput(path);
   if (!source_ || avformat_find_stream_info(source_.get(), nullptr) < 0) return OpenStatus::NoSource;
-  if (source_->start_time != AV_NOPTS_VALUE) fileStart_ = source_->start_time / double(AV_TIME_BASE);
+  FindTimelineStart();
   // What is not decoded is skipped by the reader.
   for (unsigned i = 0; i < source_->nb_streams; ++i) source_->streams[i]->discard = AVDISCARD_ALL;
 
   if (decodeVideo) {
-    video_.stream = ff::FirstStreamOf(source_.get(), ff::StreamKind::Pictures);
+    video_.stream = ff::ChosenStreamOf(source_.get(), ff::StreamKind::Pictures);
     if (video_.stream < 0) return OpenStatus::VideoFailed;
     AVStream* st = source_->streams[video_.stream];
     // One decoding thread: the graph's own threads already keep both cores
@@ -42,13 +48,15 @@ DecodeGraph::OpenStatus DecodeGraph::OpenBranches(const std::string& path, bool 
     video_.decoder = ff::OpenDecoder(st);
     if (!video_.decoder || video_.decoder->width <= 0 || video_.decoder->height <= 0)
       return OpenStatus::VideoFailed;
-    width_ = video_.decoder->width;
-    height_ = video_.decoder->height;
+    view_ = DisplayViewOf(st);
+    if (view_.width <= 0 || view_.height <= 0) return OpenStatus::VideoFailed;
+    width_ = view_.width;
+    height_ = view_.height;
     st->discard = AVDISCARD_DEFAULT;
     video_.packets = std::make_unique<BlockingQueue<ff::PacketPtr>>(kVideoPackets);
   }
   if (decodeAudio) {
-    audio_.stream = ff::FirstStreamOf(source_.get(), ff::StreamKind::Sound);
+    audio_.stream = ff::ChosenStreamOf(source_.get(), ff::StreamKind::Sound);
     if (audio_.stream < 0) return OpenStatus::NoAudioStream;
     AVStream* st = source_->streams[audio_.stream];
     audio_.decoder = ff::OpenDecoder(st);
@@ -68,12 +76,79 @@ DecodeGraph::OpenStatus DecodeGraph::OpenBranches(const std::string& path, bool 
   return OpenStatus::Ok;
 }
 
+namespace {
+
+// One stream's first frame, decoded on the side to learn its time.
+struct FirstFrame {
+  int stream = -1;
+  ff::CodecContextPtr decoder;
+  double time = 0.0;
+  bool found = false;
+
+  void Take(AVFrame* frame, const AVStream* st) {
+    while (!found && avcodec_receive_frame(decoder.get(), frame) == 0) {
+      const std::int64_t ts = frame->best_effort_timestamp;
+      if (ts != AV_NOPTS_VALUE) {
+        time = ts * av_q2d(st->time_base);
+        found = true;
+      }
+      av_frame_unref(frame);
+    }
+  }
+};
+
+}  // namespace
+
+// The packets at the start are decoded by decoders of their own until the
+// chosen picture stream and the chosen sound stream (whether or not this
+// graph decodes them: every decode of a file shares its time line) each gave
+// a frame; the packets are kept and delivered again when the graph runs.
+void DecodeGraph::FindTimelineStart() {
+  std::vector<FirstFrame> firsts;
+  for (ff::StreamKind kind : {ff::StreamKind::Pictures, ff::StreamKind::Sound}) {
+    const int index = ff::ChosenStreamOf(source_.get(), kind);
+    if (index < 0) continue;
+    FirstFrame first{index, ff::OpenDecoder(source_->streams[index])};
+    if (first.decoder) firsts.push_back(std::move(first));
+  }
+  ff::FramePtr frame(av_frame_alloc());
+  auto pending = [&firsts] {
+    return std::any_of(firsts.begin(), firsts.end(), [](const FirstFrame& f) { return !f.found; });
+  };
+  for (int n = 0; frame && n < kOriginPackets && pending(); ++n) {
+    ff::PacketPtr packet(av_packet_alloc());
+    if (!packet || av_read_frame(source_.get(), packet.get()) < 0) break;
+    for (FirstFrame& f : firsts) {
+      if (packet->stream_index != f.stream || f.found) continue;
+      avcodec_send_packet(f.decoder.get(), packet.get());  // a damaged packet is passed over
+      f.Take(frame.get(), source_->streams[f.stream]);
+    }
+    replay_.push_back(std::move(packet));
+  }
+  // A short file may end before a decoder let its first frame out.
+  for (FirstFrame& f : firsts) {
+    if (f.found || !frame) continue;
+    avcodec_send_packet(f.decoder.get(), nullptr);
+    f.Take(frame.get(), source_->streams[f.stream]);
+  }
+  bool any = false;
+  for (const FirstFrame& f : firsts) {
+    if (!f.found) continue;
+    origin_ = any ? std::min(origin_, f.time) : f.time;
+    any = true;
+  }
+  if (!any && source_->start_time != AV_NOPTS_VALUE) origin_ = source_->start_time / double(AV_TIME_BASE);
+}
+
 void DecodeGraph::SetRange(std::int64_t start100ns, std::int64_t stop100ns) {
   rangeStart_ = start100ns / 1e7;
   rangeLength_ = std::max(0.0, (stop100ns - start100ns) / 1e7);
   // Counted in whole samples, so a 5-second range holds 5 x rate of them, not one less.
   if (sampleRate_ > 0) soundLimit_ = std::llround(rangeLength_ * sampleRate_);
-  if (start100ns > 0 && source_) SeekToRangeStart();
+  if (start100ns > 0 && source_) {
+    replay_.clear();  // reading starts again from the range
+    SeekToRangeStart();
+  }
 }
 
 // Files without an index (MPEG program and transport streams) seek to about
@@ -81,17 +156,17 @@ void DecodeGraph::SetRange(std::int64_t start100ns, std::int64_t stop100ns) {
 // further back until a key picture at or before the start comes first; what
 // lies before the start is decoded and dropped.
 void DecodeGraph::SeekToRangeStart() {
-  const double target = rangeStart_ + fileStart_;
+  const double target = rangeStart_ + origin_;
   for (double margin : {0.0, 1.0, 4.0, 16.0, 64.0}) {
-    const double at = std::max(fileStart_, target - margin);
+    const double at = std::max(origin_, target - margin);
     const auto position = static_cast<std::int64_t>(at * AV_TIME_BASE);
     if (av_seek_frame(source_.get(), -1, position, AVSEEK_FLAG_BACKWARD) < 0) break;
-    if (!video_.packets || at <= fileStart_) return;
+    if (!video_.packets || at <= origin_) return;
     const bool reached = FirstKeyPictureTime() <= target + 1e-6;
     av_seek_frame(source_.get(), -1, position, AVSEEK_FLAG_BACKWARD);
     if (reached) return;
   }
-  avformat_seek_file(source_.get(), -1, INT64_MIN, static_cast<std::int64_t>(fileStart_ * AV_TIME_BASE),
+  avformat_seek_file(source_.get(), -1, INT64_MIN, static_cast<std::int64_t>(origin_ * AV_TIME_BASE),
                      INT64_MAX, 0);
 }
 
@@ -110,7 +185,7 @@ double DecodeGraph::FirstKeyPictureTime() {
 }
 
 double DecodeGraph::SecondsOf(const AVStream* stream, std::int64_t pts) const {
-  return pts * av_q2d(stream->time_base) - fileStart_ - rangeStart_;
+  return pts * av_q2d(stream->time_base) - origin_ - rangeStart_;
 }
 
 bool DecodeGraph::Run(SharedDelivery pictures, Delivery sound, std::function<void()> completed) {
@@ -183,8 +258,14 @@ void DecodeGraph::ReadPackets() {
   while (!stopping_) {
     // Once every decoded branch has reached the end of the range, reading on is pointless.
     if (decoding && !wanted(video_) && !wanted(audio_)) break;
-    ff::PacketPtr packet(av_packet_alloc());
-    if (!packet || av_read_frame(source_.get(), packet.get()) < 0) break;  // end, or a damaged tail
+    ff::PacketPtr packet;
+    if (!replay_.empty()) {
+      packet = std::move(replay_.front());
+      replay_.pop_front();
+    } else {
+      packet.reset(av_packet_alloc());
+      if (!packet || av_read_frame(source_.get(), packet.get()) < 0) break;  // end, or a damaged tail
+    }
     Branch* branch = packet->stream_index == video_.stream   ? &video_
                      : packet->stream_index == audio_.stream ? &audio_
                                                              : nullptr;
@@ -201,10 +282,12 @@ void DecodeGraph::ReadPackets() {
 // ---- pictures ---------------------------------------------------------------
 
 bool DecodeGraph::ConvertPicture(const AVFrame& frame, std::vector<std::uint8_t>& bgr) {
+  const int shownWidth = view_.UnturnedWidth(), shownHeight = view_.UnturnedHeight();
   if (!sws_ || swsFormat_ != frame.format || swsWidth_ != frame.width || swsHeight_ != frame.height) {
+    // Besides the colours, this widens non-square pixels to the shown size.
     sws_.reset(sws_getContext(frame.width, frame.height, static_cast<AVPixelFormat>(frame.format),
-                              width_, height_, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr,
-                              nullptr));
+                              shownWidth, shownHeight, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr,
+                              nullptr, nullptr));
     swsFormat_ = frame.format;
     swsWidth_ = frame.width;
     swsHeight_ = frame.height;
@@ -213,29 +296,50 @@ bool DecodeGraph::ConvertPicture(const AVFrame& frame, std::vector<std::uint8_t>
   const int stride = width_ * 3;
   bgr.resize(static_cast<std::size_t>(stride) * height_);
   // Writing from the last row upwards with a negative stride turns the picture bottom-up.
-  std::uint8_t* dst[4] = {bgr.data() + static_cast<std::size_t>(height_ - 1) * stride, nullptr,
-                          nullptr, nullptr};
-  int dstStride[4] = {-stride, 0, 0, 0};
-  return sws_scale(sws_.get(), frame.data, frame.linesize, 0, frame.height, dst, dstStride) > 0;
+  std::uint8_t* const lastRow = bgr.data() + static_cast<std::size_t>(height_ - 1) * stride;
+  if (!view_.Turned()) {
+    std::uint8_t* dst[4] = {lastRow, nullptr, nullptr, nullptr};
+    int dstStride[4] = {-stride, 0, 0, 0};
+    return sws_scale(sws_.get(), frame.data, frame.linesize, 0, frame.height, dst, dstStride) > 0;
+  }
+  unturned_.resize(static_cast<std::size_t>(shownWidth) * 3 * shownHeight);
+  std::uint8_t* dst[4] = {unturned_.data(), nullptr, nullptr, nullptr};
+  int dstStride[4] = {shownWidth * 3, 0, 0, 0};
+  if (sws_scale(sws_.get(), frame.data, frame.linesize, 0, frame.height, dst, dstStride) <= 0) return false;
+  TurnPicture(unturned_.data(), view_, lastRow, -stride);
+  return true;
 }
 
 bool DecodeGraph::HandlePicture(const AVFrame& frame, double& lastTime) {
   const AVStream* st = source_->streams[video_.stream];
+  const AVRational rate = st->avg_frame_rate.num > 0 ? st->avg_frame_rate : AVRational{25, 1};
   double t;
   if (frame.best_effort_timestamp != AV_NOPTS_VALUE) {
     t = SecondsOf(st, frame.best_effort_timestamp);
   } else {
-    AVRational rate = st->avg_frame_rate.num > 0 ? st->avg_frame_rate : AVRational{25, 1};
     t = lastTime + 1.0 / av_q2d(rate);
   }
   lastTime = t;
   // A picture at the start may come out a hair below it in floating point.
-  if (t < -1e-6) return true;             // before the range: decoded only to reach it
-  if (t >= rangeLength_) return false;    // past the range: this branch is done
+  if (t < -1e-6) {
+    // Before the range: decoded only to reach it, but the latest one is
+    // still on screen at the start.
+    av_frame_unref(beforeStart_.get());
+    if (av_frame_ref(beforeStart_.get(), &frame) < 0) av_frame_unref(beforeStart_.get());
+    return true;
+  }
+  if (t >= rangeLength_) return false;  // past the range: this branch is done
+  if (!picturesDelivered_ && t > 1e-6 && beforeStart_->buf[0] && !PushPicture(*beforeStart_, 0.0)) return false;
+  picturesEnd_ = std::min(rangeLength_, std::max(picturesEnd_, t + 1.0 / av_q2d(rate)));
+  return PushPicture(frame, std::max(t, 0.0));
+}
+
+bool DecodeGraph::PushPicture(const AVFrame& frame, double time) {
   Picture picture;
-  picture.time = std::max(t, 0.0);
+  picture.time = time;
   picture.bgr = pool_->Take();
   if (!ConvertPicture(frame, picture.bgr)) return true;  // a picture that does not convert is skipped
+  picturesDelivered_ = true;
   return pictures_->Push(std::move(picture));
 }
 
@@ -255,6 +359,14 @@ void DecodeGraph::DecodeBranch(Branch& branch, Body&& body) {
 void DecodeGraph::DecodePictures() {
   double lastTime = -1e300;
   DecodeBranch(video_, [&](const AVFrame& f) { return HandlePicture(f, lastTime); });
+  // A range that starts after the last picture still shows it.
+  if (!picturesDelivered_ && beforeStart_->buf[0] && !stopping_) {
+    const AVStream* st = source_->streams[video_.stream];
+    const AVRational rate = st->avg_frame_rate.num > 0 ? st->avg_frame_rate : AVRational{25, 1};
+    picturesEnd_ = std::min(rangeLength_, 1.0 / av_q2d(rate));
+    PushPicture(*beforeStart_, 0.0);
+  }
+  av_frame_unref(beforeStart_.get());
   video_.packets->Cancel();  // the reader drops what still comes for this branch
   pictures_->Finish();
 }
@@ -286,14 +398,34 @@ bool DecodeGraph::DeliverSound(const AVFrame& frame) {
   // Samples before the range start are dropped; the range ends after its
   // count of samples.
   const std::int64_t first = t < 0 ? std::min<std::int64_t>(n, std::llround(-t * rate)) : 0;
+  // Sound that starts after the time line's 0 begins with silence.
+  if (soundDelivered_ == 0 && t > 0 && !DeliverSilence(t)) return false;
   const std::int64_t count = std::min<std::int64_t>(n - first, soundLimit_ - soundDelivered_);
   if (count > 0) {
     if (StoppedAfterPause()) return false;
     const std::size_t blockBytes = static_cast<std::size_t>(channels_) * 2;
-    deliverSound_(t + static_cast<double>(first) / rate, sound_->pcm() + first * blockBytes,
+    const double from = t + static_cast<double>(first) / rate;
+    deliverSound_(from, sound_->pcm() + first * blockBytes, static_cast<std::size_t>(count) * blockBytes);
+    soundDelivered_ += count;
+    soundEnd_ = std::max(soundEnd_, from + static_cast<double>(count) / rate);
+  }
+  return soundDelivered_ < soundLimit_;
+}
+
+bool DecodeGraph::DeliverSilence(double seconds) {
+  const std::size_t blockBytes = static_cast<std::size_t>(channels_) * 2;
+  std::int64_t left = std::min<std::int64_t>(std::llround(seconds * sampleRate_), soundLimit_);
+  const auto piece = static_cast<std::int64_t>(kSilencePiece * sampleRate_);
+  const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(std::min(left, piece)) * blockBytes, 0);
+  while (left > 0) {
+    if (StoppedAfterPause()) return false;
+    const std::int64_t count = std::min(left, piece);
+    deliverSound_(static_cast<double>(soundDelivered_) / sampleRate_, zeros.data(),
                   static_cast<std::size_t>(count) * blockBytes);
     soundDelivered_ += count;
+    left -= count;
   }
+  soundEnd_ = static_cast<double>(soundDelivered_) / sampleRate_;
   return soundDelivered_ < soundLimit_;
 }
 

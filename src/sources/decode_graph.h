@@ -2,8 +2,10 @@
 
 #include <atomic>
 #include <climits>
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -13,6 +15,7 @@
 
 #include "core/blocking_queue.h"
 #include "core/buffer_pool.h"
+#include "sources/display_view.h"
 #include "sources/ffmpeg_handles.h"
 #include "sources/sound_converter.h"
 #include "sources/timestamp_mender.h"
@@ -24,9 +27,18 @@ namespace zq48 {
 // at the negotiated size, sound as interleaved signed 16-bit PCM in the
 // format announced at Open (the source's rate, its channels, at most two:
 // more are mixed down) whatever the stream turns into on the way, each with
-// its time in seconds from the start of the range. Time stamps that start
-// again or jump within the file are mended into one running time line.
-// Streams that are not decoded are skipped; the source still runs to its end.
+// its time in seconds from the start of the range.
+//
+// Pictures and sound share one time line: its 0 is the earlier of the first
+// picture's and the first sound's times as they decode (after edit lists,
+// codec priming and reordering), so a stream that starts late keeps its
+// distance from the other. Sound that starts after 0 is preceded by silence;
+// the picture on screen at a range's start is delivered at its time 0. Time
+// stamps that start again or jump within the file are mended into one
+// running time line. Pictures are delivered as they are meant to be seen:
+// at the size their pixel aspect ratio gives and turned upright. Of several
+// streams of a kind the default one is decoded. Streams that are not decoded
+// are skipped; the source still runs to its end.
 //
 // Threads: one reads the file; the picture branch decodes on one thread and
 // delivers on another, so decoding the next picture overlaps with encoding
@@ -55,7 +67,8 @@ class DecodeGraph {
   // What the last Open answered.
   OpenStatus LastOpenStatus() const { return openStatus_; }
 
-  // The negotiated formats, valid after a successful Open.
+  // The negotiated formats, valid after a successful Open. The size is the
+  // picture as shown (see DisplayViewOf).
   int width() const { return width_; }
   int height() const { return height_; }
   int channels() const { return channels_; }
@@ -74,6 +87,10 @@ class DecodeGraph {
   bool Run(Delivery pictures, Delivery sound, std::function<void()> completed);
   // The same with the pictures as shared buffers (no copy is made for them).
   bool Run(SharedDelivery pictures, Delivery sound, std::function<void()> completed);
+  // The end of the time line once every branch has ended: the later of the
+  // last picture's end and the last sound's end, in seconds from the range
+  // start. Read it in (or after) `completed`.
+  double TimelineEnd() const { return std::max(picturesEnd_, soundEnd_); }
   void Pause();
   void Resume();
   // Ends delivery and waits for every thread. No callback runs after it returns.
@@ -91,6 +108,7 @@ class DecodeGraph {
     std::unique_ptr<TimestampMender> mender;
   };
 
+  void FindTimelineStart();
   void SeekToRangeStart();
   double FirstKeyPictureTime();
   void ReadPackets();
@@ -102,7 +120,9 @@ class DecodeGraph {
   template <class Body>
   void DecodeBranch(Branch& branch, Body&& body);
   bool HandlePicture(const AVFrame& frame, double& lastTime);
+  bool PushPicture(const AVFrame& frame, double time);
   bool ConvertPicture(const AVFrame& frame, std::vector<std::uint8_t>& bgr);
+  bool DeliverSilence(double seconds);
   bool DeliverSound(const AVFrame& frame);
   // Waits while paused; true when stopping (a stop ends the wait too).
   bool StoppedAfterPause();
@@ -117,16 +137,23 @@ class DecodeGraph {
   Branch audio_;
   int width_ = 0;
   int height_ = 0;
+  DisplayView view_;
   int channels_ = 0;
   int sampleRate_ = 0;
   double rangeStart_ = 0.0;   // seconds from the file's start
   double rangeLength_ = 1e300;  // seconds delivered from the range start
-  double fileStart_ = 0.0;   // the file's first time stamp
+  double origin_ = 0.0;       // the time line's 0, in seconds of the file's time stamps
+  std::deque<ff::PacketPtr> replay_;  // packets read to find the origin, read again first
 
+  ff::FramePtr beforeStart_{av_frame_alloc()};  // the latest picture before the range start
+  bool picturesDelivered_ = false;
+  double picturesEnd_ = 0.0;  // the end of the last picture delivered
+  double soundEnd_ = 0.0;     // the end of the last sound delivered
   ff::SwsPtr sws_;
   int swsFormat_ = -1;
   int swsWidth_ = 0;
   int swsHeight_ = 0;
+  std::vector<std::uint8_t> unturned_;  // a picture before it is turned upright
   std::unique_ptr<SoundConverter> sound_;
   std::int64_t soundDelivered_ = 0;  // sample blocks handed on so far
   std::int64_t soundLimit_ = INT64_MAX;

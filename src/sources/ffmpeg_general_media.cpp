@@ -1,5 +1,6 @@
 #include "sources/ffmpeg_general_media.h"
 
+#include "sources/display_view.h"
 #include "sources/ffmpeg_handles.h"
 #include "sources/resampler.h"
 #include "sources/stream_kinds.h"
@@ -41,8 +42,10 @@ DetectedStream DescribeStream(const AVFormatContext* ctx, const AVStream* stream
   } else if (kind == ff::StreamKind::Pictures) {
     out.type = DetectedStream::Type::Video;
     out.hasPictureHeader = par.width > 0 && par.height != 0;
-    out.width = par.width;
-    out.height = par.height;
+    const DisplayView view = DisplayViewOf(stream);
+    out.width = view.width;
+    out.height = view.height;
+    out.rotation = view.quarterTurns * 90;
     out.frameRate = FrameRateOf(stream);
   } else {
     return out;
@@ -159,8 +162,12 @@ StreamDetection FfmpegGeneralMedia::DetectStreams(const std::string& path) const
                                              : StreamDetection::Status::OpenFailed;
     return result;
   }
-  for (unsigned i = 0; i < ctx->nb_streams; ++i)
+  const int chosen[] = {ff::ChosenStreamOf(ctx.get(), ff::StreamKind::Pictures),
+                        ff::ChosenStreamOf(ctx.get(), ff::StreamKind::Sound)};
+  for (unsigned i = 0; i < ctx->nb_streams; ++i) {
     result.streams.push_back(DescribeStream(ctx.get(), ctx->streams[i]));
+    result.streams.back().chosen = static_cast<int>(i) == chosen[0] || static_cast<int>(i) == chosen[1];
+  }
   return result;
 }
 
@@ -184,14 +191,14 @@ DecodeCheck FfmpegGeneralMedia::CheckDecode(const std::string& path, bool withAu
     return result;
   }
 
-  Branch video{ff::FirstStreamOf(ctx.get(), ff::StreamKind::Pictures), nullptr, false, false, ConvertsToBgr24};
+  Branch video{ff::ChosenStreamOf(ctx.get(), ff::StreamKind::Pictures), nullptr, false, false, ConvertsToBgr24};
   if (video.streamIndex < 0 || !(video.decoder = ff::OpenDecoder(ctx->streams[video.streamIndex]))) {
     result.status = Status::NoVideoDecoder;
     return result;
   }
   Branch audio{-1, nullptr, false, false, ConvertsToS16};
   if (withAudio) {
-    audio.streamIndex = ff::FirstStreamOf(ctx.get(), ff::StreamKind::Sound);
+    audio.streamIndex = ff::ChosenStreamOf(ctx.get(), ff::StreamKind::Sound);
     if (audio.streamIndex < 0 ||
         !(audio.decoder = ff::OpenDecoder(ctx->streams[audio.streamIndex]))) {
       result.status = Status::NoAudioDecoder;

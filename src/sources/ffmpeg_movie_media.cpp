@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sources/display_view.h"
 #include "sources/ffmpeg_handles.h"
 #include "sources/stream_kinds.h"
 
@@ -48,41 +49,6 @@ std::optional<SoundDescription> DescribeSound(const AVStream* stream) {
   return sound;
 }
 
-// The track's display matrix (a, b, u, c, d, v, x, y, w); null for none.
-const std::int32_t* DisplayMatrixOf(const AVStream* stream) {
-#if LIBAVFORMAT_VERSION_INT >= AV_VERSION_INT(60, 15, 100)
-  const AVPacketSideData* side =
-      av_packet_side_data_get(stream->codecpar->coded_side_data,
-                              stream->codecpar->nb_coded_side_data, AV_PKT_DATA_DISPLAYMATRIX);
-  if (!side || side->size < 9 * sizeof(std::int32_t)) return nullptr;
-  return reinterpret_cast<const std::int32_t*>(side->data);
-#else
-  std::size_t size = 0;
-  const std::uint8_t* data = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
-  if (!data || size < 9 * sizeof(std::int32_t)) return nullptr;
-  return reinterpret_cast<const std::int32_t*>(data);
-#endif
-}
-
-// The linear part of a display matrix: a point (x, y) of the track is shown
-// at (a x + c y, b x + d y), with rows counted downwards.
-struct Linear {
-  double a = 1, b = 0, c = 0, d = 1;
-};
-
-// Which quarter turns (and mirror) the matrix is, when it is one of them.
-void SetTurn(const Linear& m, MovieTrackView& view) {
-  const double scale = std::max({std::abs(m.a), std::abs(m.b), std::abs(m.c), std::abs(m.d)});
-  const auto zero = [scale](double v) { return std::abs(v) <= scale * 1e-4; };
-  if (zero(m.b) && zero(m.c)) {
-    view.mirrored = (m.a < 0) != (m.d < 0);
-    view.quarterTurns = m.d < 0 ? 2 : 0;
-  } else if (zero(m.a) && zero(m.d)) {
-    view.mirrored = (m.b < 0) == (m.c < 0);
-    view.quarterTurns = m.c < 0 ? 1 : 3;
-  }
-}
-
 }  // namespace
 
 bool FfmpegMovieMedia::Available() { return MovieFormat() != nullptr; }
@@ -107,40 +73,6 @@ int SoundSampleSize(const AVCodecParameters& sound) {
     default:
       return 16;
   }
-}
-
-MovieTrackView TrackView(const AVStream* video) {
-  const AVCodecParameters& par = *video->codecpar;
-  Linear m;
-  const std::int32_t* matrix = DisplayMatrixOf(video);
-  if (matrix) m = Linear{matrix[0] / 65536.0, matrix[1] / 65536.0, matrix[3] / 65536.0, matrix[4] / 65536.0};
-
-  // The track's own size: the stored picture widened by its pixel aspect
-  // ratio. FFmpeg also reports a matrix that stretches one way more than
-  // the other as an aspect ratio (by this very measure); the matrix
-  // stretches the picture below, so that ratio must not count twice.
-  double width = par.width, height = par.height;
-  const AVRational sar = video->sample_aspect_ratio.num > 0 ? video->sample_aspect_ratio
-                                                            : par.sample_aspect_ratio;
-  if (sar.num > 0 && sar.den > 0) {
-    const double ratio = av_q2d(sar);
-    const double stretch = std::hypot(m.a, m.c) / std::hypot(m.b, m.d);
-    const bool fromMatrix = matrix && std::abs(stretch - 1) > 0.01 && std::abs(ratio / stretch - 1) < 1e-3;
-    if (!fromMatrix) width *= ratio;
-  }
-
-  // The box is the bounding box of the track's rectangle under the matrix.
-  const double xs[] = {0, m.a * width, m.c * height, m.a * width + m.c * height};
-  const double ys[] = {0, m.b * width, m.d * height, m.b * width + m.d * height};
-  MovieTrackView view;
-  view.width = static_cast<int>(std::lround(*std::max_element(xs, xs + 4) - *std::min_element(xs, xs + 4)));
-  view.height = static_cast<int>(std::lround(*std::max_element(ys, ys + 4) - *std::min_element(ys, ys + 4)));
-  if (view.width <= 0 || view.height <= 0 || view.width > 16384 || view.height > 16384) {
-    // A matrix that collapses or explodes the picture is not believed.
-    return MovieTrackView{par.width, par.height, 0, false};
-  }
-  SetTurn(m, view);
-  return view;
 }
 
 std::int64_t ShownVideoSamples(const AVStream* video) {
@@ -170,7 +102,7 @@ std::optional<MovieFacts> FfmpegMovieMedia::OpenMovie(const std::string& path) c
     MovieTrack track = DescribeTrack(stream);
     if (track.media == MovieTrack::Media::Video && !facts.videoSampleCount) {
       // The same box and the same samples the video extraction works with.
-      const MovieTrackView view = TrackView(stream);
+      const DisplayView view = MovieTrackView(stream);
       facts.boxRight = view.width;
       facts.boxBottom = view.height;
       facts.videoSampleCount = ShownVideoSamples(stream);

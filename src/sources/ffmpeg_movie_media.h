@@ -27,19 +27,6 @@ std::uint32_t SoundRateFixed(int sampleRate);
 // FFmpeg reports the stored size instead (4 bits for IMA4, 8 for μ-law).
 int SoundSampleSize(const AVCodecParameters& sound);
 
-// How a movie shows a video track: the box the picture fills (the track's
-// size, its pixel aspect ratio and its display matrix applied), and how the
-// decoded picture is turned to fill it: mirrored left to right first when
-// `mirrored`, then turned clockwise by `quarterTurns` × 90°. A matrix that
-// is not a multiple of 90° only sizes the box.
-struct MovieTrackView {
-  int width = 0;
-  int height = 0;
-  int quarterTurns = 0;
-  bool mirrored = false;
-};
-MovieTrackView TrackView(const AVStream* video);
-
 // The video samples a movie shows: every sample of the track except those
 // its edit list hides (which are still read to decode the ones after them).
 std::int64_t ShownVideoSamples(const AVStream* video);

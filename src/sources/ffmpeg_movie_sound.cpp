@@ -151,7 +151,7 @@ int FfmpegMovieSound::Open(const std::string& path, const PcmFormat& format, std
   if (!url && (path.empty() || path.size() >= PATH_MAX)) return kBadFormat;
   movie_ = ff::OpenInput(path, av_find_input_format("mov"));
   if (!movie_ || avformat_find_stream_info(movie_.get(), nullptr) < 0) return kBadFormat;
-  const int index = ff::FirstStreamOf(movie_.get(), ff::StreamKind::Sound);
+  const int index = ff::ChosenStreamOf(movie_.get(), ff::StreamKind::Sound);
   if (index < 0) return kNoSoundTrack;
   stream_ = movie_->streams[index];
   for (unsigned i = 0; i < movie_->nb_streams; ++i)

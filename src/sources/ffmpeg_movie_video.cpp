@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "sources/decoder_loop.h"
+#include "sources/display_view.h"
 #include "sources/ffmpeg_handles.h"
 #include "sources/ffmpeg_movie_media.h"
 #include "sources/movie_video_source.h"
@@ -52,7 +53,6 @@ class FfmpegMovieVideo : public MovieVideoSource {
   // comes after it means the seek landed too late.
   Decoded DecodeCurrent(bool firstAfterSeek);
   bool Convert(const AVFrame& frame);
-  void Turn();
 
   ff::FormatContextPtr movie_;
   AVStream* stream_ = nullptr;
@@ -66,7 +66,7 @@ class FfmpegMovieVideo : public MovieVideoSource {
   std::int64_t duration_ = 0;
   std::ptrdiff_t current_ = -1;
   bool draining_ = false;
-  MovieTrackView view_;
+  DisplayView view_;
   int scaledWidth_ = 0;  // the picture scaled, before it is turned
   int scaledHeight_ = 0;
   std::vector<std::uint8_t> scaled_;
@@ -79,16 +79,15 @@ bool FfmpegMovieVideo::Open(const std::string& path) {
   if (!url && (path.empty() || path.size() >= PATH_MAX)) return false;
   movie_ = ff::OpenInput(path, MovieFormat());
   if (!movie_ || avformat_find_stream_info(movie_.get(), nullptr) < 0) return false;
-  const int index = ff::FirstStreamOf(movie_.get(), ff::StreamKind::Pictures);
+  const int index = ff::ChosenStreamOf(movie_.get(), ff::StreamKind::Pictures);
   if (index >= 0) stream_ = movie_->streams[index];
   if (!stream_ || !packet_ || !frame_) return false;
   decoder_ = ff::OpenDecoder(stream_);
   if (!decoder_) return false;
-  view_ = TrackView(stream_);
+  view_ = MovieTrackView(stream_);
   if (view_.width <= 0 || view_.height <= 0) return false;
-  const bool sideways = view_.quarterTurns % 2 == 1;
-  scaledWidth_ = sideways ? view_.height : view_.width;
-  scaledHeight_ = sideways ? view_.width : view_.height;
+  scaledWidth_ = view_.UnturnedWidth();
+  scaledHeight_ = view_.UnturnedHeight();
   picture_.assign(static_cast<std::size_t>(view_.width) * view_.height * 3, 0);
   for (unsigned i = 0; i < movie_->nb_streams; ++i)
     if (movie_->streams[i] != stream_) movie_->streams[i]->discard = AVDISCARD_ALL;
@@ -133,32 +132,13 @@ bool FfmpegMovieVideo::Convert(const AVFrame& frame) {
                             scaledWidth_, scaledHeight_, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr,
                             nullptr, nullptr));
   if (!sws_) return false;
-  const bool turned = view_.quarterTurns != 0 || view_.mirrored;
+  const bool turned = view_.Turned();
   if (turned) scaled_.resize(picture_.size());
   std::uint8_t* dst[4] = {turned ? scaled_.data() : picture_.data(), nullptr, nullptr, nullptr};
   int stride[4] = {scaledWidth_ * 3, 0, 0, 0};
   if (sws_scale(sws_.get(), frame.data, frame.linesize, 0, frame.height, dst, stride) <= 0) return false;
-  if (turned) Turn();
+  if (turned) TurnPicture(scaled_.data(), view_, picture_.data(), static_cast<std::ptrdiff_t>(view_.width) * 3);
   return true;
-}
-
-// Mirrors, then turns the scaled picture clockwise into the box.
-void FfmpegMovieVideo::Turn() {
-  const int w = scaledWidth_, h = scaledHeight_, outW = view_.width;
-  for (int y = 0; y < h; ++y) {
-    for (int x0 = 0; x0 < w; ++x0) {
-      const int x = view_.mirrored ? w - 1 - x0 : x0;
-      int tx = x, ty = y;
-      switch (view_.quarterTurns) {
-        case 1: tx = h - 1 - y; ty = x; break;
-        case 2: tx = w - 1 - x; ty = h - 1 - y; break;
-        case 3: tx = y; ty = w - 1 - x; break;
-        default: break;
-      }
-      std::memcpy(&picture_[(static_cast<std::size_t>(ty) * outW + tx) * 3],
-                  &scaled_[(static_cast<std::size_t>(y) * w + x0) * 3], 3);
-    }
-  }
 }
 
 FfmpegMovieVideo::Decoded FfmpegMovieVideo::DecodeCurrent(bool firstAfterSeek) {

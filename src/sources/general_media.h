@@ -14,12 +14,17 @@ namespace zq48 {
 struct DetectedStream {
   enum class Type { Video, Audio, Other };
   Type type = Type::Other;
+  // The stream of its type that decoding takes (the default track, else the
+  // first); the probe describes that one.
+  bool chosen = false;
   // Audio: the stream's native format.
   std::optional<AudioFormat> audioFormat;
-  // Video: whether a picture header (frame size) is known, and the size.
+  // Video: whether a picture header (frame size) is known, and the size as
+  // shown (pixel aspect ratio and display rotation applied).
   bool hasPictureHeader = false;
   int width = 0;
   int height = 0;
+  int rotation = 0;  // degrees the stored picture is turned clockwise for display
   double frameRate = 0.0;
   // Length in seconds, when the stream's length is known.
   std::optional<double> length;

@@ -69,27 +69,41 @@ bool MediaProbe::ProbeGeneral(const std::string& path, MediaFacts& facts) {
   return CheckDecode(path, *size, facts);
 }
 
-// Stream facts come from the first audio and the first video stream, the
-// same streams that decoding uses.
+namespace {
+
+// The stream of `type` that decoding takes: the one marked chosen, else the first.
+const DetectedStream* StreamTaken(const std::vector<DetectedStream>& streams, DetectedStream::Type type) {
+  const DetectedStream* first = nullptr;
+  for (const DetectedStream& stream : streams) {
+    if (stream.type != type) continue;
+    if (stream.chosen) return &stream;
+    if (!first) first = &stream;
+  }
+  return first;
+}
+
+}  // namespace
+
+// Stream facts come from the audio and the video stream that decoding takes.
 bool MediaProbe::StoreDetectedStreams(const std::string& path, MediaFacts& facts) {
   StreamDetection detection = services_.general->DetectStreams(path);
   if (detection.status == StreamDetection::Status::DetectorFailed)
     return Refuse("Error initialize IMediaDet");
   if (detection.status != StreamDetection::Status::Ok) return Refuse(CantOpen(path));
 
-  for (const DetectedStream& stream : detection.streams) {
-    if (stream.type == DetectedStream::Type::Audio && !facts.hasAudio) {
-      facts.hasAudio = true;
-      if (stream.audioFormat) facts.audioFormat = stream.audioFormat;
-      if (stream.length) facts.audioDuration = *stream.length;
-    } else if (stream.type == DetectedStream::Type::Video && !facts.hasVideo) {
-      facts.hasVideo = true;
-      if (!stream.hasPictureHeader) return Refuse("Error video sream in " + path + " file.");
-      facts.width = stream.width;
-      facts.height = std::abs(stream.height);
-      facts.frameRate = stream.frameRate;
-      if (stream.length) facts.videoDuration = *stream.length;
-    }
+  if (const DetectedStream* audio = StreamTaken(detection.streams, DetectedStream::Type::Audio)) {
+    facts.hasAudio = true;
+    if (audio->audioFormat) facts.audioFormat = audio->audioFormat;
+    if (audio->length) facts.audioDuration = *audio->length;
+  }
+  if (const DetectedStream* video = StreamTaken(detection.streams, DetectedStream::Type::Video)) {
+    facts.hasVideo = true;
+    if (!video->hasPictureHeader) return Refuse("Error video sream in " + path + " file.");
+    facts.width = video->width;
+    facts.height = std::abs(video->height);
+    facts.rotation = video->rotation;
+    facts.frameRate = video->frameRate;
+    if (video->length) facts.videoDuration = *video->length;
   }
   return true;
 }

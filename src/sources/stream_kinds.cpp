@@ -14,10 +14,15 @@ StreamKind KindOf(const AVStream* stream) {
   }
 }
 
-int FirstStreamOf(const AVFormatContext* file, StreamKind kind) {
-  for (unsigned i = 0; i < file->nb_streams; ++i)
-    if (KindOf(file->streams[i]) == kind) return static_cast<int>(i);
-  return -1;
+int ChosenStreamOf(const AVFormatContext* file, StreamKind kind) {
+  int first = -1;
+  for (unsigned i = 0; i < file->nb_streams; ++i) {
+    const AVStream* stream = file->streams[i];
+    if (KindOf(stream) != kind) continue;
+    if (stream->disposition & AV_DISPOSITION_DEFAULT) return static_cast<int>(i);
+    if (first < 0) first = static_cast<int>(i);
+  }
+  return first;
 }
 
 }  // namespace zq48::ff

@@ -16,8 +16,9 @@ enum class StreamKind {
 
 StreamKind KindOf(const AVStream* stream);
 
-// The index of the first stream of `kind`, the one whose facts the probe
-// stores and which every decode of the file reads; -1 when there is none.
-int FirstStreamOf(const AVFormatContext* file, StreamKind kind);
+// The index of the stream of `kind` that the probe describes and every
+// decode of the file reads: the first one marked as the default track, else
+// the first of its kind; -1 when there is none.
+int ChosenStreamOf(const AVFormatContext* file, StreamKind kind);
 
 }  // namespace zq48::ff

@@ -1,65 +1,36 @@
 #include "video/frame_rate_plan.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace zq48 {
 
-FrameRatePlan::FrameRatePlan(double inputRate, double outputRate)
-    : inputRate_(inputRate), outputRate_(outputRate) {
-  // Without a known rate on both sides there is nothing to convert: every
-  // picture is encoded once.
-  if (!(inputRate > 0) || !(outputRate > 0)) inputRate_ = outputRate_ = 0.0;
-  if (inputRate_ < outputRate_) {
-    repeatRatio_ = (outputRate_ - inputRate_) / inputRate_;
-  } else if (inputRate_ > outputRate_) {
-    sourcePeriod_ = 1.0 / inputRate_;
-    targetPeriod_ = 1.0 / outputRate_;
-  }
+namespace {
+// Time stamps are rounded to their stream's time base (a millisecond in
+// Matroska): a picture this close after an output time counts as on screen
+// at that time, so the rounding never swaps in the picture before it.
+constexpr double kTimeStampSlack = 0.001;
+}  // namespace
+
+FrameRatePlan::FrameRatePlan(double outputRate) : outputRate_(outputRate > 0 ? outputRate : 0.0) {}
+
+std::int64_t FrameRatePlan::CoveredBefore(double t) {
+  const bool first = !seen_;
+  seen_ = true;
+  // Without an output rate every picture is encoded once.
+  if (outputRate_ == 0) return first ? 0 : 1;
+  const std::int64_t from = next_;
+  while (Time(next_) < t - kTimeStampSlack) ++next_;
+  return next_ - from;
 }
 
-FrameRatePlan::Decision FrameRatePlan::Next(double t) {
-  if (inputRate_ < outputRate_) return Repeat();
-  if (inputRate_ > outputRate_) return Reduce(t);
-  return {};
-}
-
-FrameRatePlan::Decision FrameRatePlan::Repeat() {
-  Decision d;
-  repeatAccumulator_ += repeatRatio_;
-  int k = static_cast<int>(repeatAccumulator_);
-  if (k >= 1) {
-    d.emissions = 1 + k;
-    repeatAccumulator_ -= k;
-  }
-  return d;
-}
-
-FrameRatePlan::Decision FrameRatePlan::Reduce(double t) {
-  Decision d;
-  if (first_) {
-    first_ = false;
-    while (nextTarget_ < t) nextTarget_ += targetPeriod_;
-    if (nextTarget_ > t) {
-      d.emissions = 0;
-      d.saveCurrent = true;
-    } else {
-      nextTarget_ += targetPeriod_;
-    }
-    return d;
-  }
-  if (nextTarget_ < t) {
-    // Late for the target: encode whichever of the held-back and the current
-    // picture was nearer to it.
-    double late = t - nextTarget_;
-    double early = sourcePeriod_ - late;
-    nextTarget_ += targetPeriod_;
-    d.emitSaved = early < late;
-    d.saveCurrent = true;
-  } else if (nextTarget_ == t) {
-    nextTarget_ += targetPeriod_;
-  } else {
-    d.emissions = 0;
-    d.saveCurrent = t + sourcePeriod_ > nextTarget_;
-  }
-  return d;
+std::int64_t FrameRatePlan::CoveredUntilEnd(double end) {
+  if (!seen_) return 0;
+  if (outputRate_ == 0) return 1;
+  const std::int64_t total = std::max<std::int64_t>(1, std::llround(end * outputRate_));
+  const std::int64_t count = std::max<std::int64_t>(0, total - next_);
+  next_ += count;
+  return count;
 }
 
 }  // namespace zq48

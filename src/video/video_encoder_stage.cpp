@@ -132,36 +132,55 @@ bool CreateVideoEncoder(VideoOutput& output, const DecodedVideo& input, const Ou
   s.bitstream.assign(2 * s.outputPictureBytes, 0);
   s.codecInput.assign(2 * s.outputPictureBytes, 0);
   s.scaled.assign(s.outputPictureBytes, 0);
-  s.saved.assign(s.inputPictureBytes, 0);
   ChooseScaler(s);
-  s.frameRate = std::make_unique<FrameRatePlan>(s.inputFrameRate, s.outputFrameRate);
+  s.frameRate = std::make_unique<FrameRatePlan>(s.outputFrameRate);
   return true;
 }
 
-int EncodeVideoFrame(double time, const std::uint8_t* picture, std::size_t bytes,
-                     VideoEncoderState& s) {
-  if (!picture || s.inputWidth == 0 || s.inputHeight == 0) return kVideoFrameFailed;
+namespace {
+
+// Encodes `picture` `count` times, scaled once.
+int Emit(const std::uint8_t* picture, std::int64_t count, VideoEncoderState& s) {
+  if (count <= 0) return kVideoFrameEncoded;
+  const std::uint8_t* scaled = Scale(picture, s);
+  for (std::int64_t i = 0; i < count; ++i) {
+    int length = EncodeOnce(scaled, s);
+    if (length < 0) return kVideoFrameFailed;
+    if (length == 0) return kEOutOfMemory;
+  }
+  return kVideoFrameEncoded;
+}
+
+bool Usable(const VideoEncoderState& s) {
+  if (s.inputWidth == 0 || s.inputHeight == 0) return false;
   if (!s.encoder || s.bitstream.empty()) {
     if (s.output) s.output->notifier().ShowApp("Error encoder video");
-    return kVideoFrameFailed;
+    return false;
   }
-  // A short picture would be read past its end.
-  if (bytes < s.inputPictureBytes) return kVideoFrameFailed;
-  s.output->VideoReached(time);
+  return true;
+}
 
-  FrameRatePlan::Decision plan = s.frameRate->Next(time);
-  if (plan.emissions > 0) {
-    // Pictures are scaled only when they are encoded: a held-back picture
-    // is kept as it came and scaled if it is chosen after all.
-    const std::uint8_t* chosen = Scale(plan.emitSaved ? s.saved.data() : picture, s);
-    for (int i = 0; i < plan.emissions; ++i) {
-      int length = EncodeOnce(chosen, s);
-      if (length < 0) return kVideoFrameFailed;
-      if (length == 0) return kEOutOfMemory;
-    }
-  }
-  if (plan.saveCurrent) std::memcpy(s.saved.data(), picture, s.inputPictureBytes);
-  return kVideoFrameEncoded;
+}  // namespace
+
+int EncodeVideoFrame(double time, SharedBuffer picture, VideoEncoderState& s) {
+  if (!picture || !Usable(s)) return kVideoFrameFailed;
+  // A short picture would be read past its end.
+  if (picture->size() < s.inputPictureBytes) return kVideoFrameFailed;
+  s.output->VideoReached(time);
+  const std::int64_t count = s.frameRate->CoveredBefore(time);
+  // Before the first picture nothing was on screen: it fills the gap itself.
+  const SharedBuffer& shown = s.onScreen ? s.onScreen : picture;
+  const int result = Emit(shown->data(), count, s);
+  s.onScreen = std::move(picture);
+  return result;
+}
+
+int FinishVideoFrames(double end, VideoEncoderState& s) {
+  if (!s.onScreen) return kVideoFrameEncoded;
+  if (!Usable(s)) return kVideoFrameFailed;
+  const int result = Emit(s.onScreen->data(), s.frameRate->CoveredUntilEnd(end), s);
+  s.onScreen.reset();
+  return result;
 }
 
 bool DestroyVideoEncoder(VideoEncoderState& s) {
@@ -170,7 +189,8 @@ bool DestroyVideoEncoder(VideoEncoderState& s) {
   s.enlarger.reset();
   s.stretch.reset();
   s.frameRate.reset();
-  for (auto* buffer : {&s.codecInput, &s.scaled, &s.saved, &s.crop, &s.bitstream}) {
+  s.onScreen.reset();
+  for (auto* buffer : {&s.codecInput, &s.scaled, &s.crop, &s.bitstream}) {
     buffer->clear();
     buffer->shrink_to_fit();
   }

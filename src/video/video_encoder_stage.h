@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalog/output_filter.h"
+#include "core/buffer_pool.h"
 #include "video/frame_rate_plan.h"
 #include "video/scalers.h"
 #include "video/video_output.h"
@@ -31,7 +32,9 @@ enum class ScaleMode {
 // The video encoder stage of one variant: crops, scales and converts the
 // frame rate of the decoded pictures and appends the encoder's output to the
 // variant's video stream. Pictures are packed blue-green-red with
-// bottom-up rows of exactly width x 3 bytes.
+// bottom-up rows of exactly width x 3 bytes, each with its time on the
+// variant's time line; the stage holds the picture on screen until the next
+// one comes, since only then is it known for which output times it shows.
 struct VideoEncoderState {
   int inputWidth = 0;
   int outputWidth = 0;
@@ -55,7 +58,7 @@ struct VideoEncoderState {
   int bitstreamLength = 0;
   std::vector<std::uint8_t> bitstream;
   std::vector<std::uint8_t> codecInput;
-  std::vector<std::uint8_t> saved;  // the picture held back by frame-rate reduction, as it came
+  SharedBuffer onScreen;  // the latest picture, as it came, until the next one shows
   double outputFrameRate = 0.0;
   double inputFrameRate = 0.0;
   int videoDataRate = 0;  // kbps
@@ -80,11 +83,17 @@ int RoundCropUp4(int margin);
 bool CreateVideoEncoder(VideoOutput& output, const DecodedVideo& input, const OutputFilter& filter,
                         VideoEncoderState& state);
 
-// Encodes the picture at `time` seconds zero, one or several times.
-// Returns kVideoFrameEncoded, kVideoFrameFailed, or kEOutOfMemory when the
-// encoder returned nothing.
-int EncodeVideoFrame(double time, const std::uint8_t* picture, std::size_t bytes,
-                     VideoEncoderState& state);
+// Takes the picture at `time` seconds: encodes the picture shown until now
+// once for each output time before `time` (the first picture also fills the
+// output times before it) and keeps this one on screen. Returns
+// kVideoFrameEncoded, kVideoFrameFailed, or kEOutOfMemory when the encoder
+// returned nothing.
+int EncodeVideoFrame(double time, SharedBuffer picture, VideoEncoderState& state);
+
+// The end of the time line at `end` seconds: the picture on screen fills the
+// output times up to it (the sound's end, when it lasts longer than the
+// pictures). Same results as EncodeVideoFrame.
+int FinishVideoFrames(double end, VideoEncoderState& state);
 
 // Releases the encoder and every buffer. Always true.
 bool DestroyVideoEncoder(VideoEncoderState& state);

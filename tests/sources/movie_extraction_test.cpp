@@ -82,24 +82,27 @@ class MovieExtraction : public ::testing::Test {
   JobContext context_{state_, notifier_, host_, host_, true};
 };
 
-TEST_F(MovieExtraction, PictureTimesStepByWholeSecondsOverTheSampleCount) {
+TEST_F(MovieExtraction, PictureTimesAreTheSamplesDisplayTimes) {
   FakeMovie movie(10.5, 252);
   auto handed = Extract(movie, 0, 0);
   ASSERT_EQ(handed.size(), 252u);
-  EXPECT_DOUBLE_EQ(handed[1].time, 10.0 / 252);
-  EXPECT_NEAR(handed[251].time, 251 * 10.0 / 252, 1e-9);
+  EXPECT_DOUBLE_EQ(handed[1].time, 0.041);  // 10.5 / 252 s, in whole milliseconds
+  EXPECT_NEAR(handed[251].time, 251 * 10.5 / 252, 0.001);
   EXPECT_EQ(handed[251].sample, 251);
+  EXPECT_DOUBLE_EQ(MovieTimelineEnd(movie, 0, 0), 10.5);
 
-  FakeMovie shortMovie(0.8, 8);  // under one second: every picture gets the begin time
-  for (const Handed& h : Extract(shortMovie, 0, 0)) EXPECT_EQ(h.time, 0.0);
+  FakeMovie shortMovie(0.8, 8);  // under one second too
+  EXPECT_DOUBLE_EQ(Extract(shortMovie, 0, 0).back().time, 0.7);
 }
 
 TEST_F(MovieExtraction, BeginAndEndBoundTheSamples) {
   FakeMovie movie(20.0, 40);  // a sample every 0.5 s
   auto fromFive = Extract(movie, 5.0, 0);
   ASSERT_FALSE(fromFive.empty());
-  EXPECT_EQ(fromFive[0].sample, 10);  // the sample at 5.0 s
-  EXPECT_EQ(fromFive[0].time, 5.0);
+  EXPECT_EQ(fromFive[0].sample, 10);  // the sample at 5.0 s, at the start of the range
+  EXPECT_EQ(fromFive[0].time, 0.0);
+  EXPECT_DOUBLE_EQ(MovieTimelineEnd(movie, 5.0, 8.0), 3.0);
+  EXPECT_DOUBLE_EQ(MovieTimelineEnd(movie, 5.0, 30.0), 15.0);
   // The end test looks at the picture just encoded: 8.0 and 8.5 are still encoded.
   FakeMovie again(20.0, 40);
   auto toEight = Extract(again, 0, 8.0);

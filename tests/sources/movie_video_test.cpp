@@ -67,7 +67,7 @@ TEST(MovieVideo, BFramesGiveEverySamplesPictureOnceInDisplayOrder) {
   Extracted all = ExtractAll(path);
   EXPECT_EQ(all.pictures, Pictures(0, 30));
   ASSERT_EQ(all.times.size(), 30u);
-  EXPECT_NEAR(all.times.back(), 29 * 2.0 / 30, 1e-9);
+  EXPECT_NEAR(all.times.back(), 29 * 2.0 / 30, 1e-5);
 
   // From 1 s on: the sample at 1 s (picture 15, a B-frame or behind one) and all after it.
   EXPECT_EQ(ExtractAll(path, 1.0).pictures, Pictures(15, 30));

@@ -7,57 +7,57 @@
 namespace zq48 {
 namespace {
 
-// Runs pictures 0, 1, 2, ... at `inputRate` through a plan and returns, for
-// every emission, the number of the picture that was encoded.
-std::vector<int> Emitted(double inputRate, double outputRate, int pictures, double start = 0.0) {
-  FrameRatePlan plan(inputRate, outputRate);
+// Runs pictures at `times` through a plan ending at `end` and returns, for
+// every output time in order, the number of the picture encoded for it.
+std::vector<int> Shown(double outputRate, const std::vector<double>& times, double end) {
+  FrameRatePlan plan(outputRate);
   std::vector<int> out;
-  int saved = -1;
-  for (int i = 0; i < pictures; ++i) {
-    FrameRatePlan::Decision d = plan.Next(start + i / inputRate);
-    for (int e = 0; e < d.emissions; ++e) out.push_back(d.emitSaved ? saved : i);
-    if (d.saveCurrent) saved = i;
+  int onScreen = -1;
+  for (int i = 0; i < static_cast<int>(times.size()); ++i) {
+    const std::int64_t n = plan.CoveredBefore(times[i]);
+    out.insert(out.end(), n, onScreen < 0 ? i : onScreen);
+    onScreen = i;
   }
+  out.insert(out.end(), plan.CoveredUntilEnd(end), onScreen);
   return out;
 }
 
-TEST(FrameRatePlan, FasterOutputRepeatsPictures) {
-  std::vector<int> out = Emitted(15.0, 25.0, 150);
-  EXPECT_NEAR(static_cast<double>(out.size()), 250.0, 1.0);
-  // Every picture is encoded once or twice, in order.
-  std::vector<int> count(150, 0);
-  for (int p : out) ++count[p];
-  for (int c : count) EXPECT_TRUE(c == 1 || c == 2);
-  EXPECT_TRUE(std::is_sorted(out.begin(), out.end()));
-  // 2/3 of a repeat per picture: over 15 pictures the tenth repeat may just
-  // miss by rounding, so 24 or 25.
-  EXPECT_NEAR(static_cast<double>(Emitted(15.0, 25.0, 15).size()), 25.0, 1.0);
-  // Doubling the rate encodes every picture twice.
-  EXPECT_EQ(Emitted(10.0, 20.0, 4), (std::vector<int>{0, 0, 1, 1, 2, 2, 3, 3}));
+std::vector<double> Steady(double rate, int count, double start = 0.0) {
+  std::vector<double> t;
+  for (int i = 0; i < count; ++i) t.push_back(start + i / rate);
+  return t;
 }
 
-TEST(FrameRatePlan, SlowerOutputKeepsThePictureNearestEachTarget) {
-  // Targets every 1/7 s, pictures every 1/30 s. Picture 0 is on the first
-  // target; picture 5 is late for 1/7 and picture 4, held back, was nearer;
-  // picture 9 is late for 2/7 but nearer than picture 8.
-  std::vector<int> out = Emitted(30.0, 7.0, 10);
-  EXPECT_EQ(out, (std::vector<int>{0, 4, 9}));
-  // Over a long run the output rate is reached.
-  EXPECT_NEAR(static_cast<double>(Emitted(30.0, 10.0, 300).size()), 100.0, 1.0);
+TEST(FrameRatePlan, EachOutputTimeShowsTheLatestPictureAtOrBeforeIt) {
+  // Halving the rate keeps every other picture; equal rates keep them all.
+  EXPECT_EQ(Shown(15.0, Steady(30.0, 8), 8 / 30.0), (std::vector<int>{0, 2, 4, 6}));
+  EXPECT_EQ(Shown(15.0, Steady(15.0, 5), 5 / 15.0), (std::vector<int>{0, 1, 2, 3, 4}));
+  // 1/7 s lies between pictures 4 (0.133 s) and 5 (0.167 s): 4 is on screen;
+  // at 2/7 s picture 8 (0.267 s) is, though picture 9 (0.3 s) is nearer.
+  EXPECT_EQ(Shown(7.0, Steady(30.0, 10), 10 / 30.0), (std::vector<int>{0, 4, 8}));
+  // A faster output shows a picture for as long as it is on screen.
+  EXPECT_EQ(Shown(15.0, Steady(10.0, 4), 0.4), (std::vector<int>{0, 0, 1, 2, 2, 3}));
+  // Millisecond time stamps (1/30 s rounded up) still count as on time.
+  EXPECT_EQ(Shown(15.0, {0.0, 0.033, 0.067, 0.1, 0.133, 0.167}, 0.2), (std::vector<int>{0, 2, 4}));
 }
 
-TEST(FrameRatePlan, FirstPictureAfterTheStartCatchesTheTargetsUp) {
-  // The first picture at 1.01 s: targets 0, 0.1, ... up to 1.1 are skipped to, so it is held back.
-  FrameRatePlan plan(30.0, 10.0);
-  FrameRatePlan::Decision d = plan.Next(1.01);
-  EXPECT_EQ(d.emissions, 0);
-  EXPECT_TRUE(d.saveCurrent);
+TEST(FrameRatePlan, GapsBeforeAndAfterThePicturesRepeatTheNearestOne) {
+  // The pictures start 0.5 s late: the first fills the output times before it.
+  std::vector<int> late = Shown(10.0, Steady(10.0, 5, 0.5), 1.0);
+  EXPECT_EQ(late, (std::vector<int>{0, 0, 0, 0, 0, 0, 1, 2, 3, 4}));
+  // One picture and two seconds of sound: 30 pictures at 15 a second.
+  EXPECT_EQ(Shown(15.0, {0.0}, 2.0), std::vector<int>(30, 0));
+  // Variable rate: a picture stays on screen through a long gap.
+  EXPECT_EQ(Shown(10.0, {0.0, 0.1, 0.45, 0.5}, 0.6), (std::vector<int>{0, 1, 1, 1, 1, 3}));
 }
 
-TEST(FrameRatePlan, EqualOrUnknownRatesEncodeEveryPictureOnce) {
-  EXPECT_EQ(Emitted(15.0, 15.0, 5), (std::vector<int>{0, 1, 2, 3, 4}));
-  FrameRatePlan unknownInput(0.0, 15.0);
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(unknownInput.Next(i * 0.1).emissions, 1);
+TEST(FrameRatePlan, TheEndRoundsToTheNearestPictureAndKeepsAtLeastOne) {
+  // The sound ends 19 ms after the last output time: no extra picture.
+  EXPECT_EQ(Shown(12.5, Steady(25.0, 100), 4.019).size(), 50u);
+  EXPECT_EQ(Shown(5.0, {0.0}, 0.04), (std::vector<int>{0}));
+  // Times that go back cover nothing; without an output rate every picture is encoded once.
+  EXPECT_EQ(Shown(10.0, {0.0, 0.3, 0.1}, 0.35), (std::vector<int>{0, 0, 0, 2}));
+  EXPECT_EQ(Shown(0.0, {0.0, 0.1, 0.1}, 5.0), (std::vector<int>{0, 1, 2}));
 }
 
 }  // namespace

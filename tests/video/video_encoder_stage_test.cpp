@@ -41,6 +41,8 @@ Picture Pattern(int w, int h, int frame) {
   return p;
 }
 
+SharedBuffer Shared(const Picture& p) { return std::make_shared<const Picture>(p); }
+
 class VideoStage : public ::testing::Test {
  protected:
   // Opens the variant's video stream file and tells the stage the decoded size and rate.
@@ -155,7 +157,7 @@ TEST_F(VideoStage, UnusableSettingsFailCreationWithAMessage) {
             (std::vector<std::string>{"Error init encoder video", "Error init encoder video"}));
   // Nothing may be encoded without an encoder.
   Picture p = Pattern(320, 240, 0);
-  EXPECT_EQ(EncodeVideoFrame(0.0, p.data(), p.size(), stage_), kVideoFrameFailed);
+  EXPECT_EQ(EncodeVideoFrame(0.0, Shared(p), stage_), kVideoFrameFailed);
 }
 
 // Encodes `pictures` pattern pictures and checks what FFmpeg's decoder makes
@@ -179,9 +181,10 @@ TEST_F(VideoStage, EncodedStreamDecodesUprightInItsColours) {
   ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), Filter(160, 128, 15.0, 400), stage_));
   for (int i = 0; i < 12; ++i) {
     Picture p = Pattern(320, 240, i);
-    ASSERT_EQ(EncodeVideoFrame(i / 15.0, p.data(), p.size(), stage_), kVideoFrameEncoded);
+    ASSERT_EQ(EncodeVideoFrame(i / 15.0, Shared(p), stage_), kVideoFrameEncoded);
   }
   EXPECT_DOUBLE_EQ(state_.variant.Get().videoInProgress, 11 / 15.0);
+  ASSERT_EQ(FinishVideoFrames(12 / 15.0, stage_), kVideoFrameEncoded);
   Picture last(160 * 128 * 3);
   AreaReducer(320, 240, 160, 128).Scale(Pattern(320, 240, 11).data(), last.data());
   DestroyVideoEncoder(stage_);
@@ -192,15 +195,14 @@ TEST_F(VideoStage, FasterOutputRepeatsPicturesInTheStream) {
   Prepare(160, 128, 15.0);
   ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), Filter(160, 128, 25.0), stage_));
   EXPECT_EQ(stage_.scaleMode, ScaleMode::None);
-  std::size_t emissions = 0;
-  FrameRatePlan plan(15.0, 25.0);
   for (int i = 0; i < 15; ++i) {
     Picture p = Pattern(160, 128, i);
-    emissions += plan.Next(i / 15.0).emissions;
-    ASSERT_EQ(EncodeVideoFrame(i / 15.0, p.data(), p.size(), stage_), kVideoFrameEncoded);
+    ASSERT_EQ(EncodeVideoFrame(i / 15.0, Shared(p), stage_), kVideoFrameEncoded);
   }
+  ASSERT_EQ(FinishVideoFrames(1.0, stage_), kVideoFrameEncoded);
   DestroyVideoEncoder(stage_);
-  ExpectDecodesAsScaled(Payload(), 160, 128, emissions, Pattern(160, 128, 14));
+  // One second at 25 pictures a second, whatever came in.
+  ExpectDecodesAsScaled(Payload(), 160, 128, 25, Pattern(160, 128, 14));
 }
 
 // The crop keeps the pixels inside the margins: the encoded picture is the
@@ -216,8 +218,9 @@ TEST_F(VideoStage, CropKeepsThePixelsInsideTheMargins) {
   Picture source;
   for (int i = 0; i < 6; ++i) {
     source = Pattern(192, 160, i);
-    ASSERT_EQ(EncodeVideoFrame(i / 15.0, source.data(), source.size(), stage_), kVideoFrameEncoded);
+    ASSERT_EQ(EncodeVideoFrame(i / 15.0, Shared(source), stage_), kVideoFrameEncoded);
   }
+  FinishVideoFrames(6 / 15.0, stage_);
   DestroyVideoEncoder(stage_);
   // The expected picture, top row first: source rows 8..135 from the top, columns 16..175.
   Picture expected(160 * 128 * 3);
@@ -264,8 +267,9 @@ TEST_F(VideoStage, OddInputWidthStaysAligned) {
   ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), Filter(320, 240, 15.0, 800), stage_));
   for (int i = 0; i < 5; ++i) {
     Picture p = Pattern(642, 480, i);
-    ASSERT_EQ(EncodeVideoFrame(i / 15.0, p.data(), p.size(), stage_), kVideoFrameEncoded);
+    ASSERT_EQ(EncodeVideoFrame(i / 15.0, Shared(p), stage_), kVideoFrameEncoded);
   }
+  FinishVideoFrames(5 / 15.0, stage_);
   Picture last(320 * 240 * 3);
   AreaReducer(642, 480, 320, 240).Scale(Pattern(642, 480, 4).data(), last.data());
   DestroyVideoEncoder(stage_);
@@ -277,7 +281,8 @@ TEST_F(VideoStage, EnlargingAndStretchingReachTheOutputSize) {
   ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), Filter(192, 128, 15.0), stage_));
   EXPECT_EQ(stage_.scaleMode, ScaleMode::Enlarge);
   Picture p = Pattern(96, 64, 0);
-  ASSERT_EQ(EncodeVideoFrame(0.0, p.data(), p.size(), stage_), kVideoFrameEncoded);
+  ASSERT_EQ(EncodeVideoFrame(0.0, Shared(p), stage_), kVideoFrameEncoded);
+  FinishVideoFrames(1 / 15.0, stage_);
   Picture big(192 * 128 * 3);
   AreaEnlarger(96, 64, 192, 128).Scale(p.data(), big.data());
   DestroyVideoEncoder(stage_);
@@ -289,7 +294,8 @@ TEST_F(VideoStage, EnlargingAndStretchingReachTheOutputSize) {
   f.cropLeft = 8;
   ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), f, stage_));
   EXPECT_EQ(stage_.scaleMode, ScaleMode::Stretch);
-  ASSERT_EQ(EncodeVideoFrame(0.0, p.data(), p.size(), stage_), kVideoFrameEncoded);
+  ASSERT_EQ(EncodeVideoFrame(0.0, Shared(p), stage_), kVideoFrameEncoded);
+  FinishVideoFrames(1 / 15.0, stage_);
   Picture stretched(128 * 48 * 3);
   AverageStretch(96, 64, 128, 48).Scale(p.data(), stretched.data());
   DestroyVideoEncoder(stage_);
@@ -300,8 +306,9 @@ TEST_F(VideoStage, ShortOrMissingPicturesAreRefused) {
   Prepare(160, 128, 15.0);
   ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), Filter(160, 128, 15.0), stage_));
   Picture p = Pattern(160, 128, 0);
-  EXPECT_EQ(EncodeVideoFrame(0.0, nullptr, p.size(), stage_), kVideoFrameFailed);
-  EXPECT_EQ(EncodeVideoFrame(0.0, p.data(), p.size() - 1, stage_), kVideoFrameFailed);
+  EXPECT_EQ(EncodeVideoFrame(0.0, nullptr, stage_), kVideoFrameFailed);
+  EXPECT_EQ(EncodeVideoFrame(0.0, Shared(Picture(p.begin(), p.end() - 1)), stage_), kVideoFrameFailed);
+  EXPECT_EQ(FinishVideoFrames(1.0, stage_), kVideoFrameEncoded);  // nothing on screen: nothing to do
   EXPECT_TRUE(DestroyVideoEncoder(stage_));
   EXPECT_EQ(Payload().size(), 0u);  // nothing was written
 }

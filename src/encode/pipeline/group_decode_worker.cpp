@@ -43,9 +43,12 @@ bool GroupDecode::Start(std::function<void()> completed) {
     started[i] = true;
     VariantStages* s = own.get();
     auto pipeline = std::make_unique<VariantPipeline>(
-        VariantPipeline::Stages{[s](double t, const std::uint8_t* d, std::size_t n) { s->Picture(t, d, n); },
+        VariantPipeline::Stages{[s](double t, SharedBuffer picture) { s->Picture(t, std::move(picture)); },
                                 [s](double t, const std::uint8_t* d, std::size_t n) { s->Sound(t, d, n); },
-                                [s] { s->Close(); }},
+                                [s](double end) {
+                                  s->Finish(end);
+                                  s->Close();
+                                }},
         [this] { PipelineEnded(); });
     if (stages.encodesVideo()) pictureTakers_.push_back(pipeline.get());
     if (stages.encodesAudio()) soundTakers_.push_back(pipeline.get());
@@ -75,7 +78,8 @@ void GroupDecode::DeliverSound(double time, const std::uint8_t* data, std::size_
 }
 
 void GroupDecode::DecodeEnded() {
-  for (auto& p : pipelines_) p->PushEnd();
+  const double end = graph_->TimelineEnd();
+  for (auto& p : pipelines_) p->PushEnd(end);
 }
 
 void GroupDecode::PipelineEnded() {

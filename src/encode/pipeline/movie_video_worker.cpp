@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "encode/pipeline/variant_pipeline.h"
@@ -27,26 +28,28 @@ void HandOver(MovieVideoSource& movie, double time, std::vector<std::uint8_t>& r
 bool ExtractMovieVideo(MovieVideoSource& movie, double begin, double end, JobContext& job,
                        const MoviePictureSink& sink) {
   const std::int64_t scale = movie.TimeScale();
-  const std::int64_t seconds = scale > 0 ? movie.Duration() / scale : 0;
   const std::int64_t samples = movie.SampleCount();
-  // Whole seconds over the samples: a movie under one second gives every picture the begin time.
-  const double step = samples > 0 ? static_cast<double>(seconds) / samples : 0.0;
-  if (!movie.GoToFirstSampleAtOrAfter(static_cast<std::int64_t>(scale * begin))) {
+  if (scale <= 0 || !movie.GoToFirstSampleAtOrAfter(static_cast<std::int64_t>(scale * begin))) {
     job.notifier.ShowApp("error GoToFirstVideoSample");
     return false;
   }
   std::vector<std::uint8_t> rows;
-  double t = begin;
   for (std::int64_t i = 1; i <= samples; ++i) {
     if (job.state.StoppedAfterPause()) break;
-    HandOver(movie, t, rows, sink);
-    t += step;
+    HandOver(movie, static_cast<double>(movie.CurrentTime()) / scale - begin, rows, sink);
     // The end test looks at the picture just handed over, so the first
     // picture past the end is still encoded.
     if (end != 0 && scale * end < static_cast<double>(movie.CurrentTime())) break;
     if (!movie.GoToNextSample()) break;
   }
   return true;
+}
+
+double MovieTimelineEnd(const MovieVideoSource& movie, double begin, double end) {
+  const std::int64_t scale = movie.TimeScale();
+  const double duration = scale > 0 ? static_cast<double>(movie.Duration()) / scale : 0.0;
+  const double last = end != 0 ? std::min(end, duration) : duration;
+  return std::max(0.0, last - begin);
 }
 
 MovieVideoExtraction::MovieVideoExtraction(JobContext& job, std::vector<JobContext*> variants)
@@ -109,10 +112,15 @@ void MovieVideoExtraction::RunOne() {
     return movie.get();
   };
   if (!Prepare(variant, open, outputs, stage)) return;
-  ExtractMovieVideo(*movie, stage.beginTime, stage.endTime, job_,
-                    [&stage](double t, const std::uint8_t* picture, std::size_t bytes) {
-                      EncodeVideoFrame(t, picture, bytes, stage);  // a failed picture is skipped
-                    });
+  auto pool = std::make_shared<BufferPool>();
+  const bool started = ExtractMovieVideo(
+      *movie, stage.beginTime, stage.endTime, job_,
+      [&stage, &pool](double t, const std::uint8_t* picture, std::size_t bytes) {
+        // A failed picture is skipped.
+        EncodeVideoFrame(t, SharedCopy(*pool, picture, bytes), stage);
+      });
+  if (started && !job_.state.Stopped())
+    FinishVideoFrames(MovieTimelineEnd(*movie, stage.beginTime, stage.endTime), stage);
   DestroyVideoEncoder(stage);
 }
 
@@ -136,23 +144,29 @@ void MovieVideoExtraction::RunGroup() {
     if (!Prepare(variant, open, *outputs.back(), *stage)) continue;
     VideoEncoderState* s = stage.get();
     pipelines.push_back(std::make_unique<VariantPipeline>(
-        VariantPipeline::Stages{[s](double t, const std::uint8_t* d, std::size_t n) { EncodeVideoFrame(t, d, n, *s); },
-                                nullptr, [s] { DestroyVideoEncoder(*s); }},
+        VariantPipeline::Stages{[s](double t, SharedBuffer picture) { EncodeVideoFrame(t, std::move(picture), *s); },
+                                nullptr,
+                                [s](double end) {
+                                  FinishVideoFrames(end, *s);
+                                  DestroyVideoEncoder(*s);
+                                }},
         nullptr));
     pipelines.back()->Start();
     stages.push_back(std::move(stage));
   }
   if (pipelines.empty()) return;
+  auto pool = std::make_shared<BufferPool>();
+  const double begin = stages.front()->beginTime, end = stages.front()->endTime;
   const bool started = ExtractMovieVideo(
-      *movie, stages.front()->beginTime, stages.front()->endTime, job_,
-      [&pipelines](double t, const std::uint8_t* picture, std::size_t bytes) {
-        auto shared = std::make_shared<const std::vector<std::uint8_t>>(picture, picture + bytes);
+      *movie, begin, end, job_, [&pipelines, &pool](double t, const std::uint8_t* picture, std::size_t bytes) {
+        SharedBuffer shared = SharedCopy(*pool, picture, bytes);
         for (auto& p : pipelines) p->PushPicture(t, shared);
       });
   // Each variant's own extraction would have said so.
   if (!started)
     for (std::size_t i = 1; i < pipelines.size(); ++i) job_.notifier.ShowApp("error GoToFirstVideoSample");
-  for (auto& p : pipelines) p->PushEnd();
+  const double timelineEnd = started && !job_.state.Stopped() ? MovieTimelineEnd(*movie, begin, end) : 0.0;
+  for (auto& p : pipelines) p->PushEnd(timelineEnd);
   for (auto& p : pipelines) p->Join();
 }
 

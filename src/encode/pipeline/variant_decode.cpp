@@ -7,12 +7,18 @@ bool VariantDecode::Start(std::function<void()> completed) {
   if (!stages_->CreateStreamFiles(plan_) || !OpenGraph() || !stages_->Open(plan_)) return false;
   SetWholeSecondRange(*graph_, plan_.filter);
   VariantStages* stages = stages_.get();
-  DecodeGraph::Delivery pictures, sound;
+  DecodeGraph::SharedDelivery pictures;
+  DecodeGraph::Delivery sound;
   if (stages->encodesVideo())
-    pictures = [stages](double t, const std::uint8_t* data, std::size_t bytes) { stages->Picture(t, data, bytes); };
+    pictures = [stages](double t, SharedBuffer picture) { stages->Picture(t, std::move(picture)); };
   if (stages->encodesAudio())
     sound = [stages](double t, const std::uint8_t* data, std::size_t bytes) { stages->Sound(t, data, bytes); };
-  if (!graph_->Run(std::move(pictures), std::move(sound), std::move(completed))) {
+  // Runs once every branch has ended, after the last delivery.
+  auto ended = [stages, graph = graph_.get(), completed = std::move(completed)] {
+    stages->Finish(graph->TimelineEnd());
+    completed();
+  };
+  if (!graph_->Run(std::move(pictures), std::move(sound), std::move(ended))) {
     job_.notifier.ShowApp("Could not RUN the graph 3");
     return false;
   }

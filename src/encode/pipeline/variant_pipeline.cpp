@@ -26,7 +26,7 @@ bool VariantPipeline::PushSound(double time, Buffer sound) {
   return queue_.Push({Item::Kind::Sound, time, std::move(sound)});
 }
 
-void VariantPipeline::PushEnd() { queue_.Push({Item::Kind::End, 0.0, nullptr}); }
+void VariantPipeline::PushEnd(double timelineEnd) { queue_.Push({Item::Kind::End, timelineEnd, nullptr}); }
 
 void VariantPipeline::Cancel() { queue_.Cancel(); }
 
@@ -38,13 +38,13 @@ void VariantPipeline::Run() {
   while (std::optional<Item> item = queue_.Pop()) {
     switch (item->kind) {
       case Item::Kind::Picture:
-        if (stages_.picture) stages_.picture(item->time, item->data->data(), item->data->size());
+        if (stages_.picture) stages_.picture(item->time, std::move(item->data));
         break;
       case Item::Kind::Sound:
         if (stages_.sound) stages_.sound(item->time, item->data->data(), item->data->size());
         break;
       case Item::Kind::End:
-        if (stages_.close) stages_.close();
+        if (stages_.finish) stages_.finish(item->time);
         if (ended_) ended_();
         return;
     }

@@ -86,8 +86,12 @@ bool VariantStages::Open(const VariantPlan& plan) {
   return true;
 }
 
-void VariantStages::Picture(double t, const std::uint8_t* data, std::size_t bytes) {
-  if (videoOpen_) EncodeVideoFrame(t, data, bytes, video_);
+void VariantStages::Picture(double t, SharedBuffer picture) {
+  if (videoOpen_) EncodeVideoFrame(t, std::move(picture), video_);
+}
+
+void VariantStages::Finish(double timelineEnd) {
+  if (videoOpen_) FinishVideoFrames(timelineEnd, video_);
 }
 
 void VariantStages::Sound(double t, const std::uint8_t* data, std::size_t bytes) {

@@ -36,8 +36,11 @@ class VariantStages {
   // Opens the video and audio stages for what the plan encodes.
   bool Open(const VariantPlan& plan);
 
-  void Picture(double t, const std::uint8_t* data, std::size_t bytes);
+  void Picture(double t, SharedBuffer picture);
   void Sound(double t, const std::uint8_t* data, std::size_t bytes);
+  // The end of the decode, with the end of the time line: the picture on
+  // screen fills the video up to it.
+  void Finish(double timelineEnd);
   // Encodes what the stages still hold and closes them; once.
   void Close();
 
