@@ -559,7 +559,7 @@ class WebPlayer {
 
   showDue(t) {
     if (this.view.phase !== 'film') return;
-    const { show, dropped } = takeDuePictures(this.queue, this.seeking ? Infinity : t);
+    const { show, dropped } = takeDuePictures(this.queue, t);
     this.dropped += dropped;
     if (show === null) return;
     this.view.setPicture(show.width, show.height, show.rgba);
