@@ -122,6 +122,8 @@ class WebPlayer {
       this.controls.setVariants(this.variants);
       const start = this.pinned >= 0 ? this.pairs[this.pinned] : startingPair(this.usablePairs(), this.estimator.estimate);
       this.usePair(start);
+      // The decoder's script is fetched now, before the streams compete with it for the link.
+      if (this.pairs.some((pair) => pair.videoRate)) this.startWorker();
       this.state = 'ready';
       this.view.setLines(this.facts());
       this.fire('loadedmetadata');
@@ -350,7 +352,7 @@ class WebPlayer {
   }
 
   startDownloads() {
-    if (this.video && !this.video.download) this.video.start();
+    if (this.video) this.video.start();
     if (!this.worker && this.video) this.startWorker();
     if (this.video) this.resetDecoder(this.video, this.pair);
   }
@@ -507,6 +509,12 @@ class WebPlayer {
   // ---- pictures --------------------------------------------------------------------
 
   feedDecoder(t) {
+    const p = this.pending;
+    if (p && p.keyUnit !== undefined && this.video) {
+      const u = this.video.units[this.next];
+      const reached = u ? u.index / this.video.fps >= p.keyTime - 1e-6 : this.video.done || this.video.failure;
+      if (reached || Math.floor(t * this.video.fps) / this.video.fps >= p.keyTime) this.switchNow();
+    }
     const track = this.video;
     if (!track || !this.worker) return;
     if (!this.decoderReady) {
@@ -588,12 +596,14 @@ class WebPlayer {
       recent: this.estimator.recent, buffered: this.video.done ? Infinity : this.video.seconds - t,
       sinceSwitch: (now - this.lastSwitch) / 1000, downloadDone: this.video.done, pinned: this.pinned,
     });
-    if (next === target) return;
+    // A switch under way is seen through (its download is not thrown away and
+    // started again); only a choice of yet another variant replaces it.
+    if (next === target || (this.pending && next === this.pair)) return;
     if (this.pending) this.dropPending();
     if (next === this.pair) return;
     const video = next.videoRate ? this.videoTrack(next) : null;
     if (video === null) return;
-    if (!video.download) video.start();
+    video.start();
     this.pending = { pair: next, video, sound: next.audioRate ? this.soundTrack(next) : null };
     this.lastSwitch = now;
   }
@@ -603,13 +613,16 @@ class WebPlayer {
     this.pending = null;
     if (p.sound) p.sound.cancel();
     if (p.video !== this.video) p.video.cancel();
-    this.tracks.delete(p.pair.index);
   }
 
-  /** Moves the pictures to the pending stream once it holds a key frame at or after the next picture to decode. */
+  /**
+   * Plans the move to the pending stream once it holds a key frame at or
+   * after the next picture to decode: the current stream is decoded up to that
+   * key frame's time, and the new one from it (switchNow, from feedDecoder).
+   */
   moveToPending() {
     const p = this.pending;
-    if (!p || !this.video) return;
+    if (!p || !this.video || p.keyUnit !== undefined) return;
     if (p.video.failure) {
       this.failedPairs.add(p.pair.index);
       this.showNote(p.video.failure.message);
@@ -626,16 +639,23 @@ class WebPlayer {
       if (p.video.done) this.pending = null;  // no key frame left in the film: stay, and keep what is here
       return;
     }
-    const keyTime = p.video.units[k].index / p.video.fps;
+    p.keyUnit = k;
+    p.keyTime = p.video.units[k].index / p.video.fps;
+  }
+
+  /** The current stream has been decoded up to the pending stream's key frame: decoding goes on in the new one. */
+  switchNow() {
+    const p = this.pending;
+    const current = this.video;
     const old = this.generation;
     current.cancel();
     this.video = p.video;
     this.pair = p.pair;
     this.pending = null;
     this.resetDecoder(p.video, p.pair);
-    this.acceptBefore = { generation: old, time: keyTime };
-    this.queue = this.queue.filter((m) => m.time < keyTime);
-    this.next = k;
+    this.acceptBefore = { generation: old, time: p.keyTime };
+    this.queue = this.queue.filter((m) => m.time < p.keyTime);
+    this.next = p.keyUnit;
     this.showFrom = 0;
     if (p.sound) this.sound.changeTrack(p.sound);
     const h = p.video.header;

@@ -38,11 +38,15 @@ class VideoTrack {
     return this.pictureCount / this.fps;
   }
 
+  /** Starts the download, or goes on where a cancelled one stopped (nothing is fetched twice). */
   start() {
+    if (this.download && !this.download.cancelled && !this.download.failure) return;
+    const from = this.download ? this.download.offset : 0;
     const d = new StreamDownload(this.url, this.name, this.meter, (piece, at) => this.take(piece, at),
       () => this.seconds - this.playTime < VIDEO_DOWNLOAD_AHEAD_SECONDS);
     this.download = d;
-    d.run(0).then(() => {
+    d.run(from).then(() => {
+      if (d !== this.download || d.cancelled) return;
       if (d.failure) this.failure = d.failure;
       else this.finish();
       this.onChange();

@@ -101,7 +101,7 @@ const scenarios = {
   async throttle(page) {
     const top = await page.evaluate(() => globalThis.zqmPlayer.currentVariant);
     const rates = await page.evaluate(() => globalThis.zqmPlayer.variants.map((v) => v.videoBps + v.audioBps));
-    const limit = Number(option('--limit', '0')) || Math.round(Math.max(...rates) * 0.6);
+    const limit = Number(option('--limit', '0')) || Math.round(Math.max(...rates) * 0.5);
     const cdp = await page.createCDPSession();
     await cdp.send('Network.enable');
     await cdp.send('Network.emulateNetworkConditions', { offline: false, latency: 20, downloadThroughput: limit / 8,
