@@ -96,7 +96,11 @@ export async function clickPlay(page) {
   await page.click('button[aria-label="Play"]');
 }
 
-/** Resident memory of Chromium and all its child processes, in bytes (from /proc). */
+/**
+ * Memory of Chromium and all its child processes, in bytes: the sum of their
+ * proportional set sizes (/proc/PID/smaps_rollup), so that pages the
+ * processes share are counted once, not once per process.
+ */
 export function browserMemory(browser) {
   const root = browser.process().pid;
   const children = new Map();
@@ -114,7 +118,7 @@ export function browserMemory(browser) {
   let total = 0;
   const visit = (pid) => {
     try {
-      const m = /VmRSS:\s+(\d+) kB/.exec(readFileSync(`/proc/${pid}/status`, 'utf8'));
+      const m = /^Pss:\s+(\d+) kB/m.exec(readFileSync(`/proc/${pid}/smaps_rollup`, 'utf8'));
       if (m) total += Number(m[1]) * 1024;
     } catch (e) {
       return;
