@@ -27,10 +27,10 @@ test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 test-asan:
-	$(MAKE) test BUILD=build-asan BUILD_TYPE=Debug CMAKE_FLAGS='-DZQ48_SANITIZE="address;undefined"'
+	$(MAKE) test BUILD=build-asan BUILD_TYPE=Debug CMAKE_FLAGS='-DZQ48_SANITIZE="address;undefined" -DZQ48_BROWSER_TESTS=OFF'
 
 test-tsan:
-	$(MAKE) test BUILD=build-tsan BUILD_TYPE=Debug CMAKE_FLAGS='-DZQ48_SANITIZE=thread'
+	$(MAKE) test BUILD=build-tsan BUILD_TYPE=Debug CMAKE_FLAGS='-DZQ48_SANITIZE=thread -DZQ48_BROWSER_TESTS=OFF'
 
 # Installs both programs, the desktop entry and icon, the man pages and the
 # bash completion under PREFIX (DESTDIR is honoured for staged installs).

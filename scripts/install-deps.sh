@@ -27,8 +27,9 @@ for p in "${PACKAGES[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+# npm comes with some Node.js builds; Debian's own Node.js needs its npm package.
+if ! command -v npm >/dev/null 2>&1; then
+  missing+=(npm)
 fi
 
 SUDO=""
@@ -36,7 +37,17 @@ if [ "$(id -u)" -ne 0 ]; then
   SUDO="sudo"
 fi
 
-echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The browser tests drive Chromium through puppeteer-core, pinned in
+# tests/web/package-lock.json; installed again only when the lock changed.
+cd "$(dirname "$0")/../tests/web"
+if ! cmp -s package-lock.json node_modules/.zq48-installed-lock.json 2>/dev/null; then
+  npm ci --no-audit --no-fund --loglevel=error
+  cp package-lock.json node_modules/.zq48-installed-lock.json
+fi

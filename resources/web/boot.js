@@ -1,7 +1,7 @@
-// Where the script starts: in a worker it is the picture source; in a page
-// it turns every canvas with a data-meta-url into a player (the first one is
-// also globalThis.zqmPlayer); under Node.js (the headless decode) it does
-// nothing by itself.
+// Where the script starts: in a worker it is the picture decoder; in a page
+// it turns every canvas with a data-meta-url into a player (the canvas
+// carries it as `player`; the first one is also globalThis.zqmPlayer); under
+// Node.js (the headless decode and the tests) it does nothing by itself.
 
 if (typeof WorkerGlobalScope !== 'undefined' && self instanceof WorkerGlobalScope) {
   const source = new VideoSource((m, transfer) => self.postMessage(m, transfer || []));
@@ -15,7 +15,7 @@ if (typeof WorkerGlobalScope !== 'undefined' && self instanceof WorkerGlobalScop
       players.push(player);
       player.load();
     }
-    if (players.length > 0) globalThis.zqmPlayer = players[0];
+    if (players.length > 0) globalThis.zqmPlayer = players[0].api;
   };
   if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', startPlayers);
   else startPlayers();

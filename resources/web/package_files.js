@@ -1,6 +1,5 @@
 // The files of a package as the player reads them: the metafile (which
-// variants exist), the stream headers, which variant to play, the bandwidth
-// estimate, and when to move to a leaner variant.
+// variants exist), the stream headers and the stream files' names.
 
 const META_SUFFIX = '.meta.zq48';
 const VIDEO_HEADER_BYTES = 24;
@@ -106,37 +105,4 @@ function videoStreamName(base, rate) {
 
 function audioStreamName(base, rate) {
   return base + '_' + rate + 'bps.audio.zq48';
-}
-
-/**
- * Bits per second from the metafile's download time. The metafile is a few
- * dozen bytes, so its time is one round trip, not a transfer rate; a TCP
- * connection carries at most one 64 KiB receive window per round trip, which
- * ranks a LAN or broadband link above every variant and a slow or far link
- * near the bottom. Below a millisecond counts as a millisecond (clock
- * resolution is not bandwidth). Infinity for files on this computer.
- */
-function measuredBandwidth(elapsedMs, isLocalFile) {
-  if (isLocalFile) return Infinity;
-  return Math.floor((65536 * 8 * 1000) / Math.max(elapsedMs, 1));
-}
-
-/** Rates below are measured only after this long, so a slow first response is not taken for a slow link. */
-const SWITCH_MEASURE_MS = 3000;
-
-/**
- * The pair to move to when the link gives `measured` bits per second while
- * `current` needs more: the richest leaner pair with a picture that fits,
- * else the leanest; null when there is no leaner one or no need.
- */
-function leanerVariant(pairs, current, measured) {
-  if (measured < 0 || measured >= current.total) return null;
-  let best = null;
-  let leanest = null;
-  for (const pair of pairs) {
-    if (pair.videoRate === 0 || pair.total >= current.total) continue;
-    if (pair.total <= measured && (best === null || pair.total > best.total)) best = pair;
-    if (leanest === null || pair.total < leanest.total) leanest = pair;
-  }
-  return best !== null ? best : leanest;
 }

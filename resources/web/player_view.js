@@ -1,44 +1,35 @@
-// Painting the player into its canvas: the title image and facts before the
-// film, the pictures (scaled into the chosen variant's frame, centred above
-// the panel) with a position bar and the time, the end image after it, and
-// the button panel.
-
-const BAR_HEIGHT = 3;
-/** How far above the picture's foot a click still lands on the position bar. */
-const BAR_REACH = 10;
+// Painting the film into its canvas: the canvas is scaled to the width of
+// its box (the page's width and height being the default size, the film's
+// shape kept), its pixels match the screen's (crisp on HiDPI screens), and
+// it shows the title image before the film, the pictures, the end image
+// after it, and lines of text (facts, "Buffering...", errors, notes).
 
 class PlayerView {
   constructor(canvas, parameters) {
     this.canvas = canvas;
     this.g = canvas.getContext('2d');
     this.p = parameters;
-    this.strip = new ButtonStrip(null, parameters.panelButtonsWidths);
-    this.frame = null;        // {width, height} of the chosen variant
+    this.frame = null;        // {width, height} of the film
     this.title = null;
     this.end = null;
     this.picture = null;      // an offscreen canvas holding the latest picture
     this.pictureContext = null;
     this.lines = ['Loading...'];
     this.phase = 'title';     // title, film, end
-    this.position = 0;
-    this.duration = 0;
-    this.pressed = [];
+    this.dirty = true;
   }
 
-  get panelHeight() {
-    return this.p.panelEnable ? this.strip.rowHeight : 0;
-  }
-
-  panelLeft() {
-    return Math.max(0, (this.canvas.width - this.strip.width) >> 1);
-  }
-
-  area() {
-    const w = this.canvas.width;
-    const h = this.canvas.height - this.panelHeight;
-    const pw = this.frame ? Math.min(w, this.frame.width) : w;
-    const ph = this.frame ? Math.min(h, this.frame.height) : h;
-    return { x: (w - pw) >> 1, y: (h - ph) >> 1, width: pw, height: ph };
+  /** Matches the canvas's pixels to its size on screen. */
+  fitToScreen() {
+    const box = this.canvas.getBoundingClientRect();
+    const ratio = globalThis.devicePixelRatio || 1;
+    const w = Math.max(1, Math.round(box.width * ratio));
+    const h = Math.max(1, Math.round(box.height * ratio));
+    if (this.canvas.width !== w || this.canvas.height !== h) {
+      this.canvas.width = w;
+      this.canvas.height = h;
+      this.dirty = true;
+    }
   }
 
   /** Copies a decoded picture's pixels; painting scales them into the frame. */
@@ -50,30 +41,45 @@ class PlayerView {
       this.pictureContext = this.picture.getContext('2d');
     }
     this.pictureContext.putImageData(new ImageData(new Uint8ClampedArray(rgba), width, height), 0, 0);
+    this.dirty = true;
   }
 
-  render(pressedNow, clock) {
-    const g = this.g;
+  setLines(lines) {
+    if (lines.length !== this.lines.length || lines.some((l, i) => l !== this.lines[i])) {
+      this.lines = lines;
+      this.dirty = true;
+    }
+  }
+
+  /** The largest area of the film's shape that fits the canvas, centred. */
+  area() {
     const w = this.canvas.width;
     const h = this.canvas.height;
+    if (!this.frame) return { x: 0, y: 0, width: w, height: h };
+    const scale = Math.min(w / this.frame.width, h / this.frame.height);
+    const pw = Math.round(this.frame.width * scale);
+    const ph = Math.round(this.frame.height * scale);
+    return { x: (w - pw) >> 1, y: (h - ph) >> 1, width: pw, height: ph };
+  }
+
+  render() {
+    if (!this.dirty) return;
+    this.dirty = false;
+    const g = this.g;
     g.fillStyle = this.p.backgroundColor;
-    g.fillRect(0, 0, w, h);
+    g.fillRect(0, 0, this.canvas.width, this.canvas.height);
     const a = this.area();
     g.fillStyle = '#000';
     g.fillRect(a.x, a.y, a.width, a.height);
     g.imageSmoothingEnabled = true;
-    if (this.phase === 'film' && this.picture) {
+    if ((this.phase === 'film' || (this.phase === 'end' && !this.end)) && this.picture) {
       g.drawImage(this.picture, a.x, a.y, a.width, a.height);
     } else if (this.phase === 'end' && this.end) {
       this.drawFitted(this.end, a);
-    } else if (this.phase === 'end' && this.picture) {
-      g.drawImage(this.picture, a.x, a.y, a.width, a.height);
     } else if (this.phase === 'title' && this.title) {
       this.drawFitted(this.title, a);
     }
     this.drawText(a, this.lines);
-    if (this.phase !== 'title') this.drawPosition(a, clock);
-    if (this.p.panelEnable) this.strip.paint(g, this.panelLeft(), h - this.panelHeight, pressedNow);
   }
 
   drawFitted(image, a) {
@@ -86,67 +92,26 @@ class PlayerView {
     this.g.drawImage(image, a.x + ((a.width - dw) >> 1), a.y + ((a.height - dh) >> 1), dw, dh);
   }
 
-  drawPosition(a, clock) {
-    const g = this.g;
-    const alpha = this.p.videoAlphaValue / 255;
-    g.fillStyle = `rgba(255,255,255,${alpha / 3})`;
-    g.fillRect(a.x, a.y + a.height - BAR_HEIGHT, a.width, BAR_HEIGHT);
-    if (this.duration > 0) {
-      const done = Math.min(a.width, Math.round((a.width * Math.min(this.position, this.duration)) / this.duration));
-      g.fillStyle = `rgba(255,200,0,${alpha})`;
-      g.fillRect(a.x, a.y + a.height - BAR_HEIGHT, done, BAR_HEIGHT);
-    }
-    const time = clockText(this.position) + (this.duration > 0 ? ' / ' + clockText(this.duration) : '');
-    g.font = '10px sans-serif';
-    g.textBaseline = 'alphabetic';
-    const tw = g.measureText(time).width;
-    const right = this.panelLeft() + this.strip.width + 4;
-    if (this.p.panelEnable && right + tw <= this.canvas.width) {
-      const c = parseInt(this.p.backgroundColor.slice(1), 16);
-      const light = ((c >> 16) & 255) + ((c >> 8) & 255) + (c & 255) > 384;
-      g.fillStyle = light ? '#000' : '#FFF';
-      g.fillText(time, right, this.canvas.height - this.panelHeight + ((this.panelHeight + 8) >> 1) - 1);
-    } else {
-      g.fillStyle = `rgba(0,0,0,${alpha})`;
-      g.fillRect(a.x, a.y, tw + 6, 13);
-      g.fillStyle = '#FFF';
-      g.fillText(time, a.x + 3, a.y + 10);
-    }
-    void clock;
-  }
-
   drawText(a, text) {
     if (text.length === 0) return;
     const g = this.g;
-    g.font = '10px sans-serif';
+    const ratio = globalThis.devicePixelRatio || 1;
+    const size = Math.round(12 * ratio);
+    g.font = size + 'px sans-serif';
     const lines = [];
-    for (const paragraph of text) wrapText(g, paragraph, a.width - 8, lines);
-    const lineHeight = 12;
-    const boxHeight = Math.min(a.height, lines.length * lineHeight + 6);
-    const top = a.y + a.height - boxHeight;
-    g.fillStyle = `rgba(0,0,0,${this.p.videoAlphaValue / 255})`;
+    for (const paragraph of text) wrapText(g, paragraph, a.width - 8 * ratio, lines);
+    const lineHeight = Math.round(size * 1.25);
+    const boxHeight = Math.min(a.height, lines.length * lineHeight + 6 * ratio);
+    const top = a.y;
+    g.fillStyle = `rgba(0,0,0,${Math.max(0.5, this.p.videoAlphaValue / 255)})`;
     g.fillRect(a.x, top, a.width, boxHeight);
     g.fillStyle = '#FFF';
     g.save();
     g.beginPath();
     g.rect(a.x, top, a.width, boxHeight);
     g.clip();
-    lines.forEach((line, i) => g.fillText(line, a.x + 4, top + 3 + (i + 1) * lineHeight - 3));
+    lines.forEach((line, i) => g.fillText(line, a.x + 4 * ratio, top + (i + 1) * lineHeight));
     g.restore();
-  }
-
-  /** What a click at (x, y) of the canvas lands on: {button} or {seek: fraction} or null. */
-  hit(x, y) {
-    if (this.p.panelEnable && y >= this.canvas.height - this.panelHeight) {
-      const piece = this.strip.pieceAt(x - this.panelLeft());
-      return this.strip.isButton(piece) ? { button: piece } : null;
-    }
-    const a = this.area();
-    if (this.phase !== 'title' && x >= a.x && x < a.x + a.width && y >= a.y + a.height - BAR_REACH
-        && y < a.y + a.height) {
-      return { seek: (x - a.x) / a.width };
-    }
-    return null;
   }
 }
 

@@ -1,16 +1,20 @@
-// node browser_play.mjs DIR PAGE.play.html [--seconds S] [--rate BPS] [--screenshot FILE] [--bandwidth BPS]
+// node browser_play.mjs SCENARIO DIR PAGE [--seconds S] [--screenshot FILE]
 //
-// Serves DIR over HTTP on 127.0.0.1 (optionally sending the video stream
-// files no faster than BPS), opens the page in headless Chromium driven
-// through its DevTools pipe, clicks Play on the button strip, lets it play
-// for S seconds, and prints one JSON line: the player's status(), the
-// browser's console errors and the bytes served. Needs nothing but Node.js
-// and Chromium.
-import { spawn } from 'node:child_process';
-import { createReadStream, mkdtempSync, readFileSync, rmSync, statSync, writeFileSync } from 'node:fs';
-import { createServer } from 'node:http';
-import { tmpdir } from 'node:os';
-import { extname, join, normalize } from 'node:path';
+// Serves DIR on 127.0.0.1, opens PAGE in headless Chromium (puppeteer-core)
+// and plays it as the scenario says. Prints "name value" lines for the C++
+// test to read (pictures as "picture INDEX FINGERPRINT VARIANT", samples as
+// "sample AT CLOCK VIDEOTIME STATE"), and exits 1 with "error MESSAGE" when a
+// check made here fails. Scenarios:
+//   play        click Play, watch for S seconds
+//   seek-paused play a little, pause, seek: the new picture is shown, still paused
+//   sound-only  play a film without pictures to its end
+//   throttle    start on the top rung over a link throttled below it: a switch
+//               down without a frozen picture, and back up once the link is free
+//   memory      play a long film at 32 times its pace, measuring the browser's memory
+//   phone       an emulated phone: the film spans the width, a tap plays it
+//   a11y        the accessibility tree names the controls
+import { browserMemory, check, clickPlay, launch, openPlayer, serve, sleep } from './browser_harness.mjs';
+import { KnownDevices } from 'puppeteer-core';
 
 const args = process.argv.slice(2);
 const option = (name, fallback) => {
@@ -20,202 +24,203 @@ const option = (name, fallback) => {
   args.splice(i, 2);
   return v;
 };
-const seconds = Number(option('--seconds', '6'));
-const rate = Number(option('--rate', '0'));
+const seconds = Number(option('--seconds', '5'));
 const screenshot = option('--screenshot', null);
-const bandwidth = option('--bandwidth', null);
-const chromium = option('--chromium', process.env.ZQ48_CHROMIUM || '/usr/bin/chromium');
-const [dir, page] = args;
-const deadline = setTimeout(() => finish({ error: 'the browser run took too long' }), (seconds + 40) * 1000);
+const query = option('--query', '');
+const [scenario, dir, pageName] = args;
+const out = [];
+const say = (name, value) => out.push(name + ' ' + String(value).replace(/\s+/g, ' '));
 
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.gif': 'image/gif', '.png': 'image/png',
-  '.jpg': 'image/jpeg' };
-const served = {};
-
-/** Files of DIR; video stream files at no more than `rate` bits per second when given. */
-const server = createServer((req, res) => {
-  const name = decodeURIComponent(new URL(req.url, 'http://x').pathname).replace(/^\/+/, '');
-  const path = normalize(join(dir, name));
-  let size;
-  try {
-    size = statSync(path).size;
-  } catch (e) {
-    res.writeHead(404);
-    res.end();
-    return;
-  }
-  const range = /^bytes=(\d+)-(\d*)$/.exec(req.headers.range || '');
-  const start = range ? Number(range[1]) : 0;
-  const end = range && range[2] ? Math.min(Number(range[2]), size - 1) : size - 1;
-  res.writeHead(range ? 206 : 200, {
-    'Content-Type': types[extname(path)] || 'application/octet-stream', 'Content-Length': end - start + 1,
-    'Cache-Control': 'no-store', ...(range ? { 'Content-Range': `bytes ${start}-${end}/${size}` } : {}),
-  });
-  served[name] = (served[name] || 0) + (end - start + 1);
-  const slow = rate > 0 && name.endsWith('.video.zq48') && !range;
-  if (!slow) {
-    createReadStream(path, { start, end }).pipe(res);
-    return;
-  }
-  const bytes = readFileSync(path).subarray(start, end + 1);
-  const piece = Math.max(256, Math.floor(rate / 8 / 20));
-  let at = 0;
-  const timer = setInterval(() => {
-    if (res.destroyed) return clearInterval(timer);
-    res.write(bytes.subarray(at, at + piece));
-    at += piece;
-    if (at >= bytes.length) {
-      clearInterval(timer);
-      res.end();
-    }
-  }, 50);
+const status = (page) => page.evaluate(() => {
+  const p = globalThis.zqmPlayer;
+  const s = p.status();
+  return { ...s, currentTime: p.currentTime, videoTime: p.videoTime, paused: p.paused, ended: p.ended,
+    duration: p.duration, variant: p.currentVariant, dropped: p.droppedPictures, readyState: p.readyState };
 });
 
-/** The facts a test checks, one "name value" a line after the JSON line. */
-function summary(r) {
-  const s = r.status || {};
-  const lines = [`error ${r.error ? r.error.replace(/\s+/g, ' ') : '-'}`, `state ${s.state}`, `phase ${s.phase}`,
-    `drawn ${s.picturesDrawn}`, `dropped ${s.picturesDropped}`, `checksum ${s.checksum}`,
-    `clock_source ${s.clockSource}`, `clock_seconds ${s.clockSeconds}`, `sound_context ${s.soundContext}`,
-    `sound_seconds ${s.soundSeconds}`, `variant ${s.variant}`, `speed ${r.speed ? r.speed.perSecond : 0}`,
-    `problems ${(s.problems || []).length}`, `console_errors ${(r.errors || []).length}`];
-  for (const e of r.errors || []) lines.push(`console_error ${e.replace(/\s+/g, ' ')}`);
-  for (const p of s.problems || []) lines.push(`problem ${p.replace(/\s+/g, ' ')}`);
-  for (const sample of r.samples || []) lines.push(`sample ${sample.at} ${sample.clock} ${sample.drawn}`);
-  for (const [index, fp, variant] of s.fingerprints || []) lines.push(`picture ${index} ${fp} ${variant}`);
-  return lines;
-}
-
-let browser = null;
-const profile = mkdtempSync(join(tmpdir(), 'zq48-chromium-'));
-let finished = false;
-
-function finish(result) {
-  if (finished) return;
-  finished = true;
-  clearTimeout(deadline);
-  process.stdout.write(JSON.stringify({ ...result, served }) + '\n');
-  process.stdout.write(summary(result).join('\n') + '\n');
-  if (browser) browser.kill('SIGKILL');
-  server.close();
-  server.closeAllConnections();
-  setTimeout(() => {
-    rmSync(profile, { recursive: true, force: true });
-    process.exit(result.error ? 1 : 0);
-  }, 300);
-}
-
-/** The DevTools protocol over the pipe: JSON messages ending in a NUL byte. */
-class Pipe {
-  constructor(child) {
-    this.out = child.stdio[3];
-    this.id = 0;
-    this.waiting = new Map();
-    this.handlers = [];
-    let pending = '';
-    child.stdio[4].on('data', (chunk) => {
-      pending += chunk.toString('utf8');
-      for (let nul = pending.indexOf('\0'); nul >= 0; nul = pending.indexOf('\0')) {
-        const m = JSON.parse(pending.slice(0, nul));
-        pending = pending.slice(nul + 1);
-        if (m.id !== undefined && this.waiting.has(m.id)) {
-          const { resolve, reject } = this.waiting.get(m.id);
-          this.waiting.delete(m.id);
-          if (m.error) reject(new Error(m.error.message));
-          else resolve(m.result);
-        } else {
-          for (const h of this.handlers) h(m);
-        }
-      }
-    });
-  }
-
-  send(method, params = {}, sessionId = undefined) {
-    const id = ++this.id;
-    this.out.write(JSON.stringify({ id, method, params, ...(sessionId ? { sessionId } : {}) }) + '\0');
-    return new Promise((resolve, reject) => this.waiting.set(id, { resolve, reject }));
-  }
-}
-
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
-
-async function main() {
-  await new Promise((r) => server.listen(0, '127.0.0.1', r));
-  const url = `http://127.0.0.1:${server.address().port}/${encodeURIComponent(page)}`
-    + (bandwidth ? `?bandwidth=${bandwidth}` : '');
-  browser = spawn(chromium, ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-    '--disable-background-networking', '--disable-component-update', '--disable-sync', '--mute-audio',
-    '--disable-extensions', '--remote-debugging-pipe', `--user-data-dir=${profile}`, '--window-size=800,600',
-    'about:blank'], { stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe'] });
-  browser.on('exit', () => finish({ error: 'the browser ended by itself' }));
-  const cdp = new Pipe(browser);
-  const { targetInfos } = await cdp.send('Target.getTargets');
-  const target = targetInfos.find((t) => t.type === 'page');
-  const { sessionId } = await cdp.send('Target.attachToTarget', { targetId: target.targetId, flatten: true });
-  const errors = [];
-  cdp.handlers.push((m) => {
-    if (m.method === 'Runtime.exceptionThrown') {
-      errors.push('exception: ' + JSON.stringify(m.params.exceptionDetails.exception?.description
-        || m.params.exceptionDetails.text));
-    } else if (m.method === 'Runtime.consoleAPICalled' && (m.params.type === 'error' || m.params.type === 'assert')) {
-      errors.push('console: ' + m.params.args.map((a) => a.value ?? a.description).join(' '));
-    } else if (m.method === 'Log.entryAdded' && m.params.entry.level === 'error') {
-      // The browser's own request for a site icon is no fault of the page.
-      if (!/favicon\.ico/.test(m.params.entry.url || '')) errors.push('log: ' + m.params.entry.text);
-    } else if (m.method === 'Target.attachedToTarget') {
-      // The picture worker: its errors count too.
-      const worker = m.params.sessionId;
-      cdp.send('Runtime.enable', {}, worker).catch(() => {});
-      cdp.send('Runtime.runIfWaitingForDebugger', {}, worker).catch(() => {});
-    }
-  });
-  await cdp.send('Runtime.enable', {}, sessionId);
-  await cdp.send('Log.enable', {}, sessionId);
-  await cdp.send('Page.enable', {}, sessionId);
-  await cdp.send('Target.setAutoAttach', { autoAttach: true, waitForDebuggerOnStart: false, flatten: true },
-    sessionId);
-  await cdp.send('Page.navigate', { url }, sessionId);
-  const evaluate = async (expression) => {
-    const r = await cdp.send('Runtime.evaluate', { expression, returnByValue: true, awaitPromise: true }, sessionId);
-    return r.result.value;
-  };
-  // Wait for the player to be ready, then click Play on the button strip.
-  let status = null;
-  for (let i = 0; i < 100; i++) {
-    status = await evaluate('globalThis.zqmPlayer ? globalThis.zqmPlayer.status() : null');
-    if (status && status.state !== 'loading') break;
-    await sleep(100);
-  }
-  if (!status || status.state !== 'ready') return finish({ error: 'the player did not get ready', status, errors });
-  await sleep(300);  // the button strip image
-  const button = await evaluate(`(() => { const p = globalThis.zqmPlayer, v = p.view, r = p.canvas.getBoundingClientRect();
-    return { x: r.left + v.panelLeft() + v.strip.lefts[0] + 5, y: r.top + p.canvas.height - (v.panelHeight >> 1) }; })()`);
-  for (const type of ['mousePressed', 'mouseReleased']) {
-    await cdp.send('Input.dispatchMouseEvent', { type, x: button.x, y: button.y, button: 'left', clickCount: 1 },
-      sessionId);
-  }
+/** Samples the player every `every` ms for `ms`; `during(sample)` may act on each. */
+async function watch(page, ms, every = 250, during = async () => {}) {
   const samples = [];
   const started = Date.now();
-  while (Date.now() - started < seconds * 1000) {
-    await sleep(500);
-    status = await evaluate('globalThis.zqmPlayer.status()');
-    samples.push({ at: (Date.now() - started) / 1000, clock: status.clockSeconds, drawn: status.picturesDrawn,
-      state: status.state });
+  while (Date.now() - started < ms) {
+    await sleep(every);
+    const s = await status(page);
+    s.at = (Date.now() - started) / 1000;
+    samples.push(s);
+    say('sample', `${s.at} ${s.currentTime} ${s.videoTime} ${s.state} ${s.variant}`);
+    if (await during(s)) break;
   }
-  let shot = null;
-  if (screenshot) {
-    const { data } = await cdp.send('Page.captureScreenshot', { format: 'png' }, sessionId);
-    writeFileSync(screenshot, Buffer.from(data, 'base64'));
-    shot = screenshot;
-  }
-  await evaluate('globalThis.zqmPlayer.measureSpeed()');
-  let speed = null;
-  for (let i = 0; i < 100 && !speed; i++) {
-    await sleep(100);
-    speed = (await evaluate('globalThis.zqmPlayer.status()')).speed;
-  }
-  const userAgent = await evaluate('navigator.userAgent');
-  finish({ status, samples, errors, speed, screenshot: shot, userAgent });
+  return samples;
 }
 
-main().catch((e) => finish({ error: String(e && e.stack ? e.stack : e) }));
+function report(s) {
+  for (const k of ['state', 'phase', 'variant', 'clockSource', 'soundContext', 'currentTime', 'videoTime', 'duration',
+    'picturesDrawn', 'dropped', 'paused', 'ended']) say(k, s[k]);
+  for (const p of s.problems) say('problem', p);
+  for (const [index, fp, variant] of s.fingerprints) say('picture', `${index} ${fp} ${variant}`);
+}
+
+const scenarios = {
+  async play(page) {
+    await clickPlay(page);
+    await watch(page, seconds * 1000);
+    const s = await status(page);
+    report(s);
+    if (screenshot) await page.screenshot({ path: screenshot });
+  },
+
+  async 'seek-paused'(page) {
+    await clickPlay(page);
+    await sleep(1500);
+    await page.click('button[aria-label="Pause"]');
+    const seeked = page.evaluate(() => new Promise((r) => document.getElementById('zqmPlayer')
+      .addEventListener('seeked', () => r(true), { once: true })));
+    await page.evaluate(() => { globalThis.zqmPlayer.currentTime = 3; });
+    await Promise.race([seeked, sleep(5000)]);
+    await sleep(200);
+    const s = await status(page);
+    report(s);
+    check(s.paused && s.state === 'paused', 'still paused after the seek', s.state);
+    check(Math.abs(s.videoTime - 3) < 0.07, 'the picture at 3 s is shown while paused, not ' + s.videoTime);
+    check(Math.abs(s.currentTime - 3) < 1e-6, 'the clock stands at 3 s, not ' + s.currentTime);
+  },
+
+  async 'sound-only'(page) {
+    const ended = page.evaluate(() => new Promise((r) => document.getElementById('zqmPlayer')
+      .addEventListener('ended', () => r(true), { once: true })));
+    await clickPlay(page);
+    const d = await page.evaluate(() => globalThis.zqmPlayer.duration);
+    await sleep(1000);
+    const playing = await status(page);
+    check(playing.clockSource === 'sound', 'the sound is the clock while it plays', playing.clockSource);
+    const finished = await Promise.race([ended, sleep((d + 5) * 1000).then(() => false)]);
+    const s = await status(page);
+    report(s);
+    check(finished && s.ended, 'the sound-only film plays to its end', s);
+    check(s.currentTime >= d - 0.3, 'played ' + s.currentTime + ' of ' + d + ' s');
+  },
+
+  async throttle(page) {
+    const top = await page.evaluate(() => globalThis.zqmPlayer.currentVariant);
+    const rates = await page.evaluate(() => globalThis.zqmPlayer.variants.map((v) => v.videoBps + v.audioBps));
+    const limit = Number(option('--limit', '0')) || Math.round(Math.max(...rates) * 0.5);
+    const cdp = await page.createCDPSession();
+    await cdp.send('Network.enable');
+    await cdp.send('Network.emulateNetworkConditions', { offline: false, latency: 20, downloadThroughput: limit / 8,
+      uploadThroughput: 1e6 });
+    await clickPlay(page);
+    let lastChange = null;
+    let lastVideo = -1;
+    let worstFreeze = 0;
+    const freezeWatch = (s) => {
+      if (s.videoTime !== lastVideo) {
+        lastVideo = s.videoTime;
+        lastChange = s.at;
+      } else if (s.state === 'playing' && lastChange !== null) {
+        worstFreeze = Math.max(worstFreeze, s.at - lastChange);
+      }
+      if (s.state !== 'playing') lastChange = s.at;
+    };
+    const down = await watch(page, 40000, 100, async (s) => {
+      freezeWatch(s);
+      return s.variant !== top && s.fingerprints.some((f) => f[2] !== top);
+    });
+    const switchedDown = down[down.length - 1].variant !== top;
+    say('switched_down_at', down[down.length - 1].at);
+    await sleep(2000);  // the pictures of the leaner stream show
+    await watch(page, 1000, 100, async (s) => { freezeWatch(s); });
+    await cdp.send('Network.emulateNetworkConditions', { offline: false, latency: 0, downloadThroughput: -1,
+      uploadThroughput: -1 });
+    const up = await watch(page, 30000, 250, async (s) => { freezeWatch(s); return s.variant === top; });
+    const s = await status(page);
+    report(s);
+    say('worst_freeze', worstFreeze);
+    check(switchedDown, 'the player switched down from variant ' + top + ' over a link of ' + limit + ' bps');
+    check(worstFreeze <= 1.5, 'the picture froze for ' + worstFreeze + ' s while playing');
+    check(up[up.length - 1].variant === top, 'back on the top rung within 30 s of the link being free');
+  },
+
+  async memory(page, browser) {
+    const before = browserMemory(browser);
+    await page.evaluate(() => { globalThis.zqmPlayer.playbackRate = 32; });
+    await clickPlay(page);
+    let peak = before;
+    const d = await page.evaluate(() => globalThis.zqmPlayer.duration);
+    await watch(page, (d / 32 + 15) * 1000, 1000, async (s) => {
+      peak = Math.max(peak, browserMemory(browser));
+      return s.ended;
+    });
+    const s = await status(page);
+    say('memory_before', before);
+    say('memory_peak', peak);
+    say('state', s.state);
+    say('current_time', s.currentTime);
+    check(s.ended || s.currentTime > d - 5, 'the film played to its end, not to ' + s.currentTime);
+    check(peak - before < 200 * 1024 * 1024, 'the browser grew by ' + ((peak - before) / 1048576).toFixed(0) + ' MB');
+  },
+
+  async phone(page) {
+    const widths = await page.evaluate(() => ({
+      film: document.getElementById('zqmPlayer').getBoundingClientRect().width,
+      window: window.innerWidth,
+    }));
+    say('film_width', widths.film);
+    say('window_width', widths.window);
+    check(widths.window <= 400, 'the page is laid out at the phone\'s width, not ' + widths.window);
+    check(widths.film >= widths.window - 1, 'the film spans the width');
+    await page.tap('#zqmPlayer');
+    await sleep(2000);
+    const s = await status(page);
+    report(s);
+    check(!s.paused && s.picturesDrawn > 0, 'a tap plays the film', s.state);
+  },
+
+  async a11y(page) {
+    const tree = await page.accessibility.snapshot({ interestingOnly: true });
+    const nodes = [];
+    const walk = (n) => {
+      nodes.push({ role: n.role, name: n.name });
+      for (const c of n.children || []) walk(c);
+    };
+    walk(tree);
+    for (const n of nodes) say('node', n.role + ' ' + n.name);
+    for (const name of ['Play', 'Mute', 'Full screen']) {
+      check(nodes.some((n) => n.role === 'button' && n.name === name), 'a button named ' + name);
+    }
+    check(nodes.some((n) => n.role === 'slider' && n.name === 'Position'), 'a slider named Position');
+    check(nodes.some((n) => n.role === 'slider' && n.name === 'Volume'), 'a slider named Volume');
+    await page.focus('#zqmPlayer');
+    await page.keyboard.press('Space');
+    await sleep(800);
+    const s = await status(page);
+    check(!s.paused, 'Space plays');
+    const ring = await page.evaluate(() => getComputedStyle(document.querySelector('button[aria-label="Pause"]'),
+      null).outlineStyle);
+    say('outline', ring);
+  },
+};
+
+async function main() {
+  const server = await serve(dir, { ignoreRange: query.includes('norange') });
+  const chromium = await launch();
+  let failure = null;
+  try {
+    const emulate = scenario === 'phone' ? KnownDevices['iPhone 13'] : null;
+    const { page, errors } = await openPlayer(chromium.browser, server.url(encodeURIComponent(pageName))
+      + (query ? '?' + query : ''), { emulate, viewport: { width: 800, height: 600 } });
+    await scenarios[scenario](page, chromium.browser);
+    for (const e of errors) say('console_error', e);
+    check(errors.length === 0, 'the page logged errors', errors);
+  } catch (e) {
+    failure = e;
+  } finally {
+    await chromium.close();
+    server.close();
+  }
+  say('served', JSON.stringify(server.served));
+  if (failure) say('error', failure.message);
+  process.stdout.write(out.join('\n') + '\n');
+  process.exit(failure ? 1 : 0);
+}
+
+main();
