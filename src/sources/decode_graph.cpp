@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <system_error>
 
 #include "core/pause_wait.h"
 #include "sources/decoder_loop.h"
 #include "sources/stream_kinds.h"
+#include "sources/timeline_origin.h"
 
 namespace zq48 {
 
@@ -15,9 +17,6 @@ namespace {
 constexpr std::size_t kVideoPackets = 64;
 constexpr std::size_t kAudioPackets = 256;
 constexpr std::size_t kPictures = 4;
-// Finding where the time line starts reads at most this many packets: a
-// stream with no frame by then starts after the other one anyway.
-constexpr int kOriginPackets = 2000;
 // Silence before late sound is handed on in pieces of at most this many seconds.
 constexpr double kSilencePiece = 1.0;
 
@@ -35,7 +34,7 @@ DecodeGraph::OpenStatus DecodeGraph::OpenBranches(const std::string& path, bool 
                                                   bool decodeAudio) {
   source_ = ff::OpenInput(path);
   if (!source_ || avformat_find_stream_info(source_.get(), nullptr) < 0) return OpenStatus::NoSource;
-  FindTimelineStart();
+  origin_ = FindTimelineOrigin(source_.get(), &replay_);
   // What is not decoded is skipped by the reader.
   for (unsigned i = 0; i < source_->nb_streams; ++i) source_->streams[i]->discard = AVDISCARD_ALL;
 
@@ -74,70 +73,6 @@ DecodeGraph::OpenStatus DecodeGraph::OpenBranches(const std::string& path, bool 
     if (b->packets)
       b->mender = std::make_unique<TimestampMender>(source_->streams[b->stream]->time_base, mayBreak);
   return OpenStatus::Ok;
-}
-
-namespace {
-
-// One stream's first frame, decoded on the side to learn its time.
-struct FirstFrame {
-  int stream = -1;
-  ff::CodecContextPtr decoder;
-  double time = 0.0;
-  bool found = false;
-
-  void Take(AVFrame* frame, const AVStream* st) {
-    while (!found && avcodec_receive_frame(decoder.get(), frame) == 0) {
-      const std::int64_t ts = frame->best_effort_timestamp;
-      if (ts != AV_NOPTS_VALUE) {
-        time = ts * av_q2d(st->time_base);
-        found = true;
-      }
-      av_frame_unref(frame);
-    }
-  }
-};
-
-}  // namespace
-
-// The packets at the start are decoded by decoders of their own until the
-// chosen picture stream and the chosen sound stream (whether or not this
-// graph decodes them: every decode of a file shares its time line) each gave
-// a frame; the packets are kept and delivered again when the graph runs.
-void DecodeGraph::FindTimelineStart() {
-  std::vector<FirstFrame> firsts;
-  for (ff::StreamKind kind : {ff::StreamKind::Pictures, ff::StreamKind::Sound}) {
-    const int index = ff::ChosenStreamOf(source_.get(), kind);
-    if (index < 0) continue;
-    FirstFrame first{index, ff::OpenDecoder(source_->streams[index])};
-    if (first.decoder) firsts.push_back(std::move(first));
-  }
-  ff::FramePtr frame(av_frame_alloc());
-  auto pending = [&firsts] {
-    return std::any_of(firsts.begin(), firsts.end(), [](const FirstFrame& f) { return !f.found; });
-  };
-  for (int n = 0; frame && n < kOriginPackets && pending(); ++n) {
-    ff::PacketPtr packet(av_packet_alloc());
-    if (!packet || av_read_frame(source_.get(), packet.get()) < 0) break;
-    for (FirstFrame& f : firsts) {
-      if (packet->stream_index != f.stream || f.found) continue;
-      avcodec_send_packet(f.decoder.get(), packet.get());  // a damaged packet is passed over
-      f.Take(frame.get(), source_->streams[f.stream]);
-    }
-    replay_.push_back(std::move(packet));
-  }
-  // A short file may end before a decoder let its first frame out.
-  for (FirstFrame& f : firsts) {
-    if (f.found || !frame) continue;
-    avcodec_send_packet(f.decoder.get(), nullptr);
-    f.Take(frame.get(), source_->streams[f.stream]);
-  }
-  bool any = false;
-  for (const FirstFrame& f : firsts) {
-    if (!f.found) continue;
-    origin_ = any ? std::min(origin_, f.time) : f.time;
-    any = true;
-  }
-  if (!any && source_->start_time != AV_NOPTS_VALUE) origin_ = source_->start_time / double(AV_TIME_BASE);
 }
 
 void DecodeGraph::SetRange(std::int64_t start100ns, std::int64_t stop100ns) {
@@ -295,18 +230,27 @@ bool DecodeGraph::ConvertPicture(const AVFrame& frame, std::vector<std::uint8_t>
   }
   const int stride = width_ * 3;
   bgr.resize(static_cast<std::size_t>(stride) * height_);
-  // Writing from the last row upwards with a negative stride turns the picture bottom-up.
   std::uint8_t* const lastRow = bgr.data() + static_cast<std::size_t>(height_ - 1) * stride;
-  if (!view_.Turned()) {
+  if (!view_.Turned() && shownWidth % ff::kSwsRowBlock == 0) {
+    // Writing from the last row upwards with a negative stride turns the picture bottom-up.
     std::uint8_t* dst[4] = {lastRow, nullptr, nullptr, nullptr};
     int dstStride[4] = {-stride, 0, 0, 0};
     return sws_scale(sws_.get(), frame.data, frame.linesize, 0, frame.height, dst, dstStride) > 0;
   }
-  unturned_.resize(static_cast<std::size_t>(shownWidth) * 3 * shownHeight);
+  // A row that swscale writes past its end must run into a row written
+  // after it, or into the room after the buffer: top-down first, then
+  // turned or flipped bottom-up.
+  const int unturnedStride = shownWidth * 3;
+  unturned_.resize(static_cast<std::size_t>(unturnedStride) * shownHeight + ff::kSwsRowSlack);
   std::uint8_t* dst[4] = {unturned_.data(), nullptr, nullptr, nullptr};
-  int dstStride[4] = {shownWidth * 3, 0, 0, 0};
+  int dstStride[4] = {unturnedStride, 0, 0, 0};
   if (sws_scale(sws_.get(), frame.data, frame.linesize, 0, frame.height, dst, dstStride) <= 0) return false;
-  TurnPicture(unturned_.data(), view_, lastRow, -stride);
+  if (view_.Turned()) {
+    TurnPicture(unturned_.data(), view_, lastRow, -stride);
+  } else {
+    for (int y = 0; y < height_; ++y)
+      std::memcpy(lastRow - static_cast<std::ptrdiff_t>(y) * stride, unturned_.data() + static_cast<std::size_t>(y) * stride, stride);
+  }
   return true;
 }
 

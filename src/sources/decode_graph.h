@@ -108,7 +108,6 @@ class DecodeGraph {
     std::unique_ptr<TimestampMender> mender;
   };
 
-  void FindTimelineStart();
   void SeekToRangeStart();
   double FirstKeyPictureTime();
   void ReadPackets();

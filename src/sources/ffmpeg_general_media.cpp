@@ -69,7 +69,7 @@ bool ConvertsToBgr24(const AVFrame& frame) {
                                 frame.width, frame.height, AV_PIX_FMT_BGR24, SWS_POINT, nullptr,
                                 nullptr, nullptr));
   if (!sws) return false;
-  std::vector<uint8_t> buffer(static_cast<size_t>(frame.width) * 3 * frame.height);
+  std::vector<uint8_t> buffer(static_cast<size_t>(frame.width) * 3 * frame.height + ff::kSwsRowSlack);
   uint8_t* dst[4] = {buffer.data(), nullptr, nullptr, nullptr};
   int dstStride[4] = {frame.width * 3, 0, 0, 0};
   return sws_scale(sws.get(), frame.data, frame.linesize, 0, frame.height, dst, dstStride) > 0;

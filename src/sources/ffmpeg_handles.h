@@ -2,6 +2,7 @@
 
 // Owning handles for FFmpeg objects, so that every exit path frees them.
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -39,6 +40,13 @@ using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
 using SwsPtr = std::unique_ptr<SwsContext, SwsFreer>;
 using SwrPtr = std::unique_ptr<SwrContext, SwrFreer>;
+
+// swscale's vector code converts rows in blocks of this many pixels and may
+// write a row's last block whole, past the row's end; a buffer it writes
+// into keeps this many bytes of room after its end, and a bottom-up picture
+// whose rows are not a whole number of blocks is not written in place.
+inline constexpr int kSwsRowBlock = 16;
+inline constexpr std::size_t kSwsRowSlack = 256;
 
 // Opens a file for demuxing, optionally forcing the container format.
 // Returns null on failure; `error` (when given) receives FFmpeg's code.

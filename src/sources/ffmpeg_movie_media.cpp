@@ -6,6 +6,7 @@
 #include "sources/display_view.h"
 #include "sources/ffmpeg_handles.h"
 #include "sources/stream_kinds.h"
+#include "sources/timeline_origin.h"
 
 namespace zq48 {
 
@@ -73,6 +74,13 @@ int SoundSampleSize(const AVCodecParameters& sound) {
     default:
       return 16;
   }
+}
+
+double MovieTimelineOrigin(const std::string& path) {
+  const AVInputFormat* format = MovieFormat();
+  ff::FormatContextPtr ctx = format ? ff::OpenInput(path, format) : nullptr;
+  if (!ctx || avformat_find_stream_info(ctx.get(), nullptr) < 0) return 0.0;
+  return FindTimelineOrigin(ctx.get(), nullptr);
 }
 
 std::int64_t ShownVideoSamples(const AVStream* video) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "sources/movie_media.h"
 
 struct AVCodecParameters;
@@ -26,6 +28,13 @@ std::uint32_t SoundRateFixed(int sampleRate);
 // format (IMA4, μ-law, A-law, AAC ...), which decompress to 16-bit samples.
 // FFmpeg reports the stored size instead (4 bits for IMA4, 8 for μ-law).
 int SoundSampleSize(const AVCodecParameters& sound);
+
+// Where a movie's time line starts, in seconds of its time stamps: the
+// earlier of its first picture's and first sound's times as they decode
+// (see FindTimelineOrigin); both extractions count their times from it, so
+// a track that an edit list starts late keeps its distance from the other.
+// 0 when the movie does not open.
+double MovieTimelineOrigin(const std::string& path);
 
 // The video samples a movie shows: every sample of the track except those
 // its edit list hides (which are still read to decode the ones after them).

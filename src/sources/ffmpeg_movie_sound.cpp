@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sources/decoder_loop.h"
+#include "sources/ffmpeg_movie_media.h"
 #include "sources/ffmpeg_handles.h"
 #include "sources/movie_sound_converter.h"
 #include "sources/movie_sound_source.h"
@@ -141,6 +142,7 @@ class FfmpegMovieSound : public MovieSoundSource {
   bool draining_ = false;
   bool finished_ = false;
   bool drained_ = false;
+  bool started_ = false;  // a frame of the range came
   std::deque<std::uint8_t> pending_;
   std::vector<std::uint8_t> converted_;
 };
@@ -163,7 +165,7 @@ int FfmpegMovieSound::Open(const std::string& path, const PcmFormat& format, std
     return kBadFormat;
   format_ = format;
   converter_ = std::make_unique<MovieSoundConverter>(format);
-  origin_ = stream_->start_time != AV_NOPTS_VALUE ? stream_->start_time * av_q2d(stream_->time_base) : 0;
+  origin_ = MovieTimelineOrigin(path);
   begin_ = static_cast<double>(begin);
   end_ = static_cast<double>(end);
   current_ = begin_;
@@ -185,6 +187,13 @@ void FfmpegMovieSound::Convert(const AVFrame& frame) {
     last = std::max(first, static_cast<int>(std::lround((end_ - t) * rate)));
     finished_ = true;
   }
+  // Sound that starts after the time line's (or the range's) start begins with silence.
+  if (!started_ && t > begin_) {
+    const std::size_t blocks = static_cast<std::size_t>(std::lround((t - begin_) * format_.sampleRate));
+    pending_.insert(pending_.end(), blocks * static_cast<std::size_t>(format_.BlockBytes()),
+                    static_cast<std::uint8_t>(format_.bitsPerSample == 8 ? 0x80 : 0));  // 8-bit PCM is unsigned
+  }
+  started_ = true;
   current_ = t + static_cast<double>(last) / rate;
   if (last <= first) return;
   converted_.clear();

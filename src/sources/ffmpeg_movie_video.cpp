@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -62,7 +63,7 @@ class FfmpegMovieVideo : public MovieVideoSource {
   ff::SwsPtr sws_;
   std::vector<SampleEntry> samples_;  // the shown samples, in decode order
   std::vector<std::int64_t> times_;   // their display times (stream time base), in order
-  std::int64_t origin_ = 0;           // the stream's first display time
+  std::int64_t origin_ = 0;           // the movie's time line start (stream time base)
   std::int64_t duration_ = 0;
   std::ptrdiff_t current_ = -1;
   bool draining_ = false;
@@ -88,10 +89,12 @@ bool FfmpegMovieVideo::Open(const std::string& path) {
   if (view_.width <= 0 || view_.height <= 0) return false;
   scaledWidth_ = view_.UnturnedWidth();
   scaledHeight_ = view_.UnturnedHeight();
-  picture_.assign(static_cast<std::size_t>(view_.width) * view_.height * 3, 0);
+  // Room after the picture for what swscale writes past a row's end.
+  picture_.assign(static_cast<std::size_t>(view_.width) * view_.height * 3 + ff::kSwsRowSlack, 0);
   for (unsigned i = 0; i < movie_->nb_streams; ++i)
     if (movie_->streams[i] != stream_) movie_->streams[i]->discard = AVDISCARD_ALL;
   if (!ReadSamples()) return false;
+  origin_ = static_cast<std::int64_t>(std::llround(MovieTimelineOrigin(path) / av_q2d(stream_->time_base)));
   if (movie_->duration != AV_NOPTS_VALUE && movie_->duration > 0) duration_ = movie_->duration;
   return true;
 }
@@ -113,9 +116,6 @@ bool FfmpegMovieVideo::ReadSamples() {
   }
   for (const SampleEntry& s : samples_) times_.push_back(s.pts);
   std::sort(times_.begin(), times_.end());
-  origin_ = stream_->start_time != AV_NOPTS_VALUE ? stream_->start_time
-            : times_.empty()                      ? 0
-                                                  : times_.front();
   return true;
 }
 

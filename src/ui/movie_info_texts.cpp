@@ -49,6 +49,8 @@ MovieInfoTexts MakeMovieInfoTexts(const std::string& path, const MediaFacts& fac
   t.modified = " " + facts.modifiedDate;
   t.created = " " + facts.createdDate;
   t.frameSize = Format("%i x %i", facts.width, facts.height);
+  // The size is the picture as shown; a turned one says so.
+  if (facts.rotation != 0) t.frameSize += Format(" (turned %i\u00b0)", facts.rotation);
   // A file without pictures has no frame rate; its frame time would be a
   // division by zero.
   const int frameMicros = facts.frameRate > 0 ? static_cast<int>(1000000 / facts.frameRate) : 0;

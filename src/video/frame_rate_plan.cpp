@@ -6,10 +6,9 @@
 namespace zq48 {
 
 namespace {
-// Time stamps are rounded to their stream's time base (a millisecond in
-// Matroska): a picture this close after an output time counts as on screen
-// at that time, so the rounding never swaps in the picture before it.
-constexpr double kTimeStampSlack = 0.001;
+// Output times this close to the boundary between two pictures count as on
+// it, so floating-point noise in time stamps never decides a tie.
+constexpr double kTie = 1e-9;
 }  // namespace
 
 FrameRatePlan::FrameRatePlan(double outputRate) : outputRate_(outputRate > 0 ? outputRate : 0.0) {}
@@ -19,8 +18,13 @@ std::int64_t FrameRatePlan::CoveredBefore(double t) {
   seen_ = true;
   // Without an output rate every picture is encoded once.
   if (outputRate_ == 0) return first ? 0 : 1;
+  // The new picture takes over halfway from the one held, but never more
+  // than half an output picture before its own time.
+  // The first picture fills the output times before it.
+  const double limit = first ? t - kTie : std::max((last_ + t) / 2, t - 0.5 / outputRate_) + kTie;
+  last_ = first ? t : std::max(last_, t);
   const std::int64_t from = next_;
-  while (Time(next_) < t - kTimeStampSlack) ++next_;
+  while (Time(next_) < limit) ++next_;
   return next_ - from;
 }
 

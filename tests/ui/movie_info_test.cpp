@@ -72,6 +72,9 @@ class MovieInfoTest : public QObject {
     QCOMPARE(t.audioDataRate, std::string("1378 kbps"));
     QCOMPARE(t.audioDuration, std::string("00h:00m:59s"));
     QCOMPARE(t.audioCodec, std::string("PCM (Uncompressed)"));
+    MediaFacts turned = AviFacts();
+    turned.rotation = 90;
+    QCOMPARE(MakeMovieInfoTexts("phone.mp4", turned, "").frameSize, std::string("320 x 240 (turned 90\u00b0)"));
   }
 
   void audioFieldsStayEmptyWithoutSoundOrFormat() {

@@ -28,15 +28,19 @@ std::vector<double> Steady(double rate, int count, double start = 0.0) {
   return t;
 }
 
-TEST(FrameRatePlan, EachOutputTimeShowsTheLatestPictureAtOrBeforeIt) {
+TEST(FrameRatePlan, EachOutputTimeShowsTheNearestPicture) {
   // Halving the rate keeps every other picture; equal rates keep them all.
   EXPECT_EQ(Shown(15.0, Steady(30.0, 8), 8 / 30.0), (std::vector<int>{0, 2, 4, 6}));
   EXPECT_EQ(Shown(15.0, Steady(15.0, 5), 5 / 15.0), (std::vector<int>{0, 1, 2, 3, 4}));
-  // 1/7 s lies between pictures 4 (0.133 s) and 5 (0.167 s): 4 is on screen;
-  // at 2/7 s picture 8 (0.267 s) is, though picture 9 (0.3 s) is nearer.
-  EXPECT_EQ(Shown(7.0, Steady(30.0, 10), 10 / 30.0), (std::vector<int>{0, 4, 8}));
-  // A faster output shows a picture for as long as it is on screen.
+  // 1/7 s lies between pictures 4 (0.133 s) and 5 (0.167 s): 4 is nearer;
+  // at 2/7 s picture 9 (0.3 s) is nearer than picture 8 (0.267 s).
+  EXPECT_EQ(Shown(7.0, Steady(30.0, 10), 10 / 30.0), (std::vector<int>{0, 4, 9}));
+  // A faster output shows no picture more than half an output picture early;
+  // on a tie the picture on screen stays.
   EXPECT_EQ(Shown(15.0, Steady(10.0, 4), 0.4), (std::vector<int>{0, 0, 1, 2, 2, 3}));
+  // Pictures 10 ms after the output times (streams that start apart) are
+  // shown at them, not one output picture late.
+  EXPECT_EQ(Shown(15.0, Steady(25.0, 10, 0.01), 0.4), (std::vector<int>{0, 1, 3, 5, 6, 8}));
   // Millisecond time stamps (1/30 s rounded up) still count as on time.
   EXPECT_EQ(Shown(15.0, {0.0, 0.033, 0.067, 0.1, 0.133, 0.167}, 0.2), (std::vector<int>{0, 2, 4}));
 }
