@@ -1,5 +1,6 @@
 #include "support/timeline_test_media.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -334,17 +335,22 @@ PackageSound DecodeSound(const std::string& path, double* firstTime) {
 
 ClipMarks MeasureClip(const std::string& path) {
   ClipMarks marks;
-  double start = 0;
   {
     ff::FormatContextPtr in = ff::OpenInput(path);
-    if (in && avformat_find_stream_info(in.get(), nullptr) >= 0 && in->start_time != AV_NOPTS_VALUE)
-      start = in->start_time / double(AV_TIME_BASE);
+    if (!in || avformat_find_stream_info(in.get(), nullptr) < 0) return marks;
+    const auto startOf = [&in](AVMediaType type) {
+      const int index = av_find_best_stream(in.get(), type, -1, -1, nullptr, 0);
+      const AVStream* st = index >= 0 ? in->streams[index] : nullptr;
+      return st && st->start_time != AV_NOPTS_VALUE ? st->start_time * av_q2d(st->time_base) : 0.0;
+    };
+    marks.videoStart = startOf(AVMEDIA_TYPE_VIDEO);
+    marks.soundStart = startOf(AVMEDIA_TYPE_AUDIO);
   }
+  const double start = std::min(marks.videoStart, marks.soundStart);
   bool bright = false;
-  for (const TimedPicture& p : DecodePictures(path)) {  // times from the file's start already
-    double sum = 0;
-    for (std::size_t i = 0; i < p.bgr.size(); i += 3) sum += 0.114 * p.bgr[i] + 0.587 * p.bgr[i + 1] + 0.299 * p.bgr[i + 2];
-    const bool now = sum / (p.bgr.size() / 3) > 140;
+  for (const TimedPicture& p : DecodePictures(path)) {  // in seconds from the file's first time stamp
+    // The mean of the whole picture, taken as one long row.
+    const bool now = RegionLuma(p.bgr, static_cast<int>(p.bgr.size() / 3), 1, 0, 0, 1, 1) > 140;
     if (now && !bright) marks.flashes.push_back(p.time);
     bright = now;
   }

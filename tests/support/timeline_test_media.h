@@ -59,9 +59,12 @@ struct TimelineClip {
 // Writes the clip; throws std::runtime_error when FFmpeg refuses.
 void WriteTimelineClip(const std::string& path, const TimelineClip& clip);
 
-// Where a clip, as FFmpeg plays it, starts its flashes and beeps: seconds
-// from the earliest time stamp of the file (a check of the writer itself).
+// A clip as FFmpeg reads and plays it (a check of the writer itself): the
+// start times of its picture and sound streams, and where its flashes and
+// beeps (and the closing tone) start, in seconds from the earlier of the two.
 struct ClipMarks {
+  double videoStart = 0;
+  double soundStart = 0;
   std::vector<double> flashes;
   std::vector<double> beeps;
 };
