@@ -28,8 +28,8 @@ using testing::TempDir;
 using testing::TimelineClip;
 
 // Encodes `path` with the default ladder through the engine into dir/out.
-PackageStreams EncodeDefaultLadder(const TempDir& dir, const std::string& path) {
-  testing::EngineRun run(false);
+PackageStreams EncodeDefaultLadder(const TempDir& dir, const std::string& path, bool movieFiles = false) {
+  testing::EngineRun run(false, movieFiles);
   EXPECT_TRUE(run.Add(path)) << path;
   GenerateSimpleFilters(run.catalog, path);
   EXPECT_EQ(run.engine.Start(dir.File("out")), EncodeController::EncodeResult::Started);
@@ -72,6 +72,7 @@ struct SyncCase {
   double videoStart;  // seconds, as the demuxer gives them
   double soundStart;
   double tolerance;  // seconds between a flash and its beep
+  bool movieFile = false;  // read by the movie-file path
 };
 
 void PrintTo(const SyncCase& c, std::ostream* out) { *out << c.name; }
@@ -99,7 +100,7 @@ TEST_P(PicturesMeetTheirSound, InEveryRung) {
   const std::string path = dir.File(std::string("clip") + c.extension);
   testing::WriteTimelineClip(path, c.make());
   ExpectClipAsDescribed(path, c);
-  const PackageStreams package = EncodeDefaultLadder(dir, path);
+  const PackageStreams package = EncodeDefaultLadder(dir, path, c.movieFile);
   for (const PackageSound& sound : package.sounds) {
     SCOPED_TRACE(sound.name);
     EXPECT_EQ(sound.errors, 0);
@@ -127,6 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SyncCase{"PlainAviReference", testing::PlainAviWithPcm, ".avi", 0, 0, 0.030},
         SyncCase{"MatroskaWithLateVideo", testing::MatroskaWithLateVideo, ".mkv", 0.5, 0, 0.045},
+        SyncCase{"MovieWithLateVideo", testing::MovieWithLateVideo, ".mov", 0.5, 0, 0.045, true},
         SyncCase{"ProgramStreamStartingLate", testing::ProgramStreamStartingLate, ".mpg", 0.54, 0.53, 0.045},
         SyncCase{"WebmWithOpus", testing::WebmWithOpus, ".webm", 0, -0.0065, 0.045},
         SyncCase{"MatroskaWithVariableRate", testing::MatroskaWithVariableRate, ".mkv", 0, 0, 0.045},

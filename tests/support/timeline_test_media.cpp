@@ -268,7 +268,9 @@ class SoundTrack final : public Track {
 
 }  // namespace
 
-void WriteTimelineClip(const std::string& path, const TimelineClip& clip) {
+namespace {
+
+void WriteTracks(const std::string& path, const TimelineClip& clip) {
   Output out(path, clip);
   std::vector<std::unique_ptr<Track>> tracks;
   tracks.push_back(std::make_unique<PictureTrack>(out.ctx, clip));
@@ -291,8 +293,6 @@ void WriteTimelineClip(const std::string& path, const TimelineClip& clip) {
   for (auto& track : tracks) track->Flush();
   Check(av_write_trailer(out.ctx), "cannot finish " + path);
 }
-
-namespace {
 
 // The first channel of the file's chosen sound stream as floats, and the
 // time of its first sample.
@@ -332,6 +332,11 @@ PackageSound DecodeSound(const std::string& path, double* firstTime) {
 }
 
 }  // namespace
+
+void WriteTimelineClip(const std::string& path, const TimelineClip& clip) {
+  WriteTracks(path, clip);  // and closes the file
+  if (clip.oldStyleMovie) RenameLeadingFtyp(path);
+}
 
 ClipMarks MeasureClip(const std::string& path) {
   ClipMarks marks;
@@ -383,6 +388,12 @@ TimelineClip ProgramStreamStartingLate() {
 TimelineClip WebmWithOpus() {
   return TimelineClip{.muxer = "webm", .videoEncoder = "libvpx-vp9", .soundEncoder = "libopus",
                       .sound = {TimelineSound{.sampleRate = 48000}}, .soundPacketsWithPictures = true};
+}
+
+// The movie muxer puts an empty edit in front of the pictures.
+TimelineClip MovieWithLateVideo() {
+  return TimelineClip{.muxer = "mov", .soundEncoder = "pcm_s16be", .fps = 24, .seconds = 4.5, .videoStart = 0.5,
+                      .oldStyleMovie = true};
 }
 
 TimelineClip MatroskaWithVariableRate() {

@@ -54,6 +54,7 @@ struct TimelineClip {
   int rotation = 0;            // degrees the player turns the stored picture clockwise
   int aspectNum = 1;           // sample (pixel) aspect ratio
   int aspectDen = 1;
+  bool oldStyleMovie = false;  // "mov" only: the leading "ftyp" renamed, for the movie-file path
 };
 
 // Writes the clip; throws std::runtime_error when FFmpeg refuses.
@@ -75,6 +76,7 @@ TimelineClip PlainAviWithPcm();               // the reference: AVI, MPEG-4 Part
 TimelineClip MatroskaWithLateVideo();         // FLAC from 0, pictures (24 fps) from 0.5 s
 TimelineClip ProgramStreamStartingLate();     // MPEG-2 + MP2 as on a DVD: sound from 0.53 s, pictures from 0.54 s
 TimelineClip WebmWithOpus();                  // VP9 + Opus; the Opus pre-skip puts the sound's start at -6.5 ms
+TimelineClip MovieWithLateVideo();            // old-style movie: PCM from 0, pictures from 0.5 s (an edit list)
 TimelineClip MatroskaWithVariableRate();      // FLAC; pictures 1/30 s and 1/15 s apart by turns
 TimelineClip TransportStreamWithClockWrap();  // as the program stream; the 33-bit clock wraps 1.75 s in
 TimelineClip RotatedPhoneMp4();               // 320x180 stored, shown turned 90 degrees clockwise
