@@ -177,16 +177,20 @@ class PictureTrack final : public Track {
       std::memset(f.data[1] + y * f.linesize[1], 128, f.width / 2);
       std::memset(f.data[2] + y * f.linesize[2], 128, f.width / 2);
     }
-    for (int y = 0; y < f.height; ++y)
-      for (int x = 0; x < f.width; ++x) f.data[0][y * f.linesize[0] + x] = Luma(x, y, t);
-  }
-
-  std::uint8_t Luma(int x, int y, double t) const {
-    // A small block drifts across, so no two pictures are the same.
-    const int bx = (index_ * 4) % (clip_.width - 16);
-    const bool block = x >= bx && x < bx + 16 && y >= 8 && y < 24;
-    if (clip_.scene == TimelineScene::Flashes) return InFlash(t) ? 235 : block ? 70 : 45;
-    return Corner(x, y);
+    const bool flashes = clip_.scene == TimelineScene::Flashes;
+    const bool flash = flashes && InFlash(t);
+    // A small block drifts across, a little brighter, so no two pictures are the same.
+    const int bx = (index_ * 4) % (f.width - 16);
+    const int lift = flash ? 0 : flashes ? 25 : 6;
+    for (int y = 0; y < f.height; ++y) {
+      std::uint8_t* row = f.data[0] + static_cast<std::ptrdiff_t>(y) * f.linesize[0];
+      if (flashes)
+        std::memset(row, flash ? 235 : 45, f.width);
+      else
+        for (int x = 0; x < f.width; ++x) row[x] = Corner(x, y);
+      if (y >= 8 && y < 24)
+        for (int x = bx; x < bx + 16; ++x) row[x] = static_cast<std::uint8_t>(row[x] + lift);
+    }
   }
 
   // The stored picture's point (x, y) as the player shows it, turned clockwise.
@@ -413,7 +417,7 @@ TimelineClip RotatedPhoneMp4() {
 
 TimelineClip WidescreenPalClip() {
   return TimelineClip{.muxer = "mpeg", .videoEncoder = "mpeg2video", .soundEncoder = "mp2",
-                      .width = 720, .height = 576, .seconds = 2.0, .sound = {TimelineSound{.sampleRate = 48000}},
+                      .width = 720, .height = 576, .seconds = 1.0, .sound = {TimelineSound{.sampleRate = 48000}},
                       .aspectNum = 64, .aspectDen = 45};
 }
 
