@@ -197,8 +197,8 @@ class Sound : public Encoder {
   int block_ = 0;
 };
 
-// The muxer starts the file with "ftyp"; as a "free" atom of the same size
-// it leaves every offset in place and makes the file an old-style movie.
+}  // namespace
+
 void RenameLeadingFtyp(const std::string& path) {
   std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
   char type[4] = {};
@@ -208,8 +208,6 @@ void RenameLeadingFtyp(const std::string& path) {
   file.seekp(4);
   file.write("free", 4);
 }
-
-}  // namespace
 
 int MoviePictureIndex(const std::uint8_t* bgr, int width, int height) {
   // The middle of the picture never holds the corner block, however the

@@ -42,6 +42,10 @@ struct MovieSpec {
 // an extracted picture is: packed blue-green-red rows, bottom row first.
 int MoviePictureIndex(const std::uint8_t* bgr, int width, int height);
 
+// The muxer starts the file with "ftyp"; as a "free" atom of the same size
+// it leaves every offset in place and makes the file an old-style movie.
+void RenameLeadingFtyp(const std::string& path);
+
 // Writes a movie file with FFmpeg's "mov" muxer, its leading "ftyp" atom
 // renamed "free" so that it is probed as an old-style movie: MPEG-4 Part 2
 // video and the chosen sound. Throws std::runtime_error when FFmpeg refuses.
