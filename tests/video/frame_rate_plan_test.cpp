@@ -34,7 +34,7 @@ TEST(FrameRatePlan, EachOutputTimeShowsTheNearestPicture) {
   EXPECT_EQ(Shown(15.0, Steady(15.0, 5), 5 / 15.0), (std::vector<int>{0, 1, 2, 3, 4}));
   // 1/7 s lies between pictures 4 (0.133 s) and 5 (0.167 s): 4 is nearer;
   // at 2/7 s picture 9 (0.3 s) is nearer than picture 8 (0.267 s).
-  EXPECT_EQ(Shown(7.0, Steady(30.0, 10), 10 / 30.0), (std::vector<int>{0, 4, 9}));
+  EXPECT_EQ(Shown(7.0, Steady(30.0, 10), 0.4), (std::vector<int>{0, 4, 9}));
   // A faster output shows no picture more than half an output picture early;
   // on a tie the picture on screen stays.
   EXPECT_EQ(Shown(15.0, Steady(10.0, 4), 0.4), (std::vector<int>{0, 0, 1, 2, 2, 3}));
