@@ -142,6 +142,26 @@ TEST(GeneralDecode, PauseHoldsTheDecodeAndResumeDeliversTheRest) {
   EXPECT_EQ(run(true), straight);
 }
 
+// swscale converts rows of 360 pixels in blocks that end past the row: the
+// pictures must still be written inside their buffers (an address
+// sanitizer build sees a write past one) and delivered whole.
+TEST(GeneralDecode, RowsThatAreNotWholeBlocksConvertInsideTheirPictures) {
+  TempDir dir;
+  const std::string clip = dir.File("narrow.avi");
+  testing::WriteAvi(clip, ClipSpec{.width = 360, .height = 96, .seconds = 1.0, .audio = false});
+  DecodeGraph graph;
+  ASSERT_EQ(graph.Open(clip, true, false), DecodeGraph::OpenStatus::Ok);
+  std::atomic<int> pictures{0}, whole{0};
+  std::promise<void> done;
+  std::future<void> ended = done.get_future();
+  ASSERT_TRUE(graph.Run([&](double, const std::uint8_t*, std::size_t n) { ++pictures, whole += n == 360 * 96 * 3; },
+                        nullptr, [&] { done.set_value(); }));
+  ASSERT_EQ(ended.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+  graph.Stop();
+  EXPECT_EQ(pictures.load(), 15);
+  EXPECT_EQ(whole.load(), 15);
+}
+
 TEST(GeneralDecode, EncodesAviAndMpegFilesIntoTheirPackages) {
   TempDir dir;
   std::string avi = dir.File("My Movie.avi");
