@@ -21,7 +21,7 @@ std::int64_t FrameRatePlan::CoveredBefore(double t) {
   // The new picture takes over halfway from the one held, but never more
   // than half an output picture before its own time.
   // The first picture fills the output times before it.
-  const double limit = first ? t - kTie : std::max((last_ + t) / 2, t - 0.5 / outputRate_) + kTie;
+  const double limit = (first ? t : std::max((last_ + t) / 2, t - 0.5 / outputRate_)) - kTie;
   last_ = first ? t : std::max(last_, t);
   const std::int64_t from = next_;
   while (Time(next_) < limit) ++next_;

@@ -6,8 +6,8 @@ namespace zq48 {
 
 // Places pictures that come at any times (a steady rate, a variable one,
 // with gaps) on the output's regular times k / rate, k = 0, 1, 2, ...: the
-// picture for an output time is the one nearest to it (on a tie the earlier,
-// the one on screen), except that no picture is shown more than half an
+// picture for an output time is the one nearest to it (on a tie the later
+// one), except that no picture is shown more than half an
 // output picture before its time; across a gap the picture on screen stays.
 // Output times before the first picture take the first picture, and the
 // last picture stays until the end the caller names, so the pictures cover
