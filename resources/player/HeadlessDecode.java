@@ -60,17 +60,18 @@ final class HeadlessDecode {
         }
         if (variant.video != null) {
             byte[] stream = payload(base, variant.videoName, StreamHeaders.VIDEO_BYTES, variant.video.dataSize);
-            decodeVideo(variant.videoName, variant.video, stream, new File(dir, "video.yuv"));
+            decodeVideo(Downloads.shown(variant.videoName), variant.video, stream, new File(dir, "video.yuv"));
         }
         if (variant.audio != null) {
             byte[] stream = payload(base, variant.audioName, StreamHeaders.AUDIO_BYTES, variant.audio.dataSize);
-            decodeAudio(variant.audioName, stream, new File(dir, "audio.wav"));
+            decodeAudio(Downloads.shown(variant.audioName), stream, new File(dir, "audio.wav"));
         }
     }
 
     /** The elementary stream: what the header says follows it, or what there is of it. */
-    private byte[] payload(URL base, String name, int headerBytes, long dataSize) throws IOException {
-        byte[] file = Downloads.readAll(Downloads.resolve(base, name), name, StreamDownload.MAX_BYTES);
+    private byte[] payload(URL base, String reference, int headerBytes, long dataSize) throws IOException {
+        byte[] file = Downloads.readAll(Downloads.resolve(base, reference), reference, StreamDownload.MAX_BYTES);
+        String name = Downloads.shown(reference);
         long present = file.length - headerBytes;
         if (present < dataSize) {
             problems.add(name + " is cut short: its header promises " + dataSize + " bytes of stream, the file holds "

@@ -50,6 +50,13 @@ inline void WriteBytes(const std::string& path, const Bytes& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// One shell word, whatever the text holds (test files may have hostile names).
+inline std::string ShellQuoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
 // Runs a shell command; its standard error goes through errFile.
 inline CommandResult RunCommand(const std::string& command, const std::string& errFile) {
   CommandResult result;
@@ -410,9 +417,9 @@ struct PlayerDecode {
 inline PlayerDecode RunPlayerDecode(const std::string& target, const std::string& outDir, long bandwidth = -1) {
   PlayerDecode result;
   std::string command = std::string("'") + ZQ48_JAVA + "' -Djava.awt.headless=true -jar '" + ZQ48_PLAYER_JAR +
-                        "' --decode '" + outDir + "'" +
-                        (bandwidth >= 0 ? " --bandwidth " + std::to_string(bandwidth) : std::string()) + " '" +
-                        target + "'";
+                        "' --decode " + ShellQuoted(outDir) +
+                        (bandwidth >= 0 ? " --bandwidth " + std::to_string(bandwidth) : std::string()) + " " +
+                        ShellQuoted(target);
   result.run = RunCommand(command, outDir + ".stderr");
   std::istringstream lines(result.run.out);
   for (std::string line; std::getline(lines, line);) {
