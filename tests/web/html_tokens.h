@@ -32,25 +32,8 @@ struct HtmlTokens {
   std::string title;  // references replaced
 };
 
-inline void AppendUtf8(std::string& out, std::uint32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xc0 | c >> 6);
-    out += static_cast<char>(0x80 | (c & 63));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xe0 | c >> 12);
-    out += static_cast<char>(0x80 | (c >> 6 & 63));
-    out += static_cast<char>(0x80 | (c & 63));
-  } else {
-    out += static_cast<char>(0xf0 | c >> 18);
-    out += static_cast<char>(0x80 | (c >> 12 & 63));
-    out += static_cast<char>(0x80 | (c >> 6 & 63));
-    out += static_cast<char>(0x80 | (c & 63));
-  }
-}
-
-// The named references a page writer may use, and numeric ones.
+// The named references a page writer may use, and numeric ones of ASCII
+// characters (all that escaping needs).
 inline std::string HtmlUnescaped(const std::string& text) {
   static const std::pair<const char*, const char*> kNamed[] = {
       {"amp;", "&"}, {"lt;", "<"}, {"gt;", ">"}, {"quot;", "\""}, {"apos;", "'"}};
@@ -74,7 +57,7 @@ inline std::string HtmlUnescaped(const std::string& text) {
       std::size_t end = text.find(';', i);
       if (end != std::string::npos) {
         std::string digits = text.substr(i + (hex ? 3 : 2), end - i - (hex ? 3 : 2));
-        AppendUtf8(out, static_cast<std::uint32_t>(std::stoul(digits, nullptr, hex ? 16 : 10)));
+        out += static_cast<char>(std::stoi(digits, nullptr, hex ? 16 : 10) & 0x7f);
         i = end;
         done = true;
       }
