@@ -33,6 +33,51 @@ final class Downloads {
         return new URL(base, escaped.toString());
     }
 
+    /**
+     * A file's own name as a relative URL of one path segment: every byte but
+     * letters, digits and - . _ ~ percent-encoded, as the encoder writes names
+     * into its pages.
+     */
+    static String pathSegment(String fileName) {
+        StringBuilder out = new StringBuilder();
+        for (byte b : fileName.getBytes(StandardCharsets.UTF_8)) {
+            int c = b & 0xFF;
+            if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || "-._~".indexOf(c) >= 0) {
+                out.append((char) c);
+            } else {
+                out.append(String.format("%%%02X", c));
+            }
+        }
+        return out.toString();
+    }
+
+    /**
+     * A name from the page as its file is called, for messages: %xx escapes
+     * decoded when they make UTF-8 text, else the name as given.
+     */
+    static String shown(String name) {
+        if (name.indexOf('%') < 0) {
+            return name;
+        }
+        ByteArrayOutputStream bytes = new ByteArrayOutputStream();
+        byte[] given = name.getBytes(StandardCharsets.UTF_8);
+        for (int i = 0; i < given.length; i++) {
+            int high = i + 2 < given.length && given[i] == '%' ? Character.digit(given[i + 1], 16) : -1;
+            int low = high >= 0 ? Character.digit(given[i + 2], 16) : -1;
+            if (low >= 0) {
+                bytes.write(high * 16 + low);
+                i += 2;
+            } else {
+                bytes.write(given[i]);
+            }
+        }
+        try {
+            return StandardCharsets.UTF_8.newDecoder().decode(java.nio.ByteBuffer.wrap(bytes.toByteArray())).toString();
+        } catch (java.nio.charset.CharacterCodingException e) {
+            return name;
+        }
+    }
+
     /** The whole file; more than maxBytes means it is not the file we expect. */
     static byte[] readAll(URL url, String name, int maxBytes) throws IOException {
         return read(url, name, maxBytes, false);
@@ -43,7 +88,8 @@ final class Downloads {
         return read(url, name, count, true);
     }
 
-    private static byte[] read(URL url, String name, int limit, boolean head) throws IOException {
+    private static byte[] read(URL url, String reference, int limit, boolean head) throws IOException {
+        String name = shown(reference);
         InputStream in;
         try {
             in = url.openStream();

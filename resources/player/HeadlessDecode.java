@@ -13,10 +13,11 @@ import java.util.List;
 /**
  * "--decode DIR": decodes the variant the player would play, from its
  * first picture and sample to its last, into DIR/video.yuv (planar 4:2:0
- * pictures one after another) and DIR/audio.wav (16-bit PCM). No window and
- * no sound device: scripts and tests see exactly what the player would show
- * and play. A damaged or missing stream is reported and makes the exit
- * status 1, and whatever could be decoded is still written.
+ * pictures one after another) and DIR/audio.wav (16-bit PCM, as heard: the
+ * MP3 encoder's start-up delay left out). No window and no sound device:
+ * scripts and tests see exactly what the player would show and play. A
+ * damaged or missing stream is reported and makes the exit status 1, and
+ * whatever could be decoded is still written.
  */
 final class HeadlessDecode {
 
@@ -60,17 +61,18 @@ final class HeadlessDecode {
         }
         if (variant.video != null) {
             byte[] stream = payload(base, variant.videoName, StreamHeaders.VIDEO_BYTES, variant.video.dataSize);
-            decodeVideo(variant.videoName, variant.video, stream, new File(dir, "video.yuv"));
+            decodeVideo(Downloads.shown(variant.videoName), variant.video, stream, new File(dir, "video.yuv"));
         }
         if (variant.audio != null) {
             byte[] stream = payload(base, variant.audioName, StreamHeaders.AUDIO_BYTES, variant.audio.dataSize);
-            decodeAudio(variant.audioName, stream, new File(dir, "audio.wav"));
+            decodeAudio(Downloads.shown(variant.audioName), stream, new File(dir, "audio.wav"));
         }
     }
 
     /** The elementary stream: what the header says follows it, or what there is of it. */
-    private byte[] payload(URL base, String name, int headerBytes, long dataSize) throws IOException {
-        byte[] file = Downloads.readAll(Downloads.resolve(base, name), name, StreamDownload.MAX_BYTES);
+    private byte[] payload(URL base, String reference, int headerBytes, long dataSize) throws IOException {
+        byte[] file = Downloads.readAll(Downloads.resolve(base, reference), reference, StreamDownload.MAX_BYTES);
+        String name = Downloads.shown(reference);
         long present = file.length - headerBytes;
         if (present < dataSize) {
             problems.add(name + " is cut short: its header promises " + dataSize + " bytes of stream, the file holds "
@@ -193,6 +195,7 @@ final class HeadlessDecode {
 
     private void decodeAudio(String name, byte[] stream, File wav) throws IOException {
         Mp3Decoder decoder = new Mp3Decoder();
+        Mp3StartTrim trim = new Mp3StartTrim();
         short[] pcm = new short[2 * 1152];
         byte[] bytes = new byte[pcm.length * 2];
         long samples = 0;
@@ -201,7 +204,8 @@ final class HeadlessDecode {
         boolean formatChanged = false;
         try (OutputStream file = new BufferedOutputStream(new FileOutputStream(wav), 1 << 16)) {
             file.write(new byte[WavHeader.BYTES]);
-            for (int at = 0; at <= stream.length; at += CHUNK) {
+            // The stream's pieces, then its end (which lets the last frame decode without a next one).
+            for (int at = 0; at < stream.length + CHUNK; at += CHUNK) {
                 if (at < stream.length) {
                     decoder.feed(stream, at, Math.min(CHUNK, stream.length - at));
                 } else {
@@ -214,13 +218,14 @@ final class HeadlessDecode {
                     } else if (rate != decoder.sampleRate() || channels != decoder.channels()) {
                         formatChanged = true;
                     }
-                    int values = n * channels;
+                    int first = trim.dropFrom(n) * channels;
+                    int values = n * channels - first;
                     for (int i = 0; i < values; i++) {
-                        bytes[2 * i] = (byte) pcm[i];
-                        bytes[2 * i + 1] = (byte) (pcm[i] >> 8);
+                        bytes[2 * i] = (byte) pcm[first + i];
+                        bytes[2 * i + 1] = (byte) (pcm[first + i] >> 8);
                     }
                     file.write(bytes, 0, 2 * values);
-                    samples += n;
+                    samples += values / channels;
                 }
             }
         }

@@ -53,12 +53,12 @@ final class LoadedVariant {
         try {
             metafile = Metafile.parse(bytes);
         } catch (IOException e) {
-            throw new IOException(metaName + ": " + e.getMessage());
+            throw new IOException(Downloads.shown(metaName) + ": " + e.getMessage());
         }
 
         List<VariantChoice.Pair> pairs = VariantChoice.pairs(metafile);
         if (pairs.isEmpty()) {
-            throw new IOException(metaName + " lists no streams: the encoder finished no variant of this file");
+            throw new IOException(Downloads.shown(metaName) + " lists no streams: the encoder finished no variant of this file");
         }
         Bandwidth bandwidth = givenBandwidth != null ? Bandwidth.given(givenBandwidth)
                 : Bandwidth.measured(metaUrl, elapsed);
@@ -70,14 +70,14 @@ final class LoadedVariant {
         if (chosen.videoRate != 0) {
             videoName = VariantChoice.videoName(streamBase, chosen.videoRate);
             byte[] head = Downloads.readHead(Downloads.resolve(base, videoName), videoName, StreamHeaders.VIDEO_BYTES);
-            video = StreamHeaders.Video.parse(head, videoName);
+            video = StreamHeaders.Video.parse(head, Downloads.shown(videoName));
         }
         String audioName = null;
         StreamHeaders.Audio audio = null;
         if (chosen.audioRate != 0) {
             audioName = VariantChoice.audioName(streamBase, chosen.audioRate);
             byte[] head = Downloads.readHead(Downloads.resolve(base, audioName), audioName, StreamHeaders.AUDIO_BYTES);
-            audio = StreamHeaders.Audio.parse(head, audioName);
+            audio = StreamHeaders.Audio.parse(head, Downloads.shown(audioName));
         }
         return new LoadedVariant(metaName, metafile, bandwidth, pairs.size(), chosen, videoName, video,
                 audioName, audio);
@@ -86,20 +86,20 @@ final class LoadedVariant {
     /** Everything, one fact a line: what the self-check prints. */
     List<String> factLines() {
         List<String> lines = new ArrayList<String>();
-        lines.add("metafile: " + metaName + " (" + metafile.videoRates.length + " video, "
+        lines.add("metafile: " + Downloads.shown(metaName) + " (" + metafile.videoRates.length + " video, "
                 + metafile.audioRates.length + " audio rates)");
         lines.add("video rates: " + rates(metafile.videoRates));
         lines.add("audio rates: " + rates(metafile.audioRates));
         lines.add("bandwidth: " + bandwidth.describe());
         lines.add("chosen variant: " + (chosen.index + 1) + " of " + variantCount + ", video " + chosen.videoRate
                 + " bps + audio " + chosen.audioRate + " bps = " + chosen.total() + " bps");
-        lines.add("video stream: " + (videoName == null ? "none" : videoName));
+        lines.add("video stream: " + (videoName == null ? "none" : Downloads.shown(videoName)));
         if (video != null) {
             lines.add(String.format(Locale.ROOT, "video: %d x %d, %.3f fps, %.3f s, %d bytes, %d bps",
                     video.width, video.height, video.frameRateX1e6 / 1e6, video.durationUs / 1e6,
                     video.dataSize, video.bitRate));
         }
-        lines.add("audio stream: " + (audioName == null ? "none" : audioName));
+        lines.add("audio stream: " + (audioName == null ? "none" : Downloads.shown(audioName)));
         if (audio != null) {
             lines.add(String.format(Locale.ROOT, "audio: %d bytes, %d bps", audio.dataSize, audio.bitRate));
         }

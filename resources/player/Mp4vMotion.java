@@ -49,6 +49,12 @@ final class Mp4vMotion {
         }
     }
 
+    /**
+     * The prediction of a size x size block from src (offset so, stride ss)
+     * at a half-pel position (hx, hy) into dst (offset d, stride ds).
+     * Neighbouring samples and sums are carried along the row, so each is
+     * read once.
+     */
     private static void interpolate(byte[] src, int so, int ss, byte[] dst, int d, int ds, int size, int hx,
             int hy, int rounding) {
         if (hx == 0 && hy == 0) {
@@ -60,8 +66,11 @@ final class Mp4vMotion {
             for (int r = 0; r < size; r++) {
                 int a = so + r * ss;
                 int o = d + r * ds;
+                int left = src[a] & 0xff;
                 for (int c = 0; c < size; c++) {
-                    dst[o + c] = (byte) (((src[a + c] & 0xff) + (src[a + c + 1] & 0xff) + add) >> 1);
+                    int right = src[a + c + 1] & 0xff;
+                    dst[o + c] = (byte) ((left + right + add) >> 1);
+                    left = right;
                 }
             }
         } else if (hx == 0) {
@@ -77,10 +86,13 @@ final class Mp4vMotion {
             int add = 2 - rounding;
             for (int r = 0; r < size; r++) {
                 int a = so + r * ss;
+                int b = a + ss;
                 int o = d + r * ds;
+                int left = (src[a] & 0xff) + (src[b] & 0xff);
                 for (int c = 0; c < size; c++) {
-                    dst[o + c] = (byte) (((src[a + c] & 0xff) + (src[a + c + 1] & 0xff)
-                            + (src[a + c + ss] & 0xff) + (src[a + c + ss + 1] & 0xff) + add) >> 2);
+                    int right = (src[a + c + 1] & 0xff) + (src[b + c + 1] & 0xff);
+                    dst[o + c] = (byte) ((left + right + add) >> 2);
+                    left = right;
                 }
             }
         }

@@ -23,14 +23,19 @@ final class PictureImage {
         for (int row = 0; row < h; row++) {
             int c = (row >> 1) * cw;
             int p = row * w;
-            for (int x = 0; x < w; x++, p++) {
-                int y = 298 * ((ys[p] & 0xFF) - 16);
+            for (int x = 0; x < w; x += 2) {
+                // One chroma sample's share, for the two pixels of this row it covers.
                 int u = (us[c + (x >> 1)] & 0xFF) - 128;
                 int v = (vs[c + (x >> 1)] & 0xFF) - 128;
-                int r = clamp((y + 409 * v + 128) >> 8);
-                int g = clamp((y - 100 * u - 208 * v + 128) >> 8);
-                int b = clamp((y + 516 * u + 128) >> 8);
-                rgb[p] = r << 16 | g << 8 | b;
+                int rv = 409 * v + 128;
+                int guv = -100 * u - 208 * v + 128;
+                int bu = 516 * u + 128;
+                int y = 298 * ((ys[p + x] & 0xFF) - 16);
+                rgb[p + x] = clamp((y + rv) >> 8) << 16 | clamp((y + guv) >> 8) << 8 | clamp((y + bu) >> 8);
+                if (x + 1 < w) {
+                    y = 298 * ((ys[p + x + 1] & 0xFF) - 16);
+                    rgb[p + x + 1] = clamp((y + rv) >> 8) << 16 | clamp((y + guv) >> 8) << 8 | clamp((y + bu) >> 8);
+                }
             }
         }
         return image;

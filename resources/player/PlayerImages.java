@@ -36,7 +36,7 @@ final class PlayerImages {
             byte[] bytes = Downloads.readAll(Downloads.resolve(base, name), name, MAX_BYTES);
             BufferedImage image = ImageIO.read(new ByteArrayInputStream(bytes));
             if (image == null) {
-                problems.add(name + " is not an image this player can read");
+                problems.add(Downloads.shown(name) + " is not an image this player can read");
             }
             return image;
         } catch (IOException e) {
@@ -49,6 +49,7 @@ final class PlayerImages {
         if (name == null) {
             return "none";
         }
-        return image == null ? name + " (not loaded)" : name + ", " + image.getWidth() + " x " + image.getHeight();
+        String shown = Downloads.shown(name);
+        return image == null ? shown + " (not loaded)" : shown + ", " + image.getWidth() + " x " + image.getHeight();
     }
 }

@@ -4,8 +4,9 @@ import javax.sound.sampled.SourceDataLine;
 
 /**
  * The sound half of playback, on a thread of its own: decodes the audio
- * stream as it downloads and writes it to a Java Sound line. The line's
- * frame position is the film's clock, so the pictures follow the sound.
+ * stream as it downloads and writes it to a Java Sound line, without the
+ * MP3 encoder's start-up delay. The line's frame position is the film's
+ * clock, so the pictures follow the sound.
  *
  * Without a sound device (none installed, busy, a headless machine, an
  * applet not allowed to play) the stream is still decoded, to learn how
@@ -28,7 +29,7 @@ final class SoundOutput {
     private volatile boolean silent;
     private volatile boolean decoded;
     private volatile boolean ended;
-    private volatile long samples;   // per channel, decoded so far
+    private volatile long samples;   // per channel, decoded so far (the start-up delay left out)
     private volatile boolean closed;
     private volatile String problem;
 
@@ -110,6 +111,7 @@ final class SoundOutput {
 
     private void run() {
         Mp3Decoder decoder = new Mp3Decoder();
+        Mp3StartTrim trim = new Mp3StartTrim();
         short[] pcm = new short[2 * 1152];
         byte[] bytes = new byte[pcm.length * 2];
         byte[] input = new byte[4096];
@@ -119,8 +121,9 @@ final class SoundOutput {
             while (!closed) {
                 int n = decoder.decodeNext(pcm);
                 if (n > 0) {
-                    samples += n;
-                    play(decoder, pcm, n, bytes);
+                    int delay = trim.dropFrom(n);
+                    samples += n - delay;
+                    play(decoder, pcm, delay, n - delay, bytes);
                     continue;
                 }
                 if (fed) {
@@ -153,18 +156,20 @@ final class SoundOutput {
         }
     }
 
-    private void play(Mp3Decoder decoder, short[] pcm, int count, byte[] bytes) {
+    /** Plays count samples per channel of pcm from sample `from` on. */
+    private void play(Mp3Decoder decoder, short[] pcm, int from, int count, byte[] bytes) {
         if (rate == 0) {
             rate = decoder.sampleRate();
             open(decoder.sampleRate(), decoder.channels());
         }
-        if (silent) {
+        if (silent || count == 0) {
             return;
         }
         int values = count * decoder.channels();
+        int first = from * decoder.channels();
         int gain = level.gain256();
         for (int i = 0; i < values; i++) {
-            int sample = pcm[i] * gain >> 8;
+            int sample = pcm[first + i] * gain >> 8;
             bytes[2 * i] = (byte) sample;
             bytes[2 * i + 1] = (byte) (sample >> 8);
         }

@@ -36,8 +36,9 @@ final class StandaloneSite implements AppletStub {
         URL url = isUrl ? new URL(target) : new File(target).getAbsoluteFile().toURI().toURL();
         URL folder = new URL(url, ".");
         if (target.toLowerCase(Locale.ROOT).endsWith(".zq48")) {
+            // The parameter is a URL, as the page would give it: a file's own name is encoded.
             String name = isUrl ? url.getPath().substring(url.getPath().lastIndexOf('/') + 1)
-                    : new File(target).getName();
+                    : Downloads.pathSegment(new File(target).getName());
             PlayerParameters.Source metafileOnly =
                     parameter -> parameter.equalsIgnoreCase(PlayerParameters.META_URL) ? name : null;
             return new StandaloneSite(target, null, folder, folder, metafileOnly);

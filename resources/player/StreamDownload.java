@@ -54,7 +54,7 @@ final class StreamDownload {
 
     private StreamDownload(URL url, String name, Throttle throttle) {
         this.url = url;
-        this.name = name;
+        this.name = Downloads.shown(name);
         this.throttle = throttle;
     }
 

@@ -10,6 +10,7 @@
 // pictures are missing; what could be decoded is still written.
 import { closeSync, existsSync, mkdirSync, openSync, readFileSync, writeSync } from 'node:fs';
 import { basename, dirname, join } from 'node:path';
+import { fileURLToPath, pathToFileURL } from 'node:url';
 import { loadParts } from './load_parts.mjs';
 
 const P = loadParts(['Mp4vDecoder', 'Mp4vStreamSplitter', 'unitCodingType', 'parseMetafile', 'parseVideoHeader',
@@ -45,13 +46,29 @@ function readFile(path, name) {
   return new Uint8Array(readFileSync(path));
 }
 
-/** The metafile a page names (its MetaURL, as a parameter or a data attribute), or the target itself. */
+const REFERENCES = { amp: '&', lt: '<', gt: '>', quot: '"', apos: "'" };
+
+/** An attribute's value as the browser reads it: character references replaced. */
+function unescapeHtml(text) {
+  return text.replace(/&(#[0-9]{1,7}|#[xX][0-9A-Fa-f]{1,6}|amp|lt|gt|quot|apos);/g, (whole, name) => {
+    if (name[0] !== '#') return REFERENCES[name];
+    const code = name[1] === 'x' || name[1] === 'X' ? parseInt(name.slice(2), 16) : parseInt(name.slice(1), 10);
+    return code <= 0x10ffff ? String.fromCodePoint(code) : whole;
+  });
+}
+
+/**
+ * The metafile a page names (its MetaURL, as a parameter or a data attribute,
+ * a URL relative to the page), or the target itself.
+ */
 function metafileOf(target) {
   if (!/\.html?$/i.test(target)) return target;
   const page = readFileSync(target, 'utf8');
   const m = page.match(/data-meta-url="([^"]*)"/) || page.match(/<param name="MetaURL" value="([^"]*)">/);
   if (!m) throw new Failure(basename(target) + ' gives no MetaURL');
-  return join(dirname(target), m[1]);
+  const url = new URL(unescapeHtml(m[1]), pathToFileURL(target));
+  if (url.protocol !== 'file:') throw new Failure(basename(target) + ': its MetaURL ' + url.href + ' is not on this disk');
+  return fileURLToPath(url);
 }
 
 /** The elementary stream: what the header says follows it, or what there is of it. */

@@ -39,6 +39,7 @@ class Mp4vFrame {
 }
 
 function cropPlane(plane, stride, w, h) {
+  if (stride === w) return plane.slice(0, w * h);
   const out = new Uint8Array(w * h);
   for (let r = 0; r < h; r++) out.set(plane.subarray(r * stride, r * stride + w), r * w);
   return out;

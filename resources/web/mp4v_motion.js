@@ -69,15 +69,27 @@ class Mp4vMotion {
   }
 }
 
+// The prediction of a size x size block from src (offset so, stride ss) at
+// a half-pel position (hx, hy) into dst (offset d, stride ds). Neighbouring
+// samples and sums are carried along the row, so each is read once.
 function interpolate(src, so, ss, dst, d, ds, size, hx, hy, rounding) {
   if (hx === 0 && hy === 0) {
-    for (let r = 0; r < size; r++) dst.set(src.subarray(so + r * ss, so + r * ss + size), d + r * ds);
+    for (let r = 0; r < size; r++) {
+      const a = so + r * ss;
+      const o = d + r * ds;
+      for (let c = 0; c < size; c++) dst[o + c] = src[a + c];
+    }
   } else if (hy === 0) {
     const add = 1 - rounding;
     for (let r = 0; r < size; r++) {
       const a = so + r * ss;
       const o = d + r * ds;
-      for (let c = 0; c < size; c++) dst[o + c] = (src[a + c] + src[a + c + 1] + add) >> 1;
+      let left = src[a];
+      for (let c = 0; c < size; c++) {
+        const right = src[a + c + 1];
+        dst[o + c] = (left + right + add) >> 1;
+        left = right;
+      }
     }
   } else if (hx === 0) {
     const add = 1 - rounding;
@@ -90,9 +102,13 @@ function interpolate(src, so, ss, dst, d, ds, size, hx, hy, rounding) {
     const add = 2 - rounding;
     for (let r = 0; r < size; r++) {
       const a = so + r * ss;
+      const b = a + ss;
       const o = d + r * ds;
+      let left = src[a] + src[b];
       for (let c = 0; c < size; c++) {
-        dst[o + c] = (src[a + c] + src[a + c + 1] + src[a + c + ss] + src[a + c + ss + 1] + add) >> 2;
+        const right = src[a + c + 1] + src[b + c + 1];
+        dst[o + c] = (left + right + add) >> 2;
+        left = right;
       }
     }
   }

@@ -315,7 +315,7 @@ constexpr const char* kReferencePage =
     "<param name=\"MetaURL\" value=\"My_Movie.meta.zq48\">\n"
     "\n"
     "<!-- <param name=\"BackgroundColor\" value=\"FFFFFF\"> -->\n"
-    "<param name=\"VideoEndImageURL\" value=\"the end.png\">\n"
+    "<param name=\"VideoEndImageURL\" value=\"the%20end.png\">\n"
     "<!-- <param name=\"VideoTitleImageURL\" value=\"title.jpg\"> -->\n"
     "<!-- <param name=\"PanelButtonsWidths\" value=\"15,15,15,7,6,1,6,15\"> -->\n"
     "<!-- <param name=\"MuteAudio\" value=\"false\"> -->\n"
@@ -349,14 +349,14 @@ TEST_F(Finishing, WebPageMatchesTheReferenceAndCopiesImages) {
   EXPECT_EQ(std::count(page.begin(), page.end(), '\n'), 29);
   EXPECT_EQ(ReadText(folder_ + "the end.png"), "png bytes");
 
-  // Both images on: both lines are active, the names keep their spaces.
+  // Both images on: both lines are active; the copies keep their spaces, the URLs encode them.
   state_.snapshot.Edit([&](JobSnapshot& s) {
     s.catalog.Settings().titleImageOn = true;
     s.catalog.Settings().titleImagePath = image;
   });
   ASSERT_TRUE(PackageOutputs().WriteWebPage(context_, record_, kInput));
   page = ReadText(folder_ + "My_Movie.html");
-  EXPECT_NE(page.find("<param name=\"VideoTitleImageURL\" value=\"the end.png\">\n"), std::string::npos);
+  EXPECT_NE(page.find("<param name=\"VideoTitleImageURL\" value=\"the%20end.png\">\n"), std::string::npos);
   EXPECT_EQ(page.find("title.jpg"), std::string::npos);
 }
 

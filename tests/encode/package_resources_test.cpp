@@ -308,7 +308,7 @@ TEST_F(PlayerCheck, MetafileAloneUsesDefaultsAndAPackageWithoutSound) {
   ASSERT_EQ(run.status, 0) << run.out << run.err;
   for (const char* line : {"audio rates: none\n", "chosen variant: 2 of 2, video 120000 bps + audio 0 bps = 120000 bps\n",
                            "video stream: Silent Film_120000bps.video.zq48\n", "audio stream: none\n",
-                           "parameter MetaURL = Silent Film.meta.zq48\n", "button strip: buttons.gif, 80 x 32\n"}) {
+                           "parameter MetaURL = Silent%20Film.meta.zq48\n", "button strip: buttons.gif, 80 x 32\n"}) {
     EXPECT_TRUE(Has(run.out, line)) << line << "\n--- output:\n" << run.out;
   }
 }

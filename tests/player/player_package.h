@@ -23,7 +23,11 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavutil/motion_vector.h>
 }
+
+#include <cstdarg>
+#include <cstring>
 
 #include "audio/lame_codec.h"
 #include "container/stream_headers.h"
@@ -48,6 +52,13 @@ inline Bytes ReadBytes(const std::string& path) {
 inline void WriteBytes(const std::string& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// One shell word, whatever the text holds (test files may have hostile names).
+inline std::string ShellQuoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
 }
 
 // Runs a shell command; its standard error goes through errFile.
@@ -298,6 +309,8 @@ inline std::size_t YuvBytes(int width, int height) {
   return static_cast<std::size_t>(width) * height + 2 * static_cast<std::size_t>((width + 1) / 2) * ((height + 1) / 2);
 }
 
+// FFmpeg's pictures as the player's decoders must reproduce them exactly
+// (DecodeElementaryStream's xvid reference).
 inline YuvPictures FfmpegVideo(const Bytes& stream, int* errors = nullptr) {
   YuvPictures out;
   int bad = DecodeElementaryStream(AV_CODEC_ID_MPEG4, stream, nullptr, [&out](const AVFrame& f) {
@@ -311,9 +324,104 @@ inline YuvPictures FfmpegVideo(const Bytes& stream, int* errors = nullptr) {
         picture.insert(picture.end(), f.data[plane] + y * f.linesize[plane], f.data[plane] + y * f.linesize[plane] + w);
     }
     out.pictures.push_back(std::move(picture));
-  });
+  }, ElementaryDecodeOptions{.xvidReference = true});
   if (errors) *errors = bad;
   return out;
+}
+
+// What a stream's pictures use, as FFmpeg reads them: predicted pictures
+// and how many of those round half-pel averages down (rounding control 1),
+// motion vectors, those with a half-pel part, and those of single 8 x 8
+// blocks (four vectors in a macroblock). Tests of exact decoding check that
+// their streams hold what they are meant to test.
+struct VideoCensus {
+  int predicted = 0;
+  int roundingDown = 0;
+  long vectors = 0;
+  long halfPel = 0;
+  long blockVectors = 0;
+};
+
+inline VideoCensus CensusOf(const Bytes& stream) {
+  static VideoCensus* counting = nullptr;  // where the log callback counts
+  VideoCensus census;
+  counting = &census;
+  // The picture header's facts reach us only as the decoder's debug lines.
+  av_log_set_callback([](void*, int, const char* format, va_list args) {
+    char line[512];
+    std::vsnprintf(line, sizeof line, format, args);
+    if (std::strncmp(line, "qp:", 3) != 0 || std::strstr(line, " P ") == nullptr) return;
+    counting->predicted++;
+    if (std::strstr(line, " rnd:1 ") != nullptr) counting->roundingDown++;
+  });
+  ElementaryDecodeOptions options;
+  options.setUp = [](AVCodecContext& c) {
+    c.debug |= FF_DEBUG_PICT_INFO;
+    c.flags2 |= AV_CODEC_FLAG2_EXPORT_MVS;
+  };
+  DecodeElementaryStream(AV_CODEC_ID_MPEG4, stream, nullptr, [&census](const AVFrame& f) {
+    const AVFrameSideData* side = av_frame_get_side_data(&f, AV_FRAME_DATA_MOTION_VECTORS);
+    if (side == nullptr) return;
+    const auto* vectors = reinterpret_cast<const AVMotionVector*>(side->data);
+    for (std::size_t i = 0; i < side->size / sizeof(AVMotionVector); ++i) {
+      const AVMotionVector& v = vectors[i];
+      census.vectors++;
+      census.halfPel += (v.motion_x | v.motion_y) & 1;  // half pels: motion_scale 2
+      census.blockVectors += v.w == 8;
+    }
+  }, options);
+  av_log_set_callback(av_log_default_callback);
+  counting = nullptr;
+  return census;
+}
+
+// Expects a stream to exercise what exact decoding has to get right.
+inline void ExpectUsesHalfPelAndFourVectors(const Bytes& stream) {
+  VideoCensus c = CensusOf(stream);
+  EXPECT_GT(c.predicted, 0);
+  EXPECT_GT(c.roundingDown, 0) << "of " << c.predicted << " predicted pictures";
+  EXPECT_LT(c.roundingDown, c.predicted);
+  EXPECT_GT(c.halfPel, 0) << "of " << c.vectors << " vectors";
+  EXPECT_GT(c.blockVectors, 0) << "of " << c.vectors << " vectors";
+  std::printf("[ census   ] %d predicted pictures, %d rounding down; %ld vectors, %ld half-pel, %ld of 8x8 blocks\n",
+              c.predicted, c.roundingDown, c.vectors, c.halfPel, c.blockVectors);
+}
+
+// Where picture b first differs from picture a (planar 4:2:0, w x h): the
+// plane, the position and both values; "" when they are the same.
+inline std::string PictureDifference(const std::uint8_t* a, const std::uint8_t* b, int w, int h) {
+  const int cw = (w + 1) / 2, ch = (h + 1) / 2;
+  const struct {
+    const char* name;
+    int width, height;
+  } planes[] = {{"Y", w, h}, {"U", cw, ch}, {"V", cw, ch}};
+  std::size_t at = 0;
+  for (const auto& p : planes) {
+    for (int i = 0; i < p.width * p.height; ++i, ++at) {
+      if (a[at] == b[at]) continue;
+      return std::string(p.name) + " at (" + std::to_string(i % p.width) + ", " + std::to_string(i / p.width) +
+             "): " + std::to_string(a[at]) + " against " + std::to_string(b[at]);
+    }
+  }
+  return "";
+}
+
+// How many of `mine` differ from the reference pictures, and where the first
+// does ("" when all are the same); both lists as long, pictures w x h.
+struct PicturesCompared {
+  int differing = 0;
+  std::string first;
+};
+
+inline PicturesCompared ComparePictures(const YuvPictures& reference, const YuvPictures& mine) {
+  PicturesCompared result;
+  for (std::size_t i = 0; i < reference.pictures.size() && i < mine.pictures.size(); ++i) {
+    std::string difference = PictureDifference(reference.pictures[i].data(), mine.pictures[i].data(),
+                                               reference.width, reference.height);
+    if (difference.empty()) continue;
+    if (result.differing++ == 0) result.first = "picture " + std::to_string(i) + ", " + difference;
+  }
+  return result;
 }
 
 inline YuvPictures ReadYuvFile(const std::string& path, int width, int height) {
@@ -410,9 +518,9 @@ struct PlayerDecode {
 inline PlayerDecode RunPlayerDecode(const std::string& target, const std::string& outDir, long bandwidth = -1) {
   PlayerDecode result;
   std::string command = std::string("'") + ZQ48_JAVA + "' -Djava.awt.headless=true -jar '" + ZQ48_PLAYER_JAR +
-                        "' --decode '" + outDir + "'" +
-                        (bandwidth >= 0 ? " --bandwidth " + std::to_string(bandwidth) : std::string()) + " '" +
-                        target + "'";
+                        "' --decode " + ShellQuoted(outDir) +
+                        (bandwidth >= 0 ? " --bandwidth " + std::to_string(bandwidth) : std::string()) + " " +
+                        ShellQuoted(target);
   result.run = RunCommand(command, outDir + ".stderr");
   std::istringstream lines(result.run.out);
   for (std::string line; std::getline(lines, line);) {

@@ -5,6 +5,10 @@
 
 #include "sources/ffmpeg_handles.h"
 
+extern "C" {
+#include <libavutil/cpu.h>
+}
+
 namespace zq48::testing {
 
 namespace {
@@ -25,15 +29,38 @@ int Drain(AVCodecContext* ctx, AVFrame* frame, const std::function<void(const AV
   }
 }
 
+// While it lives (and `on`), FFmpeg uses no processor-specific code.
+class PortableCode {
+ public:
+  explicit PortableCode(bool on) : on_(on) {
+    if (on_) av_force_cpu_flags(0);
+  }
+  ~PortableCode() {
+    if (on_) av_force_cpu_flags(-1);
+  }
+  PortableCode(const PortableCode&) = delete;
+  PortableCode& operator=(const PortableCode&) = delete;
+
+ private:
+  bool on_;
+};
+
 }  // namespace
 
 int DecodeElementaryStream(AVCodecID codecId, const std::vector<std::uint8_t>& stream,
                            const std::function<void(const std::uint8_t*, int)>& onPacket,
-                           const std::function<void(const AVFrame&)>& onFrame) {
+                           const std::function<void(const AVFrame&)>& onFrame,
+                           const ElementaryDecodeOptions& options) {
   const AVCodec* codec = avcodec_find_decoder(codecId);
   ff::CodecContextPtr ctx(avcodec_alloc_context3(codec));
   ctx->err_recognition = AV_EF_EXPLODE | AV_EF_BITSTREAM | AV_EF_BUFFER | AV_EF_CRCCHECK;
   ctx->thread_count = 1;
+  if (options.xvidReference) ctx->idct_algo = FF_IDCT_XVID;
+  if (options.setUp) options.setUp(*ctx);
+  // The decoder reads the processor's features when it opens and again once
+  // the stream's headers give it a picture size, so the portable code is
+  // forced for the whole decode.
+  PortableCode portable(options.xvidReference);
   if (avcodec_open2(ctx.get(), codec, nullptr) < 0) throw std::runtime_error("no decoder");
   std::unique_ptr<AVCodecParserContext, ParserCloser> parser(av_parser_init(codecId));
   ff::PacketPtr packet(av_packet_alloc());

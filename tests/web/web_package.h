@@ -42,8 +42,8 @@ struct WebDecode {
 
 inline WebDecode RunWebDecode(const std::string& target, const std::string& outDir, long bandwidth = -1) {
   WebDecode result;
-  std::string command = std::string("'") + ZQ48_NODE + "' '" + ZQ48_WEB_DIR + "/decode.mjs' '" + outDir + "' '" +
-                        target + "' --speed" +
+  std::string command = std::string("'") + ZQ48_NODE + "' '" + ZQ48_WEB_DIR + "/decode.mjs' " + ShellQuoted(outDir) + " " +
+                        ShellQuoted(target) + " --speed" +
                         (bandwidth >= 0 ? " --bandwidth " + std::to_string(bandwidth) : std::string());
   result.run = RunCommand(command, outDir + ".stderr");
   std::istringstream lines(result.run.out);

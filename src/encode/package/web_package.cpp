@@ -6,12 +6,15 @@
 #include "catalog/output_names.h"
 #include "container/metafile.h"
 #include "container/whole_file.h"
+#include "encode/package/page_names.h"
 #include "encode/package/web_player_page.h"
 
 namespace zq48 {
 
 namespace {
 
+// Parameter names and the fixed values are page text; file names go through
+// UrlAttribute first.
 std::string Param(const std::string& name, const std::string& value) {
   return "<param name=\"" + name + "\" value=\"" + value + "\">\n";
 }
@@ -72,12 +75,12 @@ std::vector<std::string> WebPageBlocks(const WebPageFacts& f) {
   std::string player = Param("AutoPlay", "false") + Param("RepeatForever", "false") +
                        Param("UrlBase", "codebase") + Param("PanelEnable", "true") +
                        Param("PanelImagesURL", "buttons.gif") + "\n";
-  std::string meta = Param("MetaURL", f.metafileName);
+  std::string meta = Param("MetaURL", UrlAttribute(f.metafileName));
   std::string options =
       "\n" + Commented("BackgroundColor", "FFFFFF") +
-      (f.endImageOn ? Param("VideoEndImageURL", f.endImageName)
+      (f.endImageOn ? Param("VideoEndImageURL", UrlAttribute(f.endImageName))
                     : Commented("VideoEndImageURL", "end.jpg")) +
-      (f.titleImageOn ? Param("VideoTitleImageURL", f.titleImageName)
+      (f.titleImageOn ? Param("VideoTitleImageURL", UrlAttribute(f.titleImageName))
                       : Commented("VideoTitleImageURL", "title.jpg")) +
       Commented("PanelButtonsWidths", "15,15,15,7,6,1,6,15") + Commented("MuteAudio", "false") + "\n";
   std::string tail =
@@ -95,6 +98,7 @@ WebPageFacts WebPageFactsOf(const EncodeSettings& settings, const DriverRecord& 
                             const std::string& sourcePath) {
   const std::string& folder = settings.destinationFolder();
   WebPageFacts facts;
+  facts.baseName = OutputBaseName(sourcePath);
   facts.width = record.largestWidth + 20;
   facts.height = record.largestHeight + 16;
   facts.metafileName = MetafileName(folder, sourcePath, true);

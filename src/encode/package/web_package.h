@@ -9,8 +9,10 @@ namespace zq48 {
 
 // The page of one input file (PackageOutputs::WriteWebPage writes it).
 
-// What the page of one input file says.
+// What the page of one input file says. Names are as the files are named;
+// the page writers escape them.
 struct WebPageFacts {
+  std::string baseName;  // of the output files, the film's name on the page
   int width = 0;   // of the player: the largest variant width + 20
   int height = 0;  // the largest variant height + 16
   std::string metafileName;  // without folder

@@ -3,28 +3,19 @@
 #include "container/whole_file.h"
 #include "catalog/output_names.h"
 #include "encode/package/package_resources.h"
+#include "encode/package/page_names.h"
 
 namespace zq48 {
 
 namespace {
 
-// File names go into attribute values: quotes, ampersands and angle brackets are escaped.
-std::string Escaped(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '"': out += "&quot;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      default: out += c;
-    }
-  }
-  return out;
+std::string Attribute(const std::string& name, const std::string& value) {
+  return " data-" + name + "=\"" + HtmlEscaped(value) + "\"";
 }
 
-std::string Attribute(const std::string& name, const std::string& value) {
-  return " data-" + name + "=\"" + Escaped(value) + "\"";
+// A file name as the URL of an attribute (relative to the page).
+std::string UrlOf(const std::string& name, const std::string& fileName) {
+  return " data-" + name + "=\"" + UrlAttribute(fileName) + "\"";
 }
 
 EncodeSettings SettingsOf(JobContext& context) {
@@ -40,13 +31,17 @@ std::string WebPlayPageText(const WebPageFacts& f) {
                        "\" tabindex=\"0\"" + Attribute("auto-play", "false") +
                        Attribute("repeat-forever", "false") + Attribute("url-base", "codebase") +
                        Attribute("panel-enable", "true") + Attribute("panel-images-url", "buttons.gif") +
-                       Attribute("meta-url", f.metafileName);
-  if (f.endImageOn) canvas += Attribute("video-end-image-url", f.endImageName);
-  if (f.titleImageOn) canvas += Attribute("video-title-image-url", f.titleImageName);
+                       UrlOf("meta-url", f.metafileName);
+  if (f.endImageOn) canvas += UrlOf("video-end-image-url", f.endImageName);
+  if (f.titleImageOn) canvas += UrlOf("video-title-image-url", f.titleImageName);
   canvas += "></canvas>\n";
   return "<!DOCTYPE html>\n"
-         "<html>\n<head>\n<meta charset=\"utf-8\">\n<title></title>\n"
-         "<style>body { margin: 0; } canvas { display: block; outline: none; }</style>\n"
+         "<html>\n<head>\n<meta charset=\"utf-8\">\n"
+         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+         "<title>" +
+         HtmlEscaped(f.baseName) +
+         "</title>\n"
+         "<style>body { margin: 0; } canvas { display: block; }</style>\n"
          "</head>\n<body>\n" +
          canvas +
          "<!-- More settings, as attributes of the canvas: data-background-color=\"FFFFFF\"\n"
