@@ -1,7 +1,8 @@
 #include "ui/wait_dialog.h"
 
-#include <QProgressBar>
 #include <QVBoxLayout>
+
+#include "ui/wait_animation.h"
 
 namespace zq48 {
 
@@ -14,12 +15,8 @@ WaitDialog::WaitDialog(QWidget* parent)
   setObjectName("waitDialog");
   setWindowTitle("Adding file(s), please wait...");
   setModal(false);
-  auto* busy = new QProgressBar(this);
-  busy->setRange(0, 0);  // no end known: the bar runs back and forth
-  busy->setTextVisible(false);
-  busy->setMinimumWidth(260);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(busy);
+  layout->addWidget(new WaitAnimation(this));
   adjustSize();
 }
 
