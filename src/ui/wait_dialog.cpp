@@ -15,6 +15,8 @@ WaitDialog::WaitDialog(QWidget* parent)
   setObjectName("waitDialog");
   setWindowTitle("Adding file(s), please wait...");
   setModal(false);
+  // Shown beside the list, it must not take the keyboard from the window.
+  setAttribute(Qt::WA_ShowWithoutActivating);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new WaitAnimation(this));
   adjustSize();

@@ -159,6 +159,26 @@ TEST_F(VariantOption, DuplicatesAreRefusedWithThePagesText) {
   EXPECT_NE(run.err.find(kSame), std::string::npos);
 }
 
+// A file the variants leave with nothing to encode is reported, and the
+// files after it are encoded all the same.
+TEST_F(VariantOption, AFileLeftWithoutVariantsIsReportedAndTheNextIsEncoded) {
+  const std::string silent = dir_.File("silent.avi"), out = dir_.File("out");
+  testing::WriteAvi(silent, ClipSpec{.seconds = 1.0, .audio = false});
+  CliRun run = testing::Zq48enc("--progress=json -o " + Quote(out) + " --variant video=0,audio=8,rate=8000,channels=1 " +
+                                    Quote(silent) + " " + Quote(clip_),
+                                dir_.path());
+  EXPECT_EQ(run.status, 1);
+  std::vector<QJsonObject> events = testing::ParseLines(run.err);
+  std::vector<QJsonObject> failed = testing::Events(events, "file_failed");
+  ASSERT_EQ(failed.size(), 1u) << run.err;
+  EXPECT_EQ(testing::Str(failed[0]["file"]), silent);
+  EXPECT_EQ(testing::Str(failed[0]["message"]), silent + " has no output variants: it is not encoded.");
+  EXPECT_EQ(testing::Events(events, "variant_finished").size(), 1u);
+  EXPECT_TRUE(std::filesystem::exists(out + "/clip.meta.zq48"));
+  EXPECT_EQ(events.back()["files_encoded"].toInt(), 1);
+  EXPECT_EQ(events.back()["files_failed"].toInt(), 1);
+}
+
 TEST_F(VariantOption, TimeRangesAndCropsAreCheckedAsTheDialogChecksThem) {
   struct Case {
     const char* tail;

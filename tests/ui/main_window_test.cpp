@@ -24,7 +24,10 @@
 #include "ui/gradient_progress_bar.h"
 #include "list_adding.h"
 #include "ui/menu_ids.h"
+#include "ui/filter_table.h"
+#include "ui/media_list_widget.h"
 #include "ui/pane_emphasis.h"
+#include "ui/preview_view.h"
 #include "ui/qt_notifier.h"
 #include "ui/settings_view.h"
 #include "ui/simple_page.h"
@@ -507,12 +510,14 @@ class MainWindowTest : public QObject {
     MainWindow w(app, notifier, EngineParts{.workers = &parts.workers, .outputs = &parts.outputs});
     w.resize(1000, 700);
     w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
     QVERIFY(AddAndWait(w.FileList(), {Q(media.clip)}) == 1);
+    // Qt's offscreen windows take the activation whenever shown (the wait dialog's too).
+    w.activateWindow();
+    QVERIFY(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }));
     const std::string folder = media.dir.File("new/out");
     auto* edit = w.Settings().Simple().findChild<QLineEdit*>("destinationFolder");
     edit->setFocus();
+    QVERIFY(edit->hasFocus());
     QTest::keyClicks(edit, Q(folder));
     QAbstractButton* encode = ViewButton(w.Encoder(), "encode");
 
