@@ -44,8 +44,9 @@
 // (package/finish_variant.cpp) checks the streams are whole, writes their
 // headers and renames them to their measured rates; the job's events hear
 // VariantFinished. After a file's last variant FinishFile writes its page
-// and metafile; after the last file the player archive and button strip are
-// written and the thread ends, its exit step telling the front end
+// and metafile (a file without variants is reported and passed over:
+// PassFilesWithoutVariants); after the last file the player archive and
+// button strip are written and the thread ends, its exit step telling the front end
 // JobFinished with the job's summary (job_tally.h). Stop deletes the working
 // files of the variants in progress; whatever was finished stays.
 

@@ -246,7 +246,11 @@ void MainWindow::OfferSessionList() {
   if (!job || job->files.empty()) return;  // nothing to offer (a damaged list is replaced at the next change)
   const std::string question = "The list of your last session has " + std::to_string(job->files.size()) +
                                " file(s).\nDo you want to open it again?";
+  // While the user thinks it over, the kept list must not be replaced by
+  // the empty one of this session.
+  if (sessionTimer_) sessionTimer_->stop();
   if (notifier_.Ask(question, kAppCaption)) OpenJob(*job);
+  if (sessionTimer_) sessionTimer_->start();
 }
 
 void MainWindow::KeepSessionList() {
