@@ -47,7 +47,7 @@ bench: build
 # Fuzz targets (clang, libFuzzer): FUZZ_SECONDS of each, starting from its
 # corpus in tests/fuzz/corpus (what they find is kept in the build folder).
 FUZZ_SECONDS ?= 20
-FUZZERS = stream_file metafile lame_options avi_fourcc probe
+FUZZERS = stream_file metafile lame_options avi_fourcc probe job_file
 fuzz: deps
 	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DZQ48_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS) $(FUZZERS:%=--target zq48_fuzz_%)

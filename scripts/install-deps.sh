@@ -14,6 +14,9 @@ PACKAGES=(
   # installing and packaging: checks of the desktop entry, man pages and
   # bash completion, the Debian package (dpkg-shlibdeps)
   desktop-file-utils man-db bash-completion dpkg-dev file
+  # the desktop program's window captions and icon, read by the window-system tests
+  # from a private X server
+  xvfb x11-utils
   # the many-machines recipe and its test
   parallel
   # make fuzz: libFuzzer targets built with clang

@@ -64,4 +64,15 @@ TEST(SourceLayers, EveryFolderIsALayerAndIncludesOnlyTheLayersAboveIt) {
   }
 }
 
+// The desktop program learns about files through the engine's facade, as
+// the command line does; only the preview player plays a file with the
+// decoding sources itself.
+TEST(SourceLayers, TheDesktopProgramAsksTheEngineAboutFiles) {
+  for (const Include& inc : FolderIncludes()) {
+    if (TopFolder(inc.file) == "ui" && inc.folder == "sources") {
+      EXPECT_EQ(inc.file, "ui/preview_player.cpp") << inc.line;
+    }
+  }
+}
+
 }  // namespace

@@ -40,6 +40,8 @@ enum LongOnly {
   kJson,
   kProgress,
   kSkipComplete,
+  kJob,
+  kSaveJob,
 };
 
 std::optional<long> WholeArgument(const char* text) { return ParseWhole(text); }
@@ -73,6 +75,8 @@ const option kOptions[] = {
     {"json", no_argument, nullptr, kJson},
     {"progress", required_argument, nullptr, kProgress},
     {"skip-complete", no_argument, nullptr, kSkipComplete},
+    {"job", required_argument, nullptr, kJob},
+    {"save-job", required_argument, nullptr, kSaveJob},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -82,6 +86,8 @@ std::optional<std::string> TakeValue(int c, const char* value, CliOptions& o) {
     case 'o': o.destination = value; return std::nullopt;
     case kTitleImage: o.titleImage = value; return std::nullopt;
     case kEndImage: o.endImage = value; return std::nullopt;
+    case kJob: o.jobFile = value; return std::nullopt;
+    case kSaveJob: o.saveJob = value; return std::nullopt;
     case kRangeBegin:
     case kRangeEnd:
     case kQuality: {
@@ -117,15 +123,38 @@ std::optional<std::string> TakeValue(int c, const char* value, CliOptions& o) {
   }
 }
 
+// --job gives the files and every setting; only how to run the job may be added.
+std::optional<std::string> CheckJobOptions(const CliOptions& o, bool commandGiven) {
+  if (commandGiven) return "--job goes with -o or alone, not with --probe, --ladder or --inspect";
+  if (!o.saveJob.empty()) return "give one of --job and --save-job";
+  if (!o.files.empty()) return "--job names the files: give no FILE";
+  if (!o.variants.empty() || o.rangeBegin || o.rangeEnd || o.quality || !o.titleImage.empty() ||
+      !o.endImage.empty() || o.begin || o.end || o.crop || o.volume || o.noWebPage)
+    return "--job gives the settings: leave out --variant, --range-begin, --range-end, --quality, "
+           "--title-image, --end-image, --begin, --end, --crop, --volume and --no-web-page";
+  return std::nullopt;
+}
+
 std::optional<std::string> CheckOptions(CliOptions& o, bool commandGiven) {
+  if (!o.jobFile.empty()) {
+    if (auto error = CheckJobOptions(o, commandGiven)) return error;
+    o.command = Command::Encode;
+    return std::nullopt;
+  }
+  if (!o.saveJob.empty()) {
+    if (commandGiven) return "--save-job goes with the options of an encode, not with --probe, --ladder or --inspect";
+    if (o.skipComplete || o.progressJson) return "--save-job encodes nothing: leave out --skip-complete and --progress";
+    o.command = Command::SaveJob;
+    commandGiven = true;
+  }
   if (!commandGiven) {
-    if (o.destination.empty()) return "say what to do: -o DEST to encode, or --probe, --ladder or --inspect";
+    if (o.destination.empty()) return "say what to do: -o DEST to encode, --job FILE, or --probe, --ladder or --inspect";
     o.command = Command::Encode;
   }
   if (o.files.empty()) return "no input file given";
   if (o.quality && (*o.quality < 0 || *o.quality > 100)) return "the quality must be 0..100";
   if (o.volume && (*o.volume < 0.5 || *o.volume > 1.5)) return "the volume must be 0.5..1.5";
-  const bool encode = o.command == Command::Encode;
+  const bool encode = o.command == Command::Encode || o.command == Command::SaveJob;
   if (!o.variants.empty() && (o.rangeBegin || o.rangeEnd || o.quality))
     return "--variant replaces the ladder: leave out --range-begin, --range-end and --quality";
   if (!o.variants.empty() && !encode && o.command != Command::Ladder)
@@ -144,6 +173,8 @@ const char* UsageText() {
          "       zq48enc --ladder [--range-begin KBPS] [--range-end KBPS] [--quality Q] FILE...\n"
          "       zq48enc --ladder --variant FIELDS... FILE...\n"
          "       zq48enc --inspect FILE...\n"
+         "       zq48enc --job JOBFILE [-o DEST]\n"
+         "       zq48enc --save-job JOBFILE [OPTION]... [-o DEST] FILE...\n"
          "\n"
          "ZQ48 Encoder, the command-line front end. With -o it encodes every FILE into a\n"
          "ladder of variants in DEST: per variant a video and an audio stream file named\n"
@@ -170,14 +201,20 @@ const char* UsageText() {
          "                           (0: no sound, 8, 16 or 32 kbps), rate (Hz), channels\n"
          "                           (1 or 2; mono sound stays mono), and optionally\n"
          "                           volume, begin, end (seconds) and crop=L:R:T:B\n"
-         "                           (pixels). The frame rate is kept within 0.1 and the\n"
-         "                           file's own rate; a variant equal to an earlier one\n"
-         "                           is refused.\n"
+         "                           (pixels); w, h and fps may be left out with video=0,\n"
+         "                           rate and channels with audio=0. The frame rate is\n"
+         "                           kept within 0.1 and the file's own rate; a variant\n"
+         "                           equal to an earlier one is refused.\n"
          "      --skip-complete      leave out a file whose package in DEST is complete and\n"
          "                           consistent (it counts as done), so a batch can be rerun\n"
          "      --progress=json      report on standard error in JSON, one object a line:\n"
          "                           progress, finished variants, refused and failed files,\n"
          "                           the end of the job\n"
+         "      --job JOBFILE        encode the list of a job file (the desktop program's\n"
+         "                           File > Save list...): its files with their options and\n"
+         "                           variants, and its settings; -o replaces its folder\n"
+         "      --save-job JOBFILE   write the job the other options describe, without\n"
+         "                           encoding, for --job or the desktop program\n"
          "  A progress line is shown on standard error. Ctrl-C stops: the variants in\n"
          "  progress are deleted, everything finished before stays. While a file is\n"
          "  encoded its base name is locked in DEST (DEST/.BASE.lock): a second zq48enc\n"

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/variant_fields.h"
+#include "cli/variant_option.h"
 
 namespace zq48::cli {
 
-enum class Command { Help, Version, Encode, Probe, Ladder, Inspect };
+enum class Command { Help, Version, Encode, SaveJob, Probe, Ladder, Inspect };
 
 struct CliOptions {
   Command command = Command::Help;
@@ -30,6 +30,8 @@ struct CliOptions {
   bool json = false;                  // --json: one JSON document on standard output
   bool progressJson = false;          // --progress=json: JSON lines on standard error
   bool skipComplete = false;          // --skip-complete: a complete package counts as done
+  std::string jobFile;                // --job: the files and settings come from this job file
+  std::string saveJob;                // --save-job: write the job the options describe here instead
 };
 
 struct ParseResult {

@@ -10,6 +10,7 @@
 #include "cli/file_catalog.h"
 #include "cli/json_report.h"
 #include "cli/plain_report.h"
+#include "cli/job_batch.h"
 #include "cli/job_reporting.h"
 #include "encode/engine.h"
 #include "catalog/output_names.h"
@@ -99,26 +100,53 @@ void ClaimPackages(const CliOptions& options, const std::string& folder, Batch& 
   }
 }
 
-// Probes, checks and lists the files; nothing (with the exit status) when the run cannot go on.
-std::optional<int> PrepareBatch(const CliOptions& options, Engine& engine, Batch& batch, EncodeReport& report) {
-  ReportNotifier notifier(report);
+// Probes, checks and lists the files of the command line; nothing (with the
+// exit status) when the run cannot go on.
+std::optional<int> ListCommandLine(const CliOptions& options, Engine& engine, Batch& batch, EncodeReport& report,
+                                   Notifier& notifier, const RefusedFile& refused) {
   batch.summary.files = static_cast<int>(options.files.size());
   if (!ApplyLadderSettings(options, batch.catalog.Settings(), notifier)) return 2;
-  AddFiles(options, engine, notifier, [&](const std::string& path) {
-    ++batch.summary.refused;
-    report.FileRefused(path, {});
-  });
+  AddFiles(options, engine, notifier, refused);
   if (batch.catalog.InputPathCount() == 0) return 1;
   if (!CheckFileOptions(options, batch.catalog, notifier)) return 2;
   ExplicitVariantsResult variants = AddExplicitVariants(options, batch.catalog, notifier);
   if (variants.invalidInput) return 2;
   for (const RefusedVariant& r : variants.refused) report.VariantRefused(r.path, r.text);
   batch.summary.variantsRefused = static_cast<int>(variants.refused.size());
+  return std::nullopt;
+}
+
+// The same for the files of a job file (--job).
+std::optional<int> ListJob(const CliOptions& options, Engine& engine, Batch& batch, Notifier& notifier,
+                           const RefusedFile& refused) {
+  if (std::optional<int> status = ListJobFile(options, engine, notifier, refused)) return status;
+  batch.summary.files = batch.summary.refused + static_cast<int>(batch.catalog.InputPathCount());
+  if (DestinationOf(options, batch.catalog).empty()) {
+    std::fprintf(stderr, "zq48enc: %s names no destination folder: give -o DEST\n", options.jobFile.c_str());
+    return 2;
+  }
+  if (batch.catalog.InputPathCount() == 0) return 1;
+  return std::nullopt;
+}
+
+// Lists the files, then checks the destination and claims the packages;
+// nothing (with the exit status) when the run cannot go on.
+std::optional<int> PrepareBatch(const CliOptions& options, Engine& engine, Batch& batch, EncodeReport& report) {
+  ReportNotifier notifier(report);
+  const RefusedFile refused = [&](const std::string& path) {
+    ++batch.summary.refused;
+    report.FileRefused(path, {});
+  };
+  std::optional<int> listed = options.jobFile.empty()
+                                  ? ListCommandLine(options, engine, batch, report, notifier, refused)
+                                  : ListJob(options, engine, batch, notifier, refused);
+  if (listed) return listed;
 
   // The folder must exist before its locks can be taken: the same check as at Encode.
   EncodeSettings settings = batch.catalog.Settings();
   MemorySettingsStore store;
-  std::optional<std::string> folder = CheckDestinationFolder(options.destination, settings, store, notifier);
+  std::optional<std::string> folder =
+      CheckDestinationFolder(DestinationOf(options, batch.catalog), settings, store, notifier);
   if (!folder) return 1;
   ClaimPackages(options, *folder, batch, report);
   return std::nullopt;
@@ -130,7 +158,7 @@ void RunJob(const CliOptions& options, Engine& engine, ReportingEvents& events, 
   const int listed = static_cast<int>(batch.catalog.InputPathCount());
   engine.SetSequential(options.sequential);
   InterruptGuard interrupts;
-  if (engine.Start(options.destination) == EncodeController::EncodeResult::Refused) {
+  if (engine.Start(DestinationOf(options, batch.catalog)) == EncodeController::EncodeResult::Refused) {
     batch.summary.job.filesFailed += listed;
     return;
   }

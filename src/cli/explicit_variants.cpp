@@ -1,7 +1,7 @@
 #include "cli/explicit_variants.h"
 
 #include "cli/range_options.h"
-#include "encode/filter_ladder.h"
+#include "encode/explicit_variant.h"
 #include "encode/frame_rate_steps.h"
 #include "catalog/same_filter.h"
 #include "encode/settings_checks.h"
@@ -10,42 +10,23 @@ namespace zq48::cli {
 
 namespace {
 
-// Writes the variant's fields over what MakeFilter derived from the file.
-void ApplyFields(const VariantFields& v, const RangeAndCrop& range, bool fileHasSound, OutputFilter& f) {
-  f.width = v.width;
-  f.height = v.height;
-  f.videoBitRate = v.videoKbps;
-  if (fileHasSound && v.audioKbps > 0) {
-    f.audioBitRate = v.audioKbps;
-    f.audioSampleRate = v.sampleRate;
-    f.audioChannels = v.channels;
-    if (v.volume) f.volume = static_cast<float>(*v.volume);
-  } else {
-    // No sound is written, so nothing may suggest one.
-    f.audioOn = 0;
-    f.audioBitRate = f.audioSampleRate = f.audioChannels = 0;
-    f.volume = 0.0f;
-  }
-  ApplyRangeAndCrop(range, f);
-}
-
 // One variant for one file; false (after the message) when it is refused.
 bool AddVariant(const VariantFields& v, const RangeAndCrop& range, const std::string& path,
                 InputCatalog& catalog, Notifier& notifier) {
   const MediaFacts& facts = catalog.Facts(path);
-  const double rate = ClampFrameRate(v.frameRate, facts.frameRate);
+  // Without video the frame rate only names the files: the file's own.
+  const double rate = ClampFrameRate(v.frameRate.value_or(facts.frameRate), facts.frameRate);
   const int audio = facts.hasAudio ? v.audioKbps : 0;
   if (v.videoKbps == 0 && audio == 0) {
     notifier.ShowApp(path + " has no sound: a variant without video has nothing to encode.");
     return false;
   }
-  if (HasSameFilter(catalog, path, v.width, v.height, rate, v.videoKbps, audio)) {
+  const OutputFilter f = ExplicitVariant(catalog, path, v, rate, range);
+  if (HasSameFilter(catalog, path, f.width, f.height, rate, v.videoKbps, audio)) {
     notifier.Show({kSameFilterText, kSameFilterCaption, Presentation::AppBox});
     return false;
   }
-  const auto total = static_cast<std::uint32_t>(v.videoKbps + v.audioKbps);
-  OutputFilter* f = MakeFilter(catalog, path, total, rate, v.audioKbps > 0 ? 1 : 0, v.videoKbps > 0 ? 1 : 0);
-  ApplyFields(v, range, facts.hasAudio, *f);
+  catalog.AddFilter(path, f);
   return true;
 }
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "catalog/media_facts.h"
-#include "cli/json_writer.h"
+#include "core/json_writer.h"
 #include "container/stream_file_reader.h"
 #include "container/metafile.h"
 #include "catalog/output_filter.h"

@@ -5,7 +5,7 @@
 #include <mutex>
 
 #include "cli/encode_report.h"
-#include "cli/json_writer.h"
+#include "core/json_writer.h"
 
 namespace zq48::cli {
 

@@ -9,6 +9,7 @@ extern "C" {
 #include "cli/cli_options.h"
 #include "cli/encode_command.h"
 #include "cli/inspect_command.h"
+#include "cli/job_batch.h"
 #include "cli/probe_commands.h"
 #include "cli/stderr_notifier.h"
 
@@ -34,6 +35,8 @@ int main(int argc, char** argv) {
       return 0;
     case Command::Encode:
       return RunEncode(options);
+    case Command::SaveJob:
+      return RunSaveJob(options);
     case Command::Probe:
       return RunProbe(options, notifier, stdout);
     case Command::Ladder:

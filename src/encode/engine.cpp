@@ -1,6 +1,7 @@
 #include "encode/engine.h"
 
 #include "catalog/output_names.h"
+#include "sources/avi_fourcc.h"
 
 namespace zq48 {
 
@@ -21,6 +22,8 @@ std::optional<MediaFacts> Engine::Probe(const std::string& path, Notifier& notif
   if (!probe.Probe(path)) return std::nullopt;
   return scratch.Facts(path);
 }
+
+std::string Engine::VideoCodecCode(const std::string& path) { return ReadAviVideoFourcc(path); }
 
 bool Engine::AddToCatalog(const std::string& path, const MediaFacts& facts, Notifier& notifier) {
   if (std::optional<std::string> twin = BaseNameTwin(catalog_, path)) {

@@ -49,6 +49,11 @@ class Engine {
   // The facts of a file, or nothing once `notifier` has been told why the
   // file is refused. The catalog is not touched.
   std::optional<MediaFacts> Probe(const std::string& path, Notifier& notifier) const;
+  // The compression code of an AVI file's first video stream ("DIVX"), or
+  // empty for other files: what names the decompressor in the information
+  // dialog. Any thread.
+  static std::string VideoCodecCode(const std::string& path);
+
   // Lists a probed file at the end of the catalog (once) with its facts. A
   // file whose outputs would be named like those of a listed one would
   // replace its package: it is refused, and `notifier` told why.

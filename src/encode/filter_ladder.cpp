@@ -65,8 +65,8 @@ int RoundTo16(int value) {
   return value - r + 16;
 }
 
-OutputFilter* MakeFilter(InputCatalog& catalog, const std::string& path, std::uint32_t totalKbps,
-                         double frameRate, int audioOn, int videoOn) {
+OutputFilter DeriveFilter(const InputCatalog& catalog, const std::string& path, std::uint32_t totalKbps,
+                          double frameRate, int audioOn, int videoOn) {
   const MediaFacts& facts = catalog.Facts(path);
   const FileOptions& options = catalog.Options(path);
   const AudioRates audio = AudioRatesForTotal(totalKbps);
@@ -95,7 +95,12 @@ OutputFilter* MakeFilter(InputCatalog& catalog, const std::string& path, std::ui
   filter.height = RoundTo16(size.height);
 
   ApplyRangeAndCrop(RangeAndCropOf(options), filter);
-  return catalog.AddFilter(path, filter);
+  return filter;
+}
+
+OutputFilter* MakeFilter(InputCatalog& catalog, const std::string& path, std::uint32_t totalKbps,
+                         double frameRate, int audioOn, int videoOn) {
+  return catalog.AddFilter(path, DeriveFilter(catalog, path, totalKbps, frameRate, audioOn, videoOn));
 }
 
 void GenerateSimpleFilters(InputCatalog& catalog, const std::string& path) {

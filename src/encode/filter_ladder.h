@@ -35,8 +35,11 @@ FrameSize CapFrameSize(double frameRate, std::int64_t videoKbps, int width, int 
 // The nearest multiple of 16; a remainder of 8 goes up, 1..15 becomes 16.
 int RoundTo16(int value);
 
-// Builds one variant of `path` from its probed facts and per-file options,
-// appends it to the path's list and returns it.
+// Builds one variant of `path` from its probed facts and per-file options.
+OutputFilter DeriveFilter(const InputCatalog& catalog, const std::string& path, std::uint32_t totalKbps,
+                          double frameRate, int audioOn, int videoOn);
+
+// The same, appended to the path's list; returns it there.
 OutputFilter* MakeFilter(InputCatalog& catalog, const std::string& path, std::uint32_t totalKbps,
                          double frameRate, int audioOn, int videoOn);
 

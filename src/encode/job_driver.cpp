@@ -51,25 +51,58 @@ std::string MainEncodeThread::CurrentPath() {
 void MainEncodeThread::OnStart() {
   record_.videoBitRates.clear();
   record_.audioBitRates.clear();
-  auto [path, fileCount, filterCount] = context_.state.snapshot.With([this](const JobSnapshot& s) {
-    std::string p =
-        fileIndex_ < s.catalog.InputPathCount() ? s.catalog.InputPathAt(fileIndex_) : "";
-    return std::make_tuple(p, s.catalog.InputPathCount(), s.catalog.FilterCount(p));
-  });
-  if (fileIndex_ >= fileCount || path.empty() || filterCount < filterIndex_) {
+  const std::size_t fileCount = context_.state.snapshot.With(
+      [](const JobSnapshot& s) { return s.catalog.InputPathCount(); });
+  if (fileCount == 0) {
     thread_.PostQuit();
     return;
   }
-  if (!PrepareVariant(path)) return;
   context_.events.JobStarted();
+  PassFilesWithoutVariants();
+  const std::string path = CurrentPath();
+  if (path.empty()) {
+    EndJob();
+    return;
+  }
+  if (!PrepareVariant(path)) return;
   int kind = context_.state.snapshot.With(
-      [&p = path](const JobSnapshot& s) { return s.catalog.Facts(p).sourceKind; });
+      [&path](const JobSnapshot& s) { return s.catalog.Facts(path).sourceKind; });
   if (kind == kSourceMovie && !context_.movieFilesAvailable) {
     thread_.PostQuit();
     return;
   }
   StartWorkers(path);
   context_.events.FileStarted(static_cast<int>(fileIndex_), path);
+}
+
+// A file whose variants were all deleted has nothing to encode: it is
+// reported (its message makes it count as not encoded) and the job goes on
+// with the next file, so that one such file never ends the whole job.
+void MainEncodeThread::PassFilesWithoutVariants() {
+  for (;;) {
+    const std::string path = CurrentPath();
+    const std::size_t variants = context_.state.snapshot.With(
+        [&path](const JobSnapshot& s) { return s.catalog.FilterCount(path); });
+    if (path.empty() || variants > 0) return;
+    const int index = static_cast<int>(fileIndex_);
+    context_.events.FileStarted(index, path);
+    context_.notifier.ShowApp(path + " has no output variants: it is not encoded.");
+    tally_.FileDone();
+    context_.events.FileFinished(index, path);
+    ++fileIndex_;
+  }
+}
+
+// After the last file: the player archive and the button strip, which every
+// page of the job uses (none when no file was encoded), then the thread ends.
+void MainEncodeThread::EndJob() {
+  if (filesWritten_ > 0) {
+    if (!outputs_.WriteResourceFile(context_, PackageResource::PlayerArchive))
+      context_.notifier.ShowApp("Error create JAVA applet file");
+    if (!outputs_.WriteResourceFile(context_, PackageResource::ButtonImage))
+      context_.notifier.ShowApp("Error create button from resources");
+  }
+  thread_.PostQuit();
 }
 
 bool MainEncodeThread::PrepareVariant(const std::string& path) {
@@ -321,14 +354,9 @@ void MainEncodeThread::OnNext() {
       [&path](const JobSnapshot& s) { return s.catalog.FilterCount(path); });
   if (filterIndex_ >= filterCount) {
     FinishFile(path);
-    std::size_t fileCount = context_.state.snapshot.With(
-        [](const JobSnapshot& s) { return s.catalog.InputPathCount(); });
-    if (fileIndex_ >= fileCount) {
-      if (!outputs_.WriteResourceFile(context_, PackageResource::PlayerArchive))
-        context_.notifier.ShowApp("Error create JAVA applet file");
-      if (!outputs_.WriteResourceFile(context_, PackageResource::ButtonImage))
-        context_.notifier.ShowApp("Error create button from resources");
-      thread_.PostQuit();
+    PassFilesWithoutVariants();
+    if (CurrentPath().empty()) {
+      EndJob();
       return;
     }
     context_.events.FileStarted(static_cast<int>(fileIndex_), CurrentPath());
@@ -352,6 +380,7 @@ void MainEncodeThread::FinishFile(const std::string& path) {
   tally_.FileDone();
   context_.events.FileFinished(static_cast<int>(fileIndex_), path);
   if (!metafile) context_.notifier.ShowApp("Error create Meta file");
+  ++filesWritten_;
   record_.largestWidth = record_.largestHeight = 0;
   filterIndex_ = 0;
   ++fileIndex_;

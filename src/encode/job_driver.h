@@ -44,8 +44,9 @@
 // (package/finish_variant.cpp) checks the streams are whole, writes their
 // headers and renames them to their measured rates; the job's events hear
 // VariantFinished. After a file's last variant FinishFile writes its page
-// and metafile; after the last file the player archive and button strip are
-// written and the thread ends, its exit step telling the front end
+// and metafile (a file without variants is reported and passed over:
+// PassFilesWithoutVariants); after the last file the player archive and
+// button strip are written and the thread ends, its exit step telling the front end
 // JobFinished with the job's summary (job_tally.h). Stop deletes the working
 // files of the variants in progress; whatever was finished stays.
 
@@ -98,6 +99,10 @@ class MainEncodeThread final {
 
   // The path at the current file index, or empty.
   std::string CurrentPath();
+  // Reports and passes over the files from the current one on that have no variant.
+  void PassFilesWithoutVariants();
+  // Writes what the job's pages share and ends the thread.
+  void EndJob();
   // Publishes the current variant of `path` to the job state; false (with
   // a quit posted) when the file has no variant at the current index.
   bool PrepareVariant(const std::string& path);
@@ -138,6 +143,7 @@ class MainEncodeThread final {
 
   std::size_t fileIndex_ = 0;
   std::size_t filterIndex_ = 0;
+  int filesWritten_ = 0;  // files whose page and metafile the job has written (or tried to)
   DriverRecord record_;
   bool stopping_ = false;
   bool skipped_ = false;         // the variant was skipped for want of room: no worker to wait for

@@ -39,9 +39,10 @@ class JobEvents {
  public:
   virtual ~JobEvents() = default;
 
-  // The job has begun: its first file has a variant to encode.
+  // The job has begun (its list has files).
   virtual void JobStarted() {}
-  // The job begins the input file with this index in its list.
+  // The job begins the input file with this index in its list. A file
+  // without variants is begun and finished at once, after its message.
   virtual void FileStarted(int /*index*/, const std::string& /*path*/) {}
   // A variant was finished, or failed to be.
   virtual void VariantFinished(const VariantResult& /*result*/) {}

@@ -37,8 +37,7 @@ JobSummary JobTally::Summary(bool stopped) const {
   s.variantsFinished = variantsFinished_;
   s.variantsFailed = variantsFailed_;
   s.stopped = stopped;
-  // Files the job never finished (it was stopped, or it ended at a file
-  // without variants) count neither way.
+  // Files the job never finished (it was stopped) count neither way.
   for (int i = 0; i < filesDone_; ++i) ++(filesWithMessages_.count(i) ? s.filesFailed : s.filesEncoded);
   // What went wrong after the last file (the player archive, the button
   // strip) concerns every file: the job did not encode everything.

@@ -1,21 +1,22 @@
 #include "ui/about_dialog.h"
 
-#include <QApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QStyle>
 #include <QVBoxLayout>
+
+#include "ui/program_icon.h"
 
 namespace zq48 {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle("About ZQ48 design 3");
 
+  const QIcon programIcon = ProgramIcon();
+  setWindowIcon(programIcon);
   auto* icon = new QLabel(this);
-  QIcon appIcon = QApplication::windowIcon();
-  if (appIcon.isNull()) appIcon = style()->standardIcon(QStyle::SP_MediaPlay);
-  icon->setPixmap(appIcon.pixmap(32, 32));
+  icon->setObjectName("aboutIcon");
+  icon->setPixmap(programIcon.pixmap(32, 32));
 
   auto* text = new QLabel("ZQ48 design 3 Version 1.0", this);
   text->setObjectName("aboutText");

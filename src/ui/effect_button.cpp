@@ -1,9 +1,11 @@
 #include "ui/effect_button.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadialGradient>
+#include <QToolTip>
 #include <algorithm>
 
 namespace zq48 {
@@ -52,7 +54,24 @@ void EffectButton::SetToolTips(const QString& normal, const QString& pushed) {
 }
 
 void EffectButton::RefreshToolTip() {
-  setToolTip(IsPushed() && !pushedTip_.isEmpty() ? pushedTip_ : normalTip_);
+  const QString text = IsPushed() && !pushedTip_.isEmpty() ? pushedTip_ : normalTip_;
+  setToolTip(WrapToWidth(text, QFontMetrics(QToolTip::font()), kMaxTipWidth));
+}
+
+QString WrapToWidth(const QString& text, const QFontMetrics& metrics, int width) {
+  QStringList lines;
+  QString line;
+  for (const QString& word : text.split(' ')) {
+    const QString longer = line.isEmpty() ? word : line + ' ' + word;
+    if (!line.isEmpty() && metrics.horizontalAdvance(longer) > width) {
+      lines << line;
+      line = word;
+    } else {
+      line = longer;
+    }
+  }
+  lines << line;
+  return lines.join('\n');
 }
 
 void EffectButton::RebuildPalette() {

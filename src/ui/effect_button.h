@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 
+class QFontMetrics;
 class QPainter;
 
 namespace zq48 {
@@ -32,6 +33,13 @@ struct ButtonEffect {
   int intensity = 0;
   QColor accent;
 };
+
+// Tooltips are at most this wide; longer texts are broken into lines.
+inline constexpr int kMaxTipWidth = 300;
+
+// `text` broken at spaces into lines of at most `width` pixels in `metrics`
+// (a single word wider than that keeps a line of its own).
+QString WrapToWidth(const QString& text, const QFontMetrics& metrics, int width);
 
 // An owner-drawn button: a face shaded through its effect palette (light
 // above, dark below; the other way round while pushed), an optional pair of

@@ -207,6 +207,9 @@ void EncoderView::ResetJobBar() {
 void EncoderView::ShowButtons() { impl_->SetButtonsVisible(true); }
 
 void EncoderView::ShowCurrentFile(int index) {
+  // The file's time line counts from the file's own start, or its estimate
+  // would project the earlier files' time onto this one.
+  impl_->fileElapsed = 0;
   CurrentFileLines lines = ReadCurrentFileLines(impl_->job, index);
   impl_->currentFileLine->setText(lines.path);
   impl_->fileFactsLine->setText(lines.facts);

@@ -46,7 +46,9 @@ class EncoderView : public QWidget {
   void ResetFileBar();            // range 0..1000, position 0
   void ResetJobBar();             // the same, and the two current-file lines emptied
   void ShowButtons();             // the pane animation has ended
-  void ShowCurrentFile(int index);  // fills the current-file lines from the job's snapshot
+  // A file begins: fills the current-file lines from the job's snapshot and
+  // starts the file's elapsed time again.
+  void ShowCurrentFile(int index);
   // The file list got its first file (true) or became empty (false); only
   // acted on while no job exists.
   void ListChanged(bool hasItems, bool jobExists);

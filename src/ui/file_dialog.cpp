@@ -10,6 +10,7 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QToolButton>
@@ -101,6 +102,8 @@ BXFileDialog::BXFileDialog(Mode mode, const QString& title, const QStringList& n
                            const QString& lastInputFolder, QWidget* parent)
     : QDialog(parent), mode_(mode), lastInputFolder_(lastInputFolder) {
   setWindowTitle(title);
+  // Kept on top of every window, and centred on the screen when it opens.
+  setWindowFlag(Qt::WindowStaysOnTopHint);
   auto* browser = new FileBrowser(this, mode == Mode::Add);
   browser_ = browser;
   browser_->setNameFilters(nameFilters);
@@ -139,6 +142,15 @@ BXFileDialog::BXFileDialog(Mode mode, const QString& title, const QStringList& n
   layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
   layout->addLayout(body, 1);
   layout->addLayout(buttons);
+}
+
+void BXFileDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (const QScreen* screen = this->screen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
 }
 
 QWidget* BXFileDialog::MakePlacesBar() {

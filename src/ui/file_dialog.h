@@ -57,6 +57,9 @@ class BXFileDialog : public QDialog {
   // Add mode, each press of "&Add": the folder shown and the full paths chosen.
   void filesAdded(const QString& folder, const QStringList& paths);
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   QWidget* MakePlacesBar();
   QWidget* MakePreview();

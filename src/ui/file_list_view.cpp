@@ -12,6 +12,7 @@
 #include "catalog/range_and_crop.h"
 #include "encode/filter_ladder.h"
 #include "encode/engine.h"
+#include "encode/job_file_listing.h"
 #include "ui/add_files_worker.h"
 #include "ui/effect_button.h"
 #include "ui/file_dialog.h"
@@ -38,7 +39,7 @@ FileListView::FileListView(Application& app, Engine& engine, Notifier& notifier,
       app_(app),
       engine_(engine),
       notifier_(notifier),
-      patterns_(QString::fromStdString(app.MediaPatterns())),
+      patterns_(QString::fromStdString(app.VideoPatterns())),
       worker_(std::make_unique<AddFilesWorker>(engine, notifier)) {
   setObjectName("fileListView");
   list_ = new MediaListWidget(app_.Columns(), this);
@@ -134,10 +135,10 @@ void FileListView::OpenAddDialog() {
   if (dialogOpen_) return;  // one dialog at a time
   dialogOpen_ = true;
   BXFileDialog dialog(BXFileDialog::Mode::Add, "Add file(s) to list",
-                      {NameFilter("Media files", patterns_), "All Files (*)"},
+                      {NameFilter("All video files", patterns_),
+                       NameFilter("Media files", QString::fromStdString(app_.MediaPatterns())), "All Files (*)"},
                       QString::fromStdString(app_.Catalog().InputFolder()), this);
-  const bool movies = app_.MovieFilesAvailable();
-  dialog.SetDescriber([movies](const QString& path) { return DescribeMedia(path, movies); });
+  dialog.SetDescriber([this](const QString& path) { return DescribeMedia(engine_, path); });
   connect(&dialog, &BXFileDialog::filesAdded, this,
           [this](const QString& folder, const QStringList& paths) {
             RememberInputFolder(folder);
@@ -158,7 +159,11 @@ void FileListView::AddPaths(const QStringList& paths) {
   for (const QString& path : paths) AddPath(path);
 }
 
-void FileListView::AddPath(const QString& given) {
+void FileListView::AddNamedPaths(const QStringList& paths) {
+  for (const QString& path : paths) AddPath(path, true);
+}
+
+void FileListView::AddPath(const QString& given, bool named) {
   const QString path = ResolveLink(given);
   const QFileInfo info(path);
   if (info.isDir()) {
@@ -166,33 +171,63 @@ void FileListView::AddPath(const QString& given) {
     for (const QString& file : ExpandFolder(path, patterns_)) AddFile(file);
   } else if (info.isFile()) {
     if (!accept_.files) return;
-    if (accept_.checkExtension && !ExtensionAccepted(info.fileName(), patterns_)) return;
+    if (!named && accept_.checkExtension && !ExtensionAccepted(info.fileName(), patterns_)) return;
     AddFile(path);
   }
 }
 
 // Checks what can be checked before probing, then hands the file to the worker.
-void FileListView::AddFile(const QString& path) {
+bool FileListView::AddFile(const QString& path) {
   const QString name = QFileInfo(path).fileName();
   if (!accept_.duplicateNames && (list_->HasFileName(name) || queuedNames_.contains(name)))
-    return;
-  if (Count() + worker_->Pending() >= kMaxRows) return;
+    return false;
+  if (Count() + worker_->Pending() >= kMaxRows) return false;
   queuedNames_.insert(name);
   if (!wait_->isVisible()) wait_->ShowBeside(*list_);
   worker_->Enqueue(path.toStdString());
+  return true;
 }
 
 void FileListView::OnProbed(const ProbedFile& file) {
   const QString path = QString::fromStdString(file.path);
   queuedNames_.remove(QFileInfo(path).fileName());
+  std::optional<JobFileEntry> entry;
+  if (auto found = jobEntries_.find(file.path); found != jobEntries_.end()) {
+    entry = std::move(found->second);
+    jobEntries_.erase(found);
+  }
   if (!file.accepted || Count() >= kMaxRows) return;
   if (!engine_.AddToCatalog(file.path, file.facts, notifier_)) return;
-  InputCatalog& catalog = app_.Catalog();
-  catalog.MutableOptions(file.path).volume = file.facts.hasAudio ? 1.0f : 0.0f;
-  GenerateSimpleFilters(catalog, file.path);
+  if (!SetUpListedFile(file.path, file.facts, entry)) return;
   list_->AddRow(path, file.facts);
   lastAdded_ = path;
   if (Count() == 1) emit listHasItems(true);
+}
+
+bool FileListView::SetUpListedFile(const std::string& path, const MediaFacts& facts,
+                                   const std::optional<JobFileEntry>& entry) {
+  InputCatalog& catalog = app_.Catalog();
+  if (!entry) {
+    catalog.MutableOptions(path).volume = facts.hasAudio ? 1.0f : 0.0f;
+    GenerateSimpleFilters(catalog, path);
+    return true;
+  }
+  const std::optional<JobFileError> problem = ListJobEntry(*entry, catalog);
+  if (!problem) return true;
+  catalog.Forget(path);
+  notifier_.ShowApp("Line " + std::to_string(problem->line) + " of the list: " + problem->text +
+                    "\nThe file is left out.");
+  return false;
+}
+
+void FileListView::OpenJob(const JobFile& job) {
+  DeleteAll();
+  for (const JobFileEntry& entry : job.files) {
+    // Named one by one: whatever their extension, and a missing one gets the probe's message.
+    if (jobEntries_.count(entry.path)) continue;
+    jobEntries_[entry.path] = entry;
+    if (!AddFile(QString::fromStdString(entry.path))) jobEntries_.erase(entry.path);
+  }
 }
 
 void FileListView::OnAddsDone() {

@@ -4,8 +4,12 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <map>
+#include <optional>
 #include <memory>
+#include <string>
 
+#include "encode/job_file.h"
 #include "ui/list_acceptance.h"
 
 class QAction;
@@ -47,8 +51,15 @@ class FileListView : public QWidget {
   // Takes each path as given by the dialog or a drop: links are followed,
   // folders expanded. Files are probed in the background: rows appear later.
   void AddPaths(const QStringList& paths);
+  // The same for paths the user named one by one (the command line): a
+  // file is taken whatever its extension.
+  void AddNamedPaths(const QStringList& paths);
   // Files accepted for probing whose answer has not come yet.
   bool Busy() const;
+  // Replaces the list by the files of a job file, each given its entry's
+  // options and variants once it is probed. A file that cannot be listed is
+  // told of (its line, for what the job file says wrongly) and left out.
+  void OpenJob(const JobFile& job);
   void DeleteSelected();
   void DeleteAll();
   int Count() const;
@@ -93,9 +104,12 @@ class FileListView : public QWidget {
 
  private:
   void BuildToolbar();
-  void AddPath(const QString& given);
-  void AddFile(const QString& path);
+  void AddPath(const QString& given, bool named = false);
+  // Hands the file to the worker; false when the list refuses it beforehand.
+  bool AddFile(const QString& path);
   void OnProbed(const ProbedFile& file);
+  // Gives a file just listed its options and variants: its job entry's, or a new file's.
+  bool SetUpListedFile(const std::string& path, const MediaFacts& facts, const std::optional<JobFileEntry>& entry);
   void OnAddsDone();
   void RememberInputFolder(const QString& folder);
   void DeleteRow(QTreeWidgetItem* row);
@@ -119,6 +133,8 @@ class FileListView : public QWidget {
   QSet<QString> queuedNames_;  // file names on their way in, for the duplicate rule
   QString lastAdded_;
   bool dialogOpen_ = false;
+  // Files of an opened job file on their way in, with what the job gives them.
+  std::map<std::string, JobFileEntry> jobEntries_;
   std::function<bool(int)> previewEnabled_ = [](int) { return false; };
 };
 

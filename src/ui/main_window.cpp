@@ -1,11 +1,17 @@
 #include "ui/main_window.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFile>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QVBoxLayout>
 
 #include "ui/application.h"
 #include "ui/about_dialog.h"
+#include "container/whole_file.h"
+#include "encode/job_file_listing.h"
 #include "ui/encoder_view.h"
 #include "ui/exit_confirmation.h"
 #include "ui/file_list_view.h"
@@ -14,13 +20,19 @@
 #include "ui/pane_emphasis.h"
 #include "ui/media_list_widget.h"
 #include "ui/preview_view.h"
+#include "ui/program_icon.h"
 #include "ui/settings_view.h"
+#include "ui/simple_page.h"
 
 namespace zq48 {
 
 namespace {
 // The grid keeps a small margin to the window's right and bottom edges.
 constexpr int kEdgeMargin = 5;
+// How often the list is kept for the next session when it has changed: a
+// crash loses at most this much of the user's work.
+constexpr int kSessionListPeriodMs = 1000;
+constexpr const char* kJobFileFilter = "Lists (*.json);;All Files (*)";
 
 // The engine reads movie files as far as the application offers them.
 EngineParts WithMovieFiles(EngineParts parts, const Application& app) {
@@ -35,10 +47,19 @@ MainWindow::MainWindow(Application& app, Notifier& notifier, EngineParts parts, 
       notifier_(notifier),
       engine_(app.Catalog(), app.Store(), notifier, host_, WithMovieFiles(parts, app)) {
   setWindowTitle(kAppCaption);
+  // The dialogs it owns show it too.
+  setWindowIcon(ProgramIcon());
   BuildPanes();
   BuildMenus();
   ConnectJob();
   settings_->setFocus();
+  if (!app_.SessionListPath().empty()) {
+    sessionTimer_ = new QTimer(this);
+    sessionTimer_->setObjectName("sessionTimer");
+    sessionTimer_->setInterval(kSessionListPeriodMs);
+    connect(sessionTimer_, &QTimer::timeout, this, &MainWindow::KeepSessionList);
+    sessionTimer_->start();
+  }
 }
 
 MainWindow::~MainWindow() {
@@ -133,6 +154,9 @@ void MainWindow::BuildMenus() {
   connect(AddAction(file, "Delete all", menu::kDeleteAll), &QAction::triggered, list_,
           &FileListView::DeleteAll);
   file->addSeparator();
+  connect(AddAction(file, "Open list...", menu::kOpenList), &QAction::triggered, this, &MainWindow::OpenList);
+  connect(AddAction(file, "Save list...", menu::kSaveList), &QAction::triggered, this, &MainWindow::SaveList);
+  file->addSeparator();
   connect(AddAction(file, "Exit", menu::kExit), &QAction::triggered, this, &QWidget::close);
 
   QMenu* preview = menuBar()->addMenu("Preview");
@@ -169,11 +193,86 @@ void MainWindow::ConnectJob() {
   connect(&host_, &QtJobHost::jobFinished, this, &MainWindow::OnJobFinished);
 }
 
+void MainWindow::AddPaths(const QStringList& paths) { list_->AddNamedPaths(paths); }
+
+// ---- lists --------------------------------------------------------------------
+
+void MainWindow::SaveList() {
+  QString path = QFileDialog::getSaveFileName(this, "Save list", QDir::homePath(), kJobFileFilter);
+  if (path.isEmpty()) return;
+  if (QFileInfo(path).suffix().isEmpty()) path += ".json";
+  SaveListTo(path);
+}
+
+void MainWindow::OpenList() {
+  const QString path = QFileDialog::getOpenFileName(this, "Open list", QDir::homePath(), kJobFileFilter);
+  if (!path.isEmpty()) OpenListFrom(path);
+}
+
+bool MainWindow::SaveListTo(const QString& path) {
+  const std::optional<std::string> problem = WriteJobFile(path.toStdString(), app_.Catalog());
+  if (problem) notifier_.ShowApp("Can't save the list to " + path.toStdString() + ":\n" + *problem + ".");
+  return !problem;
+}
+
+bool MainWindow::OpenListFrom(const QString& path) {
+  const std::variant<JobFile, JobFileError> read = ReadJobFile(path.toStdString());
+  if (const JobFileError* error = std::get_if<JobFileError>(&read)) {
+    const std::string where = error->line > 0 ? "line " + std::to_string(error->line) + ": " : "";
+    notifier_.ShowApp("Can't open the list " + path.toStdString() + ":\n" + where + error->text +
+                      "\nNothing was changed.");
+    return false;
+  }
+  OpenJob(std::get<JobFile>(read));
+  return true;
+}
+
+// The settings first, so that the files' ladders are built from them.
+void MainWindow::OpenJob(const JobFile& job) {
+  const std::string typed = settings_->DestinationText();
+  ApplyJobSettings(job, app_.Catalog().Settings());
+  settings_->Simple().StoreSettings();
+  settings_->ShowSettings();
+  // A job without a folder leaves the one typed (checked at Encode).
+  if (job.destination.empty()) settings_->SetDestinationText(typed);
+  list_->OpenJob(job);
+}
+
+void MainWindow::OfferSessionList() {
+  const std::string& path = app_.SessionListPath();
+  if (path.empty() || !QFileInfo::exists(QString::fromStdString(path))) return;
+  const std::variant<JobFile, JobFileError> read = ReadJobFile(path);
+  const JobFile* job = std::get_if<JobFile>(&read);
+  if (!job || job->files.empty()) return;  // nothing to offer (a damaged list is replaced at the next change)
+  const std::string question = "The list of your last session has " + std::to_string(job->files.size()) +
+                               " file(s).\nDo you want to open it again?";
+  // While the user thinks it over, the kept list must not be replaced by
+  // the empty one of this session.
+  if (sessionTimer_) sessionTimer_->stop();
+  if (notifier_.Ask(question, kAppCaption)) OpenJob(*job);
+  if (sessionTimer_) sessionTimer_->start();
+}
+
+void MainWindow::KeepSessionList() {
+  const std::string& path = app_.SessionListPath();
+  if (path.empty()) return;
+  const std::string text = JobFileText(JobFileOf(app_.Catalog()));
+  if (text == keptList_) return;
+  keptList_ = text;
+  if (app_.Catalog().InputPathCount() == 0) {
+    QFile::remove(QString::fromStdString(path));
+    return;
+  }
+  QDir().mkpath(QFileInfo(QString::fromStdString(path)).absolutePath());
+  WriteWholeFile(path, text);  // a failure only loses the copy: the next change tries again
+}
+
 // ---- the job ----------------------------------------------------------------
 
 void MainWindow::StartEncode() {
   StopPreview();
-  switch (engine_.Start(settings_->DestinationText())) {
+  // The folder as typed goes to the Encode check, which asks about it.
+  switch (engine_.Start(settings_->Simple().TakeDestinationText())) {
     case EncodeController::EncodeResult::Refused:
       return;
     case EncodeController::EncodeResult::Resumed:
@@ -184,7 +283,9 @@ void MainWindow::StartEncode() {
       break;
   }
   settings_->ShowSettings();  // the folder as checked and kept
-  if (list_->IsFullScreen()) list_->toggleFullScreen();  // the job's pane takes the window
+  // The job's pane takes the window: a pane the user had filled gives it up.
+  if (list_->IsFullScreen()) list_->toggleFullScreen();
+  if (preview_->IsFullScreen()) preview_->toggleFullScreen();
   if (!encoder_->IsFullScreen()) {
     enlargedForJob_ = true;
     ToggleEncoderFullScreen();
@@ -335,7 +436,7 @@ void MainWindow::StopAnimation() {
 
 void MainWindow::EmphasizeFromPointer(Pane pane) {
   const int index = static_cast<int>(pane);
-  if (emphasized_[index] || encoder_->IsFullScreen() || list_->IsFullScreen()) return;
+  if (emphasized_[index] || encoder_->IsFullScreen() || list_->IsFullScreen() || preview_->IsFullScreen()) return;
   emphasized_.fill(false);
   emphasized_[index] = true;
   EmphasizePane(pane);
@@ -365,6 +466,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     engine_.StopAndWait();
   }
   StopPreview();
+  KeepSessionList();
   event->accept();
 }
 

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
+#include <QTimer>
 #include <array>
 #include <map>
+#include <string>
 
 #include "encode/engine.h"
+#include "encode/job_file.h"
 #include "ui/pane_splitter.h"
 #include "ui/qt_job_host.h"
 
@@ -36,6 +40,22 @@ class MainWindow : public QMainWindow {
   // Animates the pane to two thirds of the grid; at the end the encoder
   // view shows its buttons again.
   void EmphasizePane(Pane pane);
+
+  // Files and folders named on the command line: listed as the list's own
+  // commands list them, except that a file named is taken whatever its
+  // extension (the probe decides whether it is media).
+  void AddPaths(const QStringList& paths);
+
+  // File > "Save list..." and "Open list...", without their file dialogs.
+  // Each tells the user what went wrong and then returns false; a job file
+  // that cannot be read changes nothing.
+  bool SaveListTo(const QString& path);
+  bool OpenListFrom(const QString& path);
+  // At start: the list kept from the last session (application's session
+  // list path), offered back when it has files.
+  void OfferSessionList();
+  // Writes the list to the session list path when it has changed.
+  void KeepSessionList();
 
   QAction* Action(int id) const;
   PaneSplitter& Panes() { return *panes_; }
@@ -76,6 +96,9 @@ class MainWindow : public QMainWindow {
   void StopAnimation();
   void ToggleEncoderFullScreen();
   void ShowAbout();
+  void SaveList();
+  void OpenList();
+  void OpenJob(const JobFile& job);
 
   Application& app_;
   Notifier& notifier_;
@@ -95,6 +118,8 @@ class MainWindow : public QMainWindow {
   std::array<bool, kPaneCount> emphasized_{};
   bool userStopped_ = false;     // Stop was pressed during the present job
   bool enlargedForJob_ = false;  // the encoder pane was made full screen for the job
+  QTimer* sessionTimer_ = nullptr;  // keeps the list as it changes
+  std::string keptList_;            // the job file text last kept
 };
 
 }  // namespace zq48

@@ -2,9 +2,7 @@
 
 #include <QStringList>
 
-#include "sources/probe.h"
-#include "sources/ffmpeg_general_media.h"
-#include "sources/ffmpeg_movie_media.h"
+#include "encode/engine.h"
 
 namespace zq48 {
 
@@ -22,18 +20,13 @@ class FirstMessage : public Notifier {
 
 }  // namespace
 
-QString DescribeMedia(const QString& path, bool movieFilesAvailable) {
-  InputCatalog scratch;
+QString DescribeMedia(const Engine& engine, const QString& path) {
   FirstMessage complaint;
-  FfmpegGeneralMedia general;
-  FfmpegMovieMedia movie;
-  MediaProbe probe(scratch, complaint,
-                   MediaServices{&general, movieFilesAvailable ? &movie : nullptr});
-  const std::string file = path.toStdString();
-  if (!probe.Probe(file))
+  const std::optional<MediaFacts> facts = engine.Probe(path.toStdString(), complaint);
+  if (!facts)
     return complaint.text.empty() ? QString("Not a media file this program reads.")
                                   : QString::fromStdString(complaint.text);
-  const MediaFacts& f = scratch.Facts(file);
+  const MediaFacts& f = *facts;
   QStringList lines;
   if (f.hasVideo)
     lines

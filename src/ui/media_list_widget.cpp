@@ -10,6 +10,7 @@
 #include <array>
 
 #include "catalog/media_facts.h"
+#include "ui/grid_line_delegate.h"
 #include "ui/list_sorting.h"
 
 namespace zq48 {
@@ -48,6 +49,7 @@ MediaListWidget::MediaListWidget(std::vector<ListColumn>& columns, QWidget* pare
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setAllColumnsShowFocus(true);
   setUniformRowHeights(true);
+  setItemDelegate(new GridLineDelegate(this));
   setAcceptDrops(true);
   viewport()->setAcceptDrops(true);
   setDragDropMode(QAbstractItemView::DropOnly);

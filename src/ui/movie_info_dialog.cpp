@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "catalog/input_catalog.h"
-#include "sources/avi_fourcc.h"
+#include "encode/engine.h"
 #include "ui/codec_names.h"
 
 namespace zq48 {
@@ -75,7 +75,7 @@ std::string CachedVideoCodecName(InputCatalog& catalog, const std::string& path)
   const MediaFacts& facts = catalog.Facts(path);
   if (facts.sourceKind != kSourceGeneral) return {};  // not shown for them
   if (!facts.videoCodecName.empty()) return facts.videoCodecName;
-  std::string name = VideoCodecName(ReadAviVideoFourcc(path));
+  std::string name = VideoCodecName(Engine::VideoCodecCode(path));
   if (!name.empty() && catalog.Contains(path)) catalog.MutableFacts(path).videoCodecName = name;
   return name;
 }

@@ -3,10 +3,14 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -53,9 +57,7 @@ void SimplePage::BuildFolderRow(QFormLayout* form) {
   browse->setObjectName("folderBrowse");
   // Only a folder the user changed is checked on leaving: merely passing
   // through the edit must not bring up questions.
-  connect(folder_, &QLineEdit::editingFinished, this, [this] {
-    if (folder_->isModified()) AcceptFolder();
-  });
+  connect(folder_, &QLineEdit::editingFinished, this, &SimplePage::OnFolderLeft);
   connect(browse, &QPushButton::clicked, this, &SimplePage::BrowseFolder);
   auto* row = new QHBoxLayout;
   row->addWidget(folder_, 1);
@@ -127,19 +129,73 @@ void SimplePage::BuildWebPageRow(QFormLayout* form) {
 
 std::string SimplePage::DestinationText() const { return folder_->text().toStdString(); }
 
+std::string SimplePage::TakeDestinationText() {
+  folder_->setModified(false);
+  return DestinationText();
+}
+
 void SimplePage::SetDestinationText(const std::string& folder) {
   folder_->setText(QString::fromStdString(folder));
 }
 
 void SimplePage::ShowSettings() {
-  const EncodeSettings& s = catalog_.Settings();
+  const EncodeSettings s = catalog_.Settings();
   folder_->setText(QString::fromStdString(s.destinationFolder()));
   rangeBegin_->setText(Number(s.rangeBegin));
   rangeEnd_->setText(Number(s.rangeEnd));
   webPage_->setChecked(s.webPageOn);
+  {
+    // Shown, not changed: the ladders were built from these values already.
+    const QSignalBlocker quiet(quality_);
+    quality_->setValue(s.quality / kQualityPerPosition);
+  }
+  for (Image image : {Image::Title, Image::End}) {
+    const bool title = image == Image::Title;
+    ImageRow& r = Row(image);
+    r.path->setText(QString::fromStdString(title ? s.titleImagePath : s.endImagePath));
+    r.box->setChecked(title ? s.titleImageOn : s.endImageOn);
+    ShowImageRow(image, title ? s.titleImageOn : s.endImageOn);
+  }
+}
+
+void SimplePage::StoreSettings() {
+  const EncodeSettings& s = catalog_.Settings();
+  if (!s.destinationFolder().empty())
+    store_.WriteSettingString(s.destinationFolder(), settings::kPathDest, settings::kRootSection);
+  store_.WriteSettingInt(static_cast<std::int32_t>(s.rangeBegin), settings::kRangeBegin, settings::kFilterSection);
+  store_.WriteSettingInt(static_cast<std::int32_t>(s.rangeEnd), settings::kRangeEnd, settings::kFilterSection);
+  store_.WriteSettingInt(s.quality, settings::kSliderQuality, settings::kFilterSection);
+  store_.WriteSettingInt(s.webPageOn ? 1 : 0, settings::kWebPage, settings::kFilterSection);
 }
 
 // ---- folder ----------------------------------------------------------------
+
+// The edit was left. Left by a press of the mouse (on Encode, say), the
+// check waits until that click has been delivered: a question shown at the
+// press would take the button's release, and the click would be lost. Encode
+// checks the folder itself, taking the text over.
+void SimplePage::OnFolderLeft() {
+  if (!folder_->isModified()) return;
+  if (QGuiApplication::mouseButtons() == Qt::NoButton) {
+    AcceptFolder();
+    return;
+  }
+  if (!waitingForRelease_) qApp->installEventFilter(this);
+  waitingForRelease_ = true;
+}
+
+bool SimplePage::eventFilter(QObject* watched, QEvent* event) {
+  if (waitingForRelease_ && event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton) {
+    waitingForRelease_ = false;
+    qApp->removeEventFilter(this);
+    // After the release has reached its widget, and whatever its click started.
+    QTimer::singleShot(0, this, [this] {
+      if (folder_->isModified()) AcceptFolder();
+    });
+  }
+  return QWidget::eventFilter(watched, event);
+}
 
 bool SimplePage::AcceptFolder() {
   if (checking_) return false;  // the edit lost the focus to the check's own box

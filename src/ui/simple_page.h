@@ -30,10 +30,16 @@ class SimplePage : public QWidget {
 
   // The destination folder as the user typed it.
   std::string DestinationText() const;
+  // The same, taken over by Encode, which checks it: leaving the edit no
+  // longer checks it as well.
+  std::string TakeDestinationText();
   void SetDestinationText(const std::string& folder);
-  // Shows the folder and the range from the settings again, after something
-  // else has changed them.
+  // Shows the settings again (folder, images, range, quality, page), after
+  // something else has changed them.
   void ShowSettings();
+  // Persists the settings the page keeps for the next start, after something
+  // else (an opened list) has changed them.
+  void StoreSettings();
 
  public slots:
   // Runs the destination-folder check on the edit's text; the edit shows the
@@ -53,6 +59,8 @@ class SimplePage : public QWidget {
     QPushButton* browse = nullptr;
   };
 
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void OnFolderLeft();
   void BuildFolderRow(QFormLayout* form);
   ImageRow BuildImageRow(QFormLayout* form, Image image);
   void BuildRangeAndQuality(QFormLayout* form);
@@ -78,6 +86,8 @@ class SimplePage : public QWidget {
   // Set while a check shows its message and takes the focus back: the edit
   // losing the focus meanwhile is not checked.
   bool checking_ = false;
+  // The edit was left by a mouse press: its check waits for the release.
+  bool waitingForRelease_ = false;
 };
 
 }  // namespace zq48

@@ -1,7 +1,8 @@
 #include "ui/wait_dialog.h"
 
-#include <QProgressBar>
 #include <QVBoxLayout>
+
+#include "ui/wait_animation.h"
 
 namespace zq48 {
 
@@ -14,12 +15,10 @@ WaitDialog::WaitDialog(QWidget* parent)
   setObjectName("waitDialog");
   setWindowTitle("Adding file(s), please wait...");
   setModal(false);
-  auto* busy = new QProgressBar(this);
-  busy->setRange(0, 0);  // no end known: the bar runs back and forth
-  busy->setTextVisible(false);
-  busy->setMinimumWidth(260);
+  // Shown beside the list, it must not take the keyboard from the window.
+  setAttribute(Qt::WA_ShowWithoutActivating);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(busy);
+  layout->addWidget(new WaitAnimation(this));
   adjustSize();
 }
 

@@ -6,7 +6,7 @@ namespace zq48 {
 
 // The "Adding file(s), please wait..." box the file list shows while files
 // are probed. It stays on top without taking the input from the window, and
-// its busy bar moves on the GUI thread, which the probes leave free.
+// its animation plays on the GUI thread, which the probes leave free.
 class WaitDialog : public QDialog {
   Q_OBJECT
 

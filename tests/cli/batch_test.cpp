@@ -14,6 +14,8 @@
 #include <thread>
 
 #include "cli/cli_run.h"
+#include "container/metafile.h"
+#include "encode/package/finish_variant.h"
 #include "encode/package/package_check.h"
 #include "support/test_media.h"
 
@@ -107,7 +109,7 @@ TEST_F(Batch, ProgressJsonReportsFinishedRefusedAndFailedFiles) {
 }
 
 TEST_F(Batch, SkipCompleteRedoesOnlyWhatIsMissingOrDamaged) {
-  const std::vector<std::string> names = {"whole", "nometa", "cut", "nopage", "nostream"};
+  const std::vector<std::string> names = {"whole", "nometa", "cut", "nopage", "nostream", "relabelled"};
   std::string files;
   for (const std::string& n : names) files += " " + Quote(Clip(n + ".avi"));
   const std::string out = dir_.File("out");
@@ -127,9 +129,19 @@ TEST_F(Batch, SkipCompleteRedoesOnlyWhatIsMissingOrDamaged) {
   ASSERT_FALSE(goneStream.empty());
   fs::resize_file(cutStream, fs::file_size(cutStream) - 100);
   fs::remove(goneStream);
-  for (const char* n : {"nometa", "cut", "nopage", "nostream"})
+  // A metafile whose rate no longer agrees with its stream's header, though
+  // the stream is there under the name the metafile gives.
+  const std::string relabelled = dir_.File("relabelled.avi");
+  std::optional<Metafile> meta = ReadMetafile(MetafileName(out + "/", relabelled, false), nullptr);
+  ASSERT_TRUE(meta);
+  const std::uint32_t rate = meta->videoRates[0];
+  meta->videoRates[0] = rate + 1000;
+  ASSERT_EQ(WriteMetafile(MetafileName(out + "/", relabelled, false), *meta), std::nullopt);
+  fs::rename(FinalVideoName(out + "/", relabelled, rate), FinalVideoName(out + "/", relabelled, rate + 1000));
+  for (const char* n : {"nometa", "cut", "nopage", "nostream", "relabelled"})
     EXPECT_NE(PackageProblem(out + "/", dir_.File(std::string(n) + ".avi")), std::nullopt) << n;
   EXPECT_NE(PackageProblem(out + "/", dir_.File("cut.avi"))->find("payload"), std::string::npos);
+  EXPECT_NE(PackageProblem(out + "/", relabelled)->find("its header gives"), std::string::npos);
   const auto wholeBefore = Listing(out);
 
   CliRun rerun = Exec(std::string("--skip-complete --progress=json ") + kTwoRungs + "-o " + Quote(out) + files);
@@ -138,13 +150,13 @@ TEST_F(Batch, SkipCompleteRedoesOnlyWhatIsMissingOrDamaged) {
   std::vector<QJsonObject> skipped = Events(events, "file_skipped");
   ASSERT_EQ(skipped.size(), 1u);
   EXPECT_EQ(Str(skipped[0]["file"]), dir_.File("whole.avi"));
-  EXPECT_EQ(Events(events, "file_incomplete").size(), 4u);
+  EXPECT_EQ(Events(events, "file_incomplete").size(), 5u);
   std::set<std::string> encoded;
   for (const QJsonObject& v : Events(events, "variant_finished")) encoded.insert(Str(v["file"]));
-  EXPECT_EQ(encoded.size(), 4u);
+  EXPECT_EQ(encoded.size(), 5u);
   EXPECT_EQ(encoded.count(dir_.File("whole.avi")), 0u);
   EXPECT_EQ(events.back()["files_skipped"].toInt(), 1);
-  EXPECT_EQ(events.back()["files_encoded"].toInt(), 4);
+  EXPECT_EQ(events.back()["files_encoded"].toInt(), 5);
   for (const std::string& n : names) EXPECT_EQ(PackageProblem(out + "/", dir_.File(n + ".avi")), std::nullopt) << n;
   // The complete package was not touched.
   const auto after = Listing(out);

@@ -8,6 +8,7 @@ add_executable(zq48_cli_tests
   cli/cli_run.cpp
   cli/exit_status_test.cpp
   cli/install_test.cpp
+  cli/job_option_test.cpp
   cli/json_output_test.cpp
   cli/variant_option_test.cpp
 )

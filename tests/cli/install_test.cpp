@@ -40,8 +40,30 @@ TEST_F(Installing, InstallsProgramsMenuEntryIconManPagesAndCompletion) {
   EXPECT_EQ(validate.status, 0) << validate.out << validate.err;
   EXPECT_EQ(validate.out + validate.err, "");  // not even a hint
   const std::string entry = testing::ReadText(desktop);
-  EXPECT_NE(entry.find("\nExec=zq48-encoder\n"), std::string::npos);
+  // A file manager's "Open with" hands over the files, of the types the program reads.
+  EXPECT_NE(entry.find("\nExec=zq48-encoder %F\n"), std::string::npos);
   EXPECT_NE(entry.find("\nIcon=zq48-encoder\n"), std::string::npos);  // the hicolor icon's name
+  for (const char* type : {"video/mp4", "video/x-msvideo", "video/mpeg", "video/quicktime", "video/x-matroska",
+                           "video/webm", "video/mp2t", "video/dv", "video/x-flv"})
+    EXPECT_NE(entry.find(std::string(type) + ";"), std::string::npos) << type;
+
+  // --help and --version as GNU programs answer them, with no display at all.
+  const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
+                                Quote(prefix + "/bin/zq48-encoder");
+  CliRun help = Sh(noDisplay + " --help");
+  EXPECT_EQ(help.status, 0) << help.err;
+  EXPECT_EQ(help.out.rfind("Usage: zq48-encoder [OPTION]... [FILE|FOLDER]...\n", 0), 0u) << help.out;
+  CliRun desktopVersion = Sh(noDisplay + " --version");
+  EXPECT_EQ(desktopVersion.status, 0) << desktopVersion.err;
+  EXPECT_EQ(desktopVersion.out, "zq48-encoder (ZQ48 Encoder) 1.0\n");
+  // Qt's options stay Qt's; an unknown one of ours is a usage error.
+  CliRun unknown = Sh(noDisplay + " -platform offscreen --frobnicate");
+  EXPECT_EQ(unknown.status, 2);
+  // (after whatever Qt itself says of the environment)
+  EXPECT_TRUE(unknown.err.ends_with("\nzq48-encoder: unrecognized option '--frobnicate'\n"
+                                    "Try 'zq48-encoder --help' for more information.\n") ||
+              unknown.err.starts_with("zq48-encoder: unrecognized option '--frobnicate'\n"))
+      << unknown.err;
 
   struct Page {
     const char* file;

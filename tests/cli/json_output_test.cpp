@@ -49,7 +49,9 @@ class JsonOutput : public ::testing::Test {
 };
 
 TEST_F(JsonOutput, ProbeCarriesEveryFactOfThePlainOutput) {
-  const std::string sound = dir_.File("sound.avi"), silent = dir_.File("silent.avi"), bad = dir_.File("bad.avi");
+  // A name with a quote and a backslash: the document must escape both.
+  const std::string sound = dir_.File("sound \"loud\" \\ 1.avi"), silent = dir_.File("silent.avi"),
+                    bad = dir_.File("bad.avi");
   testing::WriteAvi(sound, ClipSpec{.width = 320, .height = 240, .seconds = 1.5});
   testing::WriteAvi(silent, ClipSpec{.fpsNum = 25, .seconds = 1.0, .audio = false});
   testing::WriteGarbage(bad, 3000);

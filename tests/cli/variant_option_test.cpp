@@ -79,10 +79,9 @@ TEST_F(VariantOption, AcceptedVariantsKeepTheirValuesAndReplaceTheLadder) {
                            "\n_dr300_fr15.00_w320_h240_Ch2_Sr22050_Br32 volume=0.80 begin=0.250 end=0.750 "
                            "crop-bottom=8 crop-left=2 crop-right=4 crop-top=6\n");
 
-  // A low frame rate is kept at the floor of 0.1; no sound or no video.
-  run = Ladder({"w=160,h=120,fps=0.01,video=40,audio=0,rate=0,channels=0",
-                "w=160,h=120,fps=5,video=0,audio=16,rate=16000,channels=1"},
-               clip_);
+  // A low frame rate is kept at the floor of 0.1; no sound or no video,
+  // each without the fields it does not need (the file's own frame rate).
+  run = Ladder({"w=160,h=120,fps=0.01,video=40,audio=0", "video=0,audio=16,rate=16000,channels=1"}, clip_);
   ASSERT_EQ(run.status, 0) << run.err;
   v = Variants(run);
   EXPECT_DOUBLE_EQ(v[0].toObject()["frame_rate_fps"].toDouble(), 0.1);
@@ -90,6 +89,8 @@ TEST_F(VariantOption, AcceptedVariantsKeepTheirValuesAndReplaceTheLadder) {
   EXPECT_EQ(v[0].toObject()["tag"].toString().toStdString(), "_dr40_fr0.10_w160_h120_Ch0_Sr0_Br0");
   EXPECT_FALSE(v[1].toObject()["video_on"].toBool());
   EXPECT_TRUE(v[1].toObject()["audio_on"].toBool());
+  EXPECT_DOUBLE_EQ(v[1].toObject()["frame_rate_fps"].toDouble(), 15.0);
+  EXPECT_TRUE(v[1].toObject()["tag"].toString().endsWith("_Ch1_Sr16000_Br16"));
 }
 
 // Each of begin=, end= and crop= a variant gives replaces the file's value
@@ -158,6 +159,26 @@ TEST_F(VariantOption, DuplicatesAreRefusedWithThePagesText) {
   EXPECT_NE(run.err.find(kSame), std::string::npos);
 }
 
+// A file the variants leave with nothing to encode is reported, and the
+// files after it are encoded all the same.
+TEST_F(VariantOption, AFileLeftWithoutVariantsIsReportedAndTheNextIsEncoded) {
+  const std::string silent = dir_.File("silent.avi"), out = dir_.File("out");
+  testing::WriteAvi(silent, ClipSpec{.seconds = 1.0, .audio = false});
+  CliRun run = testing::Zq48enc("--progress=json -o " + Quote(out) + " --variant video=0,audio=8,rate=8000,channels=1 " +
+                                    Quote(silent) + " " + Quote(clip_),
+                                dir_.path());
+  EXPECT_EQ(run.status, 1);
+  std::vector<QJsonObject> events = testing::ParseLines(run.err);
+  std::vector<QJsonObject> failed = testing::Events(events, "file_failed");
+  ASSERT_EQ(failed.size(), 1u) << run.err;
+  EXPECT_EQ(testing::Str(failed[0]["file"]), silent);
+  EXPECT_EQ(testing::Str(failed[0]["message"]), silent + " has no output variants: it is not encoded.");
+  EXPECT_EQ(testing::Events(events, "variant_finished").size(), 1u);
+  EXPECT_TRUE(std::filesystem::exists(out + "/clip.meta.zq48"));
+  EXPECT_EQ(events.back()["files_encoded"].toInt(), 1);
+  EXPECT_EQ(events.back()["files_failed"].toInt(), 1);
+}
+
 TEST_F(VariantOption, TimeRangesAndCropsAreCheckedAsTheDialogChecksThem) {
   struct Case {
     const char* tail;
@@ -182,6 +203,9 @@ TEST_F(VariantOption, TimeRangesAndCropsAreCheckedAsTheDialogChecksThem) {
 TEST_F(VariantOption, MalformedVariantsAreUsageErrors) {
   const char* bad[] = {
       "w=320,h=240,fps=15,video=300,audio=32,rate=22050",                // channels missing
+      "video=300,audio=32,rate=22050,channels=1",                         // a picture needs its size
+      "w=320,h=240,fps=15,video=300,audio=32",                            // a sound needs its format
+      "w=320,h=240,fps=15,video=300",                                     // audio missing
       "w=320,h=240,fps=15,video=300,audio=32,rate=22050,channels=1,x=1",  // unknown key
       "w=320,w=240,h=240,fps=15,video=300,audio=32,rate=22050,channels=1",
       "w=320,h=240,fps=15,video=300,audio=24,rate=22050,channels=1",  // not 8, 16 or 32
@@ -219,8 +243,8 @@ TEST_F(VariantOption, EncodesTheExplicitVariants) {
   const std::string out = dir_.File("out");
   testing::WriteAvi(clip_, ClipSpec{.width = 320, .height = 240, .seconds = 1.0, .channels = 2});
   CliRun run = testing::Zq48enc("-o " + Quote(out) + " --variant w=176,h=144,fps=15,video=120,audio=32,rate=22050,channels=2" +
-                                 " --variant w=96,h=64,fps=5,video=40,audio=0,rate=0,channels=0" +
-                                 " --variant w=96,h=64,fps=5,video=0,audio=8,rate=8000,channels=1 " + Quote(clip_),
+                                 " --variant w=96,h=64,fps=5,video=40,audio=0" +
+                                 " --variant video=0,audio=8,rate=8000,channels=1 " + Quote(clip_),
                              dir_.path());
   ASSERT_EQ(run.status, 0) << run.err;
   CliRun meta = testing::Zq48enc("--inspect --json " + Quote(out + "/clip.meta.zq48"), dir_.path());

@@ -303,28 +303,40 @@ TEST_F(JobDriverTest, FailedPagesMetafilesAndResourcesAreReportedAndTheJobGoesOn
   EXPECT_EQ(s.variantsFinished, 2);
 }
 
-TEST_F(JobDriverTest, AFileWithoutVariantsEndsTheJobThere) {
+TEST_F(JobDriverTest, AFileWithoutVariantsIsReportedAndTheJobGoesOn) {
   AddFile(kA, Facts(kSourceGeneral), {Filter(100)});
   AddFile(kB, Facts(kSourceGeneral), {});
   AddFile(kC, Facts(kSourceGeneral), {Filter(300)});
   RunJobToEnd();
-  // The job quits at b: no page for it, c never begun, no resources.
-  EXPECT_EQ(log.Entries(), Join(Join(Join({"JobStarted", "FileStarted 0 /in/a.avi"}, Finished(kA, 100)),
-                                     {"WebPage /in/a.avi 160x120", "Metafile /in/a.avi 100",
-                                      "FileFinished 0 /in/a.avi", "FileStarted 1 /in/b.avi"}),
-                                kJobEnd));
-  EXPECT_EQ(workers.Records().size(), 1u);
+  // b is begun, reported and finished without a page; c is encoded after it.
+  EXPECT_EQ(log.Entries(),
+            Join(Join(Join(Join({"JobStarted", "FileStarted 0 /in/a.avi"}, Finished(kA, 100)),
+                           {"WebPage /in/a.avi 160x120", "Metafile /in/a.avi 100", "FileFinished 0 /in/a.avi",
+                            "FileStarted 1 /in/b.avi", "FileFinished 1 /in/b.avi", "FileStarted 2 /in/c.avi"}),
+                      Finished(kC, 300)),
+                 Join({"WebPage /in/c.avi 160x120", "Metafile /in/c.avi 300", "FileFinished 2 /in/c.avi",
+                       "Resource archive", "Resource button"},
+                      kJobEnd)));
+  EXPECT_EQ(notifier.texts(), Lines{"/in/b.avi has no output variants: it is not encoded."});
+  EXPECT_EQ(workers.Records().size(), 2u);
   JobSummary s = host.LastSummary();
   EXPECT_EQ(s.files, 3);
-  EXPECT_EQ(s.filesEncoded, 1);
-  EXPECT_EQ(s.filesFailed, 0);
+  EXPECT_EQ(s.filesEncoded, 2);
+  EXPECT_EQ(s.filesFailed, 1);
 
-  // Without variants for the first file the job ends before it begins anything.
+  // The same at the start and at the end of the list; with nothing encoded
+  // at all there is no page for the player archive and button strip to serve.
   catalog.RemoveAllFilters(kA);
+  catalog.RemoveAllFilters(kC);
   log.Clear();
   RunJobToEnd();
-  EXPECT_EQ(log.Entries(), kJobEnd);
-  EXPECT_EQ(workers.Records().size(), 1u);
+  EXPECT_EQ(log.Entries(), Join({"JobStarted", "FileStarted 0 /in/a.avi", "FileFinished 0 /in/a.avi",
+                                 "FileStarted 1 /in/b.avi", "FileFinished 1 /in/b.avi", "FileStarted 2 /in/c.avi",
+                                 "FileFinished 2 /in/c.avi"},
+                                kJobEnd));
+  EXPECT_EQ(notifier.texts().size(), 4u);
+  EXPECT_EQ(workers.Records().size(), 2u);
+  EXPECT_EQ(host.LastSummary().filesFailed, 3);
 }
 
 TEST_F(JobDriverTest, AFailingWorkerStillEndsItsVariant) {

@@ -28,8 +28,10 @@ struct FakeJobParts {
 // The program as it starts: start-up over the real settings store, then
 // the main window, shown (off screen) at a fixed size.
 struct Desktop {
-  Desktop(WorkerFactory& workers, JobOutputs& outputs, bool movieFiles = true)
+  // `sessionList`: where the window keeps its list between sessions (none when empty).
+  Desktop(WorkerFactory& workers, JobOutputs& outputs, bool movieFiles = true, std::string sessionList = {})
       : app(store, movieFiles) {
+    app.SetSessionListPath(std::move(sessionList));
     window = std::make_unique<MainWindow>(app, notifier, EngineParts{.workers = &workers, .outputs = &outputs});
     window->resize(1000, 700);
     window->show();

@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QStorageInfo>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QtTest>
 
 #include "ui/effect_button.h"
@@ -76,6 +77,15 @@ class EncoderPartsTest : public QObject {
     QVERIFY(encode.IsPushed());
     QCOMPARE(encode.toolTip(), QString("Start encode"));
     QTest::mouseRelease(&encode, Qt::LeftButton);
+
+    // A long text is broken into lines no wider than 300 pixels.
+    const QString words = "pushed state ('No full screen') " + QString("with a good many more words ").repeated(8);
+    toggle.SetToolTips(words, words);
+    const QStringList lines = toggle.toolTip().split('\n');
+    QVERIFY(lines.size() > 1);
+    for (const QString& line : lines)
+      QVERIFY2(QFontMetrics(QToolTip::font()).horizontalAdvance(line) <= kMaxTipWidth, qPrintable(line));
+    QCOMPARE(QString(lines.join(' ')).simplified(), words.simplified());
   }
 
   void layoutStacksLinesAndAnchorsButtons() {

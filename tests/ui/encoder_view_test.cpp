@@ -226,7 +226,7 @@ class EncoderViewTest : public QObject {
     QCOMPARE(Estimated(f.Line("line1075")), QString("Time estimated: 1111111:06:40"));
   }
 
-  void elapsedSurvivesAPauseAndRestartsWithANewJob() {
+  void elapsedSurvivesAPauseAndRestartsWithANewFileOrJob() {
     Fixture f;
     EncoderView& v = *f.view;
     v.StartClock();
@@ -240,6 +240,12 @@ class EncoderViewTest : public QObject {
     f.Tick("clockTick");
     QCOMPARE(Elapsed(f.Line("line1074")), QString("Time elapsed: 00:00:04"));
     QCOMPARE(Elapsed(f.Line("line1075")), QString("Time elapsed: 00:00:04"));
+
+    // The next file starts its own elapsed time; the job's goes on.
+    v.ShowCurrentFile(0);
+    f.Tick("clockTick");
+    QCOMPARE(Elapsed(f.Line("line1074")), QString("Time elapsed: 00:00:00"));
+    QCOMPARE(Elapsed(f.Line("line1075")), QString("Time elapsed: 00:00:05"));
 
     v.StopClock();  // the job ends
     QVERIFY(f.Line("line1074").isEmpty() && f.Line("line1075").isEmpty());

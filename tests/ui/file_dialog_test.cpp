@@ -187,20 +187,26 @@ class FileDialogTest : public QObject {
   void listAddsThroughTheDialogAndKeepsTheFolder() {
     TempDir dir;
     WriteAvi(dir.File("a.avi"), ClipSpec{.seconds = 1.0});
+    WriteAvi(dir.File("b.mkv"), ClipSpec{.seconds = 1.0});  // the probe reads it whatever its name
     QSettingsStore store;
     Application app(store, true);
     RecordingNotifier notifier;
     ListingEngine listing(app, notifier);
     FileListView list(app, listing.engine, notifier);
-    QString title;
+    QString title, shown;
     QStringList filters;
+    bool onTop = false;
     OnNextModal act([&](QWidget* modal) {
       auto* dialog = qobject_cast<BXFileDialog*>(modal);
       QVERIFY(dialog);
       title = dialog->windowTitle();
       filters = dialog->Browser().nameFilters();
+      shown = dialog->Browser().selectedNameFilter();
+      onTop = dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
       dialog->Browser().setDirectory(Q(dir.path()));
       dialog->Browser().selectFile(Q(dir.File("a.avi")));
+      ButtonNamed(*dialog, "&Add")->click();
+      dialog->Browser().selectFile(Q(dir.File("b.mkv")));
       ButtonNamed(*dialog, "&Add")->click();
       ButtonNamed(*dialog, "Cancel")->click();
     });
@@ -208,8 +214,14 @@ class FileDialogTest : public QObject {
     QVERIFY(QTest::qWaitFor([&] { return !list.Busy(); }));
 
     QCOMPARE(title, QString("Add file(s) to list"));
-    QCOMPARE(filters, QStringList({"Media files (*.avi *.mpeg *.mpg *.mov)", "All Files (*)"}));
-    QCOMPARE(list.Count(), 1);
+    // Every video type the program reads comes first and is shown; the
+    // program's own media filter stays in the list.
+    QCOMPARE(filters.size(), 3);
+    QVERIFY(filters[0].startsWith("All video files (*.avi *.mpeg *.mpg *.mov *.mp4 *.m4v *.mkv *.webm *.ts"));
+    QCOMPARE(filters.mid(1), QStringList({"Media files (*.avi *.mpeg *.mpg *.mov)", "All Files (*)"}));
+    QCOMPARE(shown, filters[0]);
+    QVERIFY(onTop);
+    QCOMPARE(list.Count(), 2);
     QCOMPARE(app.Catalog().InputFolder(), dir.path() + "/");
     QCOMPARE(store.ReadSettingString(settings::kPathInput, settings::kRootSection),
              dir.path() + "/");

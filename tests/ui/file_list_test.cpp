@@ -16,7 +16,9 @@
 #include "support/recording_notifier.h"
 #include "support/test_media.h"
 #include "ui/file_list_view.h"
+#include "ui/grid_line_delegate.h"
 #include "ui/list_acceptance.h"
+#include "ui/wait_animation.h"
 #include "ui/list_sorting.h"
 #include "ui/media_list_widget.h"
 #include "ui/time_range_dialog.h"
@@ -203,6 +205,14 @@ class FileListTest : public QObject {
     QCOMPARE(AddAndWait(f.view, {Q(dir.File("clip.avi"))}), 1);
     QCOMPARE(AddAndWait(f.view, {Q(dir.File("other/clip.avi"))}), 0);  // same name elsewhere
     QCOMPARE(f.app.Catalog().InputPaths(), std::vector<std::string>{dir.File("clip.avi")});
+
+    // Rows are drawn with grid lines under and between their cells.
+    MediaListWidget& list = f.view.List();
+    list.resize(400, 200);
+    const QRect cell = list.visualRect(list.model()->index(0, 0));
+    const QImage drawn = list.viewport()->grab().toImage();
+    QCOMPARE(QColor(drawn.pixel(cell.left() + cell.width() / 2, cell.bottom())), GridLineDelegate::kGridColor);
+    QCOMPARE(QColor(drawn.pixel(cell.right(), cell.top() + cell.height() / 2)), GridLineDelegate::kGridColor);
   }
 
   // Files whose output names would be the same are refused with a message
@@ -309,8 +319,17 @@ class FileListTest : public QObject {
     QCOMPARE(f.view.Count(), 0);
     QVERIFY(f.view.Busy());
     QVERIFY(f.view.findChild<QDialog*>("waitDialog")->isVisible());
+    // Its animation plays round and round while the files are probed.
+    auto* animation = f.view.findChild<WaitAnimation*>("waitAnimation");
+    QVERIFY(animation && animation->Playing());
+    const QImage first = animation->grab().toImage();
+    for (int i = 0; i < WaitAnimation::kFrames / 2; ++i) animation->Advance();
+    QVERIFY(animation->grab().toImage() != first);
+    for (int i = 0; i < WaitAnimation::kFrames / 2; ++i) animation->Advance();
+    QCOMPARE(animation->Frame(), 0);
     QVERIFY(QTest::qWaitFor([&] { return !f.view.Busy(); }, 60000));
     QVERIFY(ticksWhileBusy > 0);
+    QVERIFY(!animation->Playing());
     QCOMPARE(f.view.Count(), 10);
     QVERIFY(!f.view.findChild<QDialog*>("waitDialog")->isVisible());
   }

@@ -12,6 +12,7 @@
 #include "desktop_fixture.h"
 #include "encode/package/job_outputs.h"
 #include "container/metafile.h"
+#include "encode/job_file.h"
 #include "catalog/output_names.h"
 #include "gui_test_environment.h"
 #include "list_adding.h"
@@ -64,6 +65,16 @@ class CommaDecimalLocaleTest : public QObject {
     LameSettings settings;
     QVERIFY(ParseLameCommandLine(*lame, settings));
     QCOMPARE(settings.scale.value_or(0.0f), 0.5f);
+
+    // Job files are read and written in C notation.
+    auto read = ParseJobFile(R"({"version": 1, "files": [{"path": "/a.avi", "volume": 1.25, "begin_s": 0.5, "end_s": 2}]})", "/");
+    QVERIFY(std::holds_alternative<JobFile>(read));
+    const JobFile& job = std::get<JobFile>(read);
+    QCOMPARE(job.files.at(0).volume.value_or(0), 1.25f);
+    QCOMPARE(job.files.at(0).begin.value_or(0), 0.5);
+    const std::string text = JobFileText(job);
+    QVERIFY2(text.find("\"volume\": 1.25,") != std::string::npos, text.c_str());
+    QVERIFY2(text.find("\"begin_s\": 0.5,") != std::string::npos, text.c_str());
   }
 
   void aWholeEncodeHasSoundInEveryVariant() {

@@ -5,10 +5,14 @@
 
 #include <QEnterEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QTreeWidget>
 #include <QtTest>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 
 #include "desktop_fixture.h"
 #include "encode/package/job_outputs.h"
@@ -20,8 +24,13 @@
 #include "ui/gradient_progress_bar.h"
 #include "list_adding.h"
 #include "ui/menu_ids.h"
+#include "ui/filter_table.h"
+#include "ui/media_list_widget.h"
 #include "ui/pane_emphasis.h"
+#include "ui/preview_view.h"
+#include "ui/qt_notifier.h"
 #include "ui/settings_view.h"
+#include "ui/simple_page.h"
 
 using namespace zq48;
 using namespace zq48::testing;
@@ -52,6 +61,24 @@ bool ListClip(Desktop& d, const Media& media) {
 
 bool WaitForJobEnd(MainWindow& w) {
   return QTest::qWaitFor([&] { return !w.Encoding().HasJob(); }, kJobWaitMs);
+}
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+std::string Bytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Every file of the folder with its bytes.
+std::map<std::string, std::string> Contents(const std::string& folder) {
+  std::map<std::string, std::string> out;
+  for (const auto& e : fs::directory_iterator(folder)) out[e.path().filename().string()] = Bytes(e.path());
+  return out;
+}
+
+bool WaitUntilListed(FileListView& list, int rows) {
+  return QTest::qWaitFor([&] { return !list.Busy() && list.Count() == rows; }, kJobWaitMs);
 }
 
 }  // namespace
@@ -406,6 +433,31 @@ class MainWindowTest : public QObject {
     QVERIFY(std::abs(grid.RowSize(0) - grid.RowSize(1)) <= PaneSplitter::kBar + 1);
   }
 
+  // A filled preview gives the window to a job too, and while it fills the
+  // window the pointer emphasises no pane.
+  void jobTakesTheWindowFromAFullScreenPreview() {
+    FakeJobParts parts;
+    parts.workers.SetScript(WorkerKind::General, WorkerScript{.finishAtOnce = false});
+    Media media;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    QVERIFY(ListClip(d, media));
+    auto* toggle = w.Preview().findChild<QAbstractButton*>("fullScreen");
+    QVERIFY(toggle);
+    toggle->click();
+    QVERIFY(w.Preview().IsFullScreen());
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(&w.Preview(), &enter);
+    QVERIFY(!w.Emphasis().Running());
+
+    w.StartEncode();
+    QVERIFY(w.Encoder().IsFullScreen());
+    QVERIFY(!w.Preview().IsFullScreen());
+    QVERIFY(!toggle->isChecked());
+    w.StopEncode();
+    QVERIFY(WaitForJobEnd(w));
+  }
+
   void jobTakesTheWindowFromAFullScreenList() {
     FakeJobParts parts;
     parts.workers.SetScript(WorkerKind::General, WorkerScript{.finishAtOnce = false});
@@ -443,6 +495,168 @@ class MainWindowTest : public QObject {
     QCOMPARE(answerer.seen().size(), 1);
     QCOMPARE(answerer.seen()[0].title, QString("About ZQ48 design 3"));
     QCOMPARE(answerer.seen()[0].text, QString("ZQ48 design 3 Version 1.0"));
+  }
+
+  // A folder typed and left by pressing Encode is asked about once, when
+  // Encode checks it, and the job starts after Yes: the question must not
+  // come at the press, where it would take the button's release.
+  void aFolderTypedBeforeEncodeIsAskedAboutOnceAndTheJobStarts() {
+    FakeJobParts parts;
+    parts.workers.SetScript(WorkerKind::General, WorkerScript{.finishAtOnce = false});
+    Media media;
+    QSettingsStore store;
+    Application app(store, true);
+    QtNotifier notifier;  // real boxes: they take the mouse as the user's would
+    MainWindow w(app, notifier, EngineParts{.workers = &parts.workers, .outputs = &parts.outputs});
+    w.resize(1000, 700);
+    w.show();
+    QVERIFY(AddAndWait(w.FileList(), {Q(media.clip)}) == 1);
+    // Qt's offscreen windows take the activation whenever shown (the wait dialog's too).
+    w.activateWindow();
+    QVERIFY(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }));
+    const std::string folder = media.dir.File("new/out");
+    auto* edit = w.Settings().Simple().findChild<QLineEdit*>("destinationFolder");
+    edit->setFocus();
+    QVERIFY(edit->hasFocus());
+    QTest::keyClicks(edit, Q(folder));
+    QAbstractButton* encode = ViewButton(w.Encoder(), "encode");
+
+    int questions = 0;
+    bool released = false;
+    OnNextModal answer([&](QWidget* box) {
+      ++questions;
+      // The user lets go of the button while the question is up.
+      if (!released) QTest::mouseRelease(encode, Qt::LeftButton);
+      released = true;
+      for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+        if (b->text().remove('&') == "Yes") b->click();
+    });
+    QTest::mousePress(encode, Qt::LeftButton);
+    if (!released) QTest::mouseRelease(encode, Qt::LeftButton);
+    released = true;
+    QVERIFY(QTest::qWaitFor([&] { return w.Encoding().HasJob(); }, 5000));
+    QCOMPARE(questions, 1);
+    QVERIFY(fs::is_directory(folder));
+    w.StopEncode();
+    QVERIFY(WaitForJobEnd(w));
+  }
+
+  // zq48-encoder FILE|FOLDER...: files whatever their extension, folders as
+  // a drop expands them (every video type the program reads).
+  void pathsFromTheCommandLineAreListed() {
+    FakeJobParts parts;
+    Media media;
+    Desktop d(parts.workers, parts.outputs);
+    fs::create_directories(media.dir.File("films/sub"));
+    WriteAvi(media.dir.File("films/sub/b.mkv"), ClipSpec{.seconds = 1.0});
+    WriteAvi(media.dir.File("films/c.avi"), ClipSpec{.seconds = 1.0});
+    WriteAvi(media.dir.File("films/notes.txt"), ClipSpec{.seconds = 1.0});
+    WriteAvi(media.dir.File("LOUD.AVI"), ClipSpec{.seconds = 1.0});
+    d.window->AddPaths({Q(media.dir.File("LOUD.AVI")), Q(media.dir.File("films")), Q(media.dir.File("none.avi"))});
+    QVERIFY(WaitUntilListed(d.window->FileList(), 3));
+    QCOMPARE(d.app.Catalog().InputPaths(), (std::vector<std::string>{media.dir.File("LOUD.AVI"),
+                                                                       media.dir.File("films/c.avi"),
+                                                                       media.dir.File("films/sub/b.mkv")}));
+  }
+
+  // File > "Save list...", then the command line encodes that list: the
+  // same package, byte for byte, as the window's own encode.
+  void aSavedListEncodesWithZq48encToTheSamePackage() {
+    DecodeWorkerFactory workers;
+    PackageOutputs outputs;
+    Media media;
+    Desktop d(workers, outputs);
+    MainWindow& w = *d.window;
+    QVERIFY(ListClip(d, media));
+    // The file's own volume and a hand-edited variant list.
+    w.FileList().List().selectAll();
+    w.FileList().SetVolumeStep(7);
+    ExpertPage& expert = w.Settings().Expert();
+    expert.SelectFile(Q(media.clip));
+    expert.Table().SelectRow(1);
+    expert.Delete();
+    QVERIFY(d.app.Catalog().IsCustomFilters(media.clip));
+    const std::string job = media.dir.File("list.json");
+    QVERIFY(w.SaveListTo(Q(job)));
+
+    w.StartEncode();
+    QVERIFY(WaitForJobEnd(w));
+    QCOMPARE(d.notifier.texts(), std::vector<std::string>{});
+    const std::string again = media.dir.File("again");
+    const int status = std::system((std::string(ZQ48ENC_PATH) + " --job '" + job + "' -o '" + again + "' 2>/dev/null").c_str());
+    QCOMPARE(status, 0);
+    const auto window = Contents(media.out), command = Contents(again);
+    QVERIFY(window.size() > 6);
+    QVERIFY(window == command);
+  }
+
+  // File > "Open list...": the list becomes the job file's, with each file's
+  // options and variants and the settings; a damaged one changes nothing.
+  void openingAListReplacesTheListAndADamagedOneChangesNothing() {
+    FakeJobParts parts;
+    Media media;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    QVERIFY(ListClip(d, media));
+    WriteAvi(media.dir.File("b.avi"), ClipSpec{.seconds = 1.0});
+    const std::string job = media.dir.File("hand.json");
+    std::ofstream(job) << R"({"version": 1, "range_begin_kbps": 100, "range_end_kbps": 300, "quality": 80,
+  "files": [{"path": "b.avi", "volume": 0.5},
+            {"path": "clip.avi", "variants": [{"w": 96, "h": 64, "fps": 5, "video": 60, "audio": 8,
+                                              "rate": 8000, "channels": 1}]}]})";
+    QVERIFY(w.OpenListFrom(Q(job)));
+    QVERIFY(WaitUntilListed(w.FileList(), 2));
+    InputCatalog& c = d.app.Catalog();
+    QCOMPARE(c.InputPaths(), (std::vector<std::string>{media.dir.File("b.avi"), media.clip}));
+    QCOMPARE(c.Options(media.dir.File("b.avi")).volume, 0.5f);
+    QVERIFY(!c.IsCustomFilters(media.dir.File("b.avi")));
+    QCOMPARE(c.FilterCount(media.dir.File("b.avi")), std::size_t{4});  // 100, 180, 260, 300
+    QCOMPARE(c.FilterCount(media.clip), std::size_t{1});
+    QCOMPARE(c.FilterAt(media.clip, 0)->width, 96);
+    QCOMPARE(c.Settings().quality, 80);
+    QCOMPARE(w.Settings().Simple().findChild<QLineEdit*>("rangeEnd")->text(), QString("300"));
+    QCOMPARE(d.store.ReadSettingInt(settings::kRangeEnd, settings::kFilterSection), std::optional<std::int32_t>(300));
+    QCOMPARE(w.Settings().DestinationText(), media.out);  // the job names none: the one typed stays
+
+    std::ofstream(job) << "{\"version\": 1,\n \"files\": [{\"path\": \"b.avi\",\n \"volume\": \"loud\"}]}";
+    QVERIFY(!w.OpenListFrom(Q(job)));
+    QCOMPARE(d.notifier.texts().back(), "Can't open the list " + job + ":\nline 3: \"volume\" must be a number\n"
+                                        "Nothing was changed.");
+    QCOMPARE(w.FileList().Count(), 2);
+    QCOMPARE(c.Settings().quality, 80);
+  }
+
+  // The list is kept as it changes and offered back at the next start.
+  void theListIsKeptAndOfferedBackAtTheNextStart() {
+    FakeJobParts parts;
+    Media media;
+    const std::string kept = media.dir.File("data/session list.json");
+    {
+      Desktop d(parts.workers, parts.outputs, true, kept);
+      QVERIFY(ListClip(d, media));
+      d.window->FileList().List().selectAll();
+      d.window->FileList().SetVolumeStep(3);
+      d.window->KeepSessionList();  // what its timer does every second
+      QVERIFY(fs::exists(kept));
+    }
+    {
+      Desktop d(parts.workers, parts.outputs, true, kept);
+      d.window->OfferSessionList();
+      QCOMPARE(d.notifier.questions().size(), std::size_t{1});
+      QCOMPARE(d.notifier.questions()[0].text,
+               std::string("The list of your last session has 1 file(s).\nDo you want to open it again?"));
+      QVERIFY(WaitUntilListed(d.window->FileList(), 1));
+      QCOMPARE(d.app.Catalog().Options(media.clip).volume, 0.8f);
+    }
+    {
+      // Refused, the list is replaced by the new session's, here an empty one.
+      Desktop d(parts.workers, parts.outputs, true, kept);
+      d.notifier.set_answer(false);
+      d.window->OfferSessionList();
+      QCOMPARE(d.window->FileList().Count(), 0);
+      d.window->KeepSessionList();
+      QVERIFY(!fs::exists(kept));
+    }
   }
 
   // The real decode workers and outputs, from Encode to the job's end.

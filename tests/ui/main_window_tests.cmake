@@ -11,6 +11,9 @@ add_executable(zq48_main_window_tests
 )
 set_target_properties(zq48_main_window_tests PROPERTIES AUTOMOC ON)
 target_link_libraries(zq48_main_window_tests PRIVATE zq48_desktop zq48_test_support Qt6::Test)
+# A list the window saves is encoded by the command line too.
+target_compile_definitions(zq48_main_window_tests PRIVATE ZQ48ENC_PATH="$<TARGET_FILE:zq48enc>")
+add_dependencies(zq48_main_window_tests zq48enc)
 add_test(NAME MainWindow COMMAND zq48_main_window_tests)
 set_tests_properties(MainWindow PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/qt_tsan.supp"

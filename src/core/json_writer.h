@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace zq48::cli {
+namespace zq48 {
 
 // A JSON text built field by field. Numbers are written without the process
 // locale (a comma decimal would not be JSON); doubles that are not finite
@@ -35,6 +35,9 @@ std::string JsonArray(const std::vector<std::string>& items);
 
 std::string JsonString(const std::string& text);
 std::string JsonNumber(double value);
+// The shortest text that reads back as this float: a single-precision value
+// written as a double would carry digits it never had (1.2f as 1.2000000476837158).
+std::string JsonFloat(float value);
 std::string JsonNumber(std::int64_t value);
 
-}  // namespace zq48::cli
+}  // namespace zq48

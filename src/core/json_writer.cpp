@@ -1,10 +1,10 @@
-#include "cli/json_writer.h"
+#include "core/json_writer.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
-namespace zq48::cli {
+namespace zq48 {
 
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
@@ -32,6 +32,13 @@ std::string JsonNumber(double value) {
   if (!std::isfinite(value)) return "null";
   char text[32];
   auto [end, error] = std::to_chars(text, text + sizeof text, value);  // shortest exact form, no locale
+  return error == std::errc() ? std::string(text, end) : "null";
+}
+
+std::string JsonFloat(float value) {
+  if (!std::isfinite(value)) return "null";
+  char text[32];
+  auto [end, error] = std::to_chars(text, text + sizeof text, value);
   return error == std::errc() ? std::string(text, end) : "null";
 }
 
@@ -68,4 +75,4 @@ JsonObject& JsonObject::Add(const std::string& key, const JsonObject& value) {
 }
 JsonObject& JsonObject::AddRaw(const std::string& key, const std::string& json) { return Field(key, json); }
 
-}  // namespace zq48::cli
+}  // namespace zq48
