@@ -9,7 +9,10 @@ namespace zq48 {
 
 namespace {
 
+// The side decode reads at most this much; what it read is kept for the
+// decode, so the bytes are bounded as well as the count.
 constexpr int kOriginPackets = 2000;
+constexpr std::int64_t kOriginBytes = 32 << 20;
 
 // One stream's first frame, decoded on the side to learn its time.
 struct FirstFrame {
@@ -44,9 +47,11 @@ double FindTimelineOrigin(AVFormatContext* file, std::deque<ff::PacketPtr>* kept
   auto pending = [&firsts] {
     return std::any_of(firsts.begin(), firsts.end(), [](const FirstFrame& f) { return !f.found; });
   };
-  for (int n = 0; frame && n < kOriginPackets && pending(); ++n) {
+  std::int64_t bytes = 0;
+  for (int n = 0; frame && n < kOriginPackets && bytes < kOriginBytes && pending(); ++n) {
     ff::PacketPtr packet(av_packet_alloc());
     if (!packet || av_read_frame(file, packet.get()) < 0) break;
+    bytes += packet->size;
     for (FirstFrame& f : firsts) {
       if (packet->stream_index != f.stream || f.found) continue;
       avcodec_send_packet(f.decoder.get(), packet.get());  // a damaged packet is passed over

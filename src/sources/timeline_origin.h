@@ -12,9 +12,9 @@ namespace zq48 {
 // which the streams' start times do not all account for). The chosen
 // picture and sound streams are decoded on the side from the file's current
 // position until each gave a frame; a stream with no frame within a couple
-// of thousand packets starts after the other anyway. The packets read go to
-// `kept` when given, so that a decode can read them again. Without any frame
-// the file's own start time counts.
+// of thousand packets (or 32 MB) starts after the other anyway. The packets
+// read go to `kept` when given, so that a decode can read them again.
+// Without any frame the file's own start time counts.
 double FindTimelineOrigin(AVFormatContext* file, std::deque<ff::PacketPtr>* kept);
 
 }  // namespace zq48
