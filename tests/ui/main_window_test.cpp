@@ -253,8 +253,13 @@ class MainWindowTest : public QObject {
     for (bool stop : {false, true}) {
       w.StartEncode();
       QVERIFY(QTest::qWaitFor([&] { return line->text() == named; }, kJobWaitMs));
-      QMetaObject::invokeMethod(&view, "refreshTick");
-      QVERIFY(jobBar->Position() > 0);
+      // The worker reports its first progress after the file's line is shown.
+      QVERIFY(QTest::qWaitFor(
+          [&] {
+            QMetaObject::invokeMethod(&view, "refreshTick");
+            return jobBar->Position() > 0;
+          },
+          kJobWaitMs));
       QVERIFY(w.windowTitle().endsWith("% - ZQ48 Encoder"));
       if (stop) {
         w.StopEncode();
