@@ -193,29 +193,20 @@ void WriteStreamClip(const std::string& path, const StreamClip& clip) {
   Check(av_write_trailer(out.ctx), "cannot write trailer");
 }
 
-std::vector<TimedPicture> DecodePictures(const std::string& path) {
-  std::vector<TimedPicture> pictures;
+std::optional<double> DecodeEachFrame(const std::string& path, AVMediaType type,
+                                      const std::function<void(const AVFrame&, double)>& onFrame) {
   ff::FormatContextPtr in = ff::OpenInput(path);
-  if (!in || avformat_find_stream_info(in.get(), nullptr) < 0) return pictures;
-  const int index = av_find_best_stream(in.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-  if (index < 0) return pictures;
-  AVStream* st = in->streams[index];
+  if (!in || avformat_find_stream_info(in.get(), nullptr) < 0) return std::nullopt;
+  const int index = av_find_best_stream(in.get(), type, -1, -1, nullptr, 0);
+  if (index < 0) return std::nullopt;
+  const AVStream* st = in->streams[index];
   ff::CodecContextPtr dec = ff::OpenDecoder(st);
-  const double start = in->start_time != AV_NOPTS_VALUE ? in->start_time / double(AV_TIME_BASE) : 0;
+  if (!dec) return std::nullopt;
   ff::PacketPtr packet(av_packet_alloc());
   ff::FramePtr frame(av_frame_alloc());
   auto drain = [&] {
     while (avcodec_receive_frame(dec.get(), frame.get()) == 0) {
-      TimedPicture p;
-      p.time = frame->best_effort_timestamp * av_q2d(st->time_base) - start;
-      p.bgr.resize(static_cast<std::size_t>(frame->width) * frame->height * 3);
-      ff::SwsPtr sws(sws_getContext(frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
-                                    frame->width, frame->height, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr,
-                                    nullptr, nullptr));
-      std::uint8_t* dst[1] = {p.bgr.data()};
-      const int stride[1] = {frame->width * 3};
-      sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, dst, stride);
-      pictures.push_back(std::move(p));
+      onFrame(*frame, frame->best_effort_timestamp * av_q2d(st->time_base));
       av_frame_unref(frame.get());
     }
   };
@@ -226,6 +217,24 @@ std::vector<TimedPicture> DecodePictures(const std::string& path) {
   }
   avcodec_send_packet(dec.get(), nullptr);
   drain();
+  return in->start_time != AV_NOPTS_VALUE ? in->start_time / double(AV_TIME_BASE) : 0.0;
+}
+
+std::vector<TimedPicture> DecodePictures(const std::string& path) {
+  std::vector<TimedPicture> pictures;
+  const std::optional<double> start =
+      DecodeEachFrame(path, AVMEDIA_TYPE_VIDEO, [&pictures](const AVFrame& frame, double time) {
+        TimedPicture p{.time = time, .bgr = {}};
+        p.bgr.resize(static_cast<std::size_t>(frame.width) * frame.height * 3);
+        ff::SwsPtr sws(sws_getContext(frame.width, frame.height, static_cast<AVPixelFormat>(frame.format),
+                                      frame.width, frame.height, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr,
+                                      nullptr, nullptr));
+        std::uint8_t* dst[1] = {p.bgr.data()};
+        const int stride[1] = {frame.width * 3};
+        sws_scale(sws.get(), frame.data, frame.linesize, 0, frame.height, dst, stride);
+        pictures.push_back(std::move(p));
+      });
+  for (TimedPicture& p : pictures) p.time -= start.value_or(0.0);
   return pictures;
 }
 

@@ -1,12 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 extern "C" {
 #include <libavcodec/codec_id.h>
+#include <libavutil/avutil.h>
 }
+
+struct AVFrame;
 
 // Transport and program streams of the kinds broadcast captures and DVD rips
 // are, for the general decode path's tests: sound that changes its format on
@@ -48,6 +53,13 @@ struct TimedPicture {
   std::vector<std::uint8_t> bgr;
 };
 std::vector<TimedPicture> DecodePictures(const std::string& path);
+
+// Decodes the file's main stream of `type` to its end with FFmpeg, handing
+// each frame and its time in seconds on the stream's clock to `onFrame`.
+// Gives the file's first time stamp in seconds, or nothing when the file or
+// the stream cannot be read.
+std::optional<double> DecodeEachFrame(const std::string& path, AVMediaType type,
+                                      const std::function<void(const AVFrame&, double)>& onFrame);
 
 // The byte-wise concatenation of two files (two recordings joined).
 void JoinFiles(const std::string& first, const std::string& second, const std::string& path);

@@ -302,36 +302,18 @@ void WriteTracks(const std::string& path, const TimelineClip& clip) {
 // time of its first sample.
 PackageSound DecodeSound(const std::string& path, double* firstTime) {
   PackageSound out;
-  ff::FormatContextPtr in = ff::OpenInput(path);
-  if (!in || avformat_find_stream_info(in.get(), nullptr) < 0) return out;
-  const int index = av_find_best_stream(in.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-  if (index < 0) return out;
-  AVStream* st = in->streams[index];
-  ff::CodecContextPtr dec = ff::OpenDecoder(st);
-  ff::PacketPtr packet(av_packet_alloc());
-  ff::FramePtr frame(av_frame_alloc());
-  auto drain = [&] {
-    while (avcodec_receive_frame(dec.get(), frame.get()) == 0) {
-      if (out.samples.empty()) *firstTime = frame->best_effort_timestamp * av_q2d(st->time_base);
-      out.rate = frame->sample_rate;
-      const auto format = static_cast<AVSampleFormat>(frame->format);
-      const int step = av_sample_fmt_is_planar(format) ? 1 : frame->ch_layout.nb_channels;
-      for (int i = 0; i < frame->nb_samples; ++i) {
-        const std::uint8_t* plane = frame->extended_data[0];
-        out.samples.push_back(av_get_packed_sample_fmt(format) == AV_SAMPLE_FMT_FLT
-                                  ? reinterpret_cast<const float*>(plane)[i * step]
-                                  : reinterpret_cast<const std::int16_t*>(plane)[i * step] / 32768.0f);
-      }
-      av_frame_unref(frame.get());
+  DecodeEachFrame(path, AVMEDIA_TYPE_AUDIO, [&](const AVFrame& frame, double time) {
+    if (out.samples.empty()) *firstTime = time;
+    out.rate = frame.sample_rate;
+    const auto format = static_cast<AVSampleFormat>(frame.format);
+    const int step = av_sample_fmt_is_planar(format) ? 1 : frame.ch_layout.nb_channels;
+    const std::uint8_t* plane = frame.extended_data[0];
+    for (int i = 0; i < frame.nb_samples; ++i) {
+      out.samples.push_back(av_get_packed_sample_fmt(format) == AV_SAMPLE_FMT_FLT
+                                ? reinterpret_cast<const float*>(plane)[i * step]
+                                : reinterpret_cast<const std::int16_t*>(plane)[i * step] / 32768.0f);
     }
-  };
-  while (av_read_frame(in.get(), packet.get()) >= 0) {
-    if (packet->stream_index == index) avcodec_send_packet(dec.get(), packet.get());
-    av_packet_unref(packet.get());
-    drain();
-  }
-  avcodec_send_packet(dec.get(), nullptr);
-  drain();
+  });
   return out;
 }
 
