@@ -7,7 +7,6 @@
 #include <random>
 
 #include "encode/pipeline/variant_outputs.h"
-#include "support/null_job_host.h"
 #include "support/recording_notifier.h"
 #include "support/test_media.h"
 #include "video/video_encoder_stage.h"
@@ -70,15 +69,8 @@ void BM_VideoStage640x480To320x240(benchmark::State& state) {
   zq48::testing::TempDir dir;
   zq48::JobState job;
   zq48::testing::RecordingNotifier notifier;
-  zq48::testing::NullJobHost host;
-  zq48::JobContext context{job, notifier, host, host, true};
-  std::string path = dir.File("bench.zq48");
-  job.videoFile.With([&](zq48::VideoFileSlot& slot) { slot.file = std::move(*zq48::StreamFile::Create(path)); });
-  job.variant.With([](zq48::VariantState& v) {
-    v.decodedWidth = 640;
-    v.decodedHeight = 480;
-  });
-  job.snapshot.Edit([](zq48::JobSnapshot& s) { s.catalog.MutableFacts("in").frameRate = 15.0; });
+  zq48::VariantJob variant(job, notifier, zq48::VariantPlan{});
+  variant.streams.video = std::move(*zq48::StreamFile::Create(dir.File("bench.zq48")));
   zq48::OutputFilter filter;
   filter.width = 320;
   filter.height = 240;
@@ -88,8 +80,8 @@ void BM_VideoStage640x480To320x240(benchmark::State& state) {
   for (int i = 0; i < 30; ++i) pictures.push_back(std::make_shared<const std::vector<std::uint8_t>>(Moving(640, 480, i)));
 
   zq48::VideoEncoderState stage;
-  zq48::VariantOutputs outputs(context);
-  zq48::CreateVideoEncoder(outputs, zq48::DecodedVideoOf(context, "in"), filter, stage);
+  zq48::VideoOutputs outputs(variant);
+  zq48::CreateVideoEncoder(outputs, zq48::DecodedVideo{640, 480, 15.0}, filter, stage);
   int frame = 0;
   for (auto _ : state) {
     zq48::EncodeVideoFrame(frame / 15.0, pictures[frame % pictures.size()], stage);

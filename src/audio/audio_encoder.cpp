@@ -27,7 +27,7 @@ constexpr StepTexts kFinalLastTexts{"Error encoder audio my_get_audio3",
 
 AudioEncoder::AudioEncoder(Mp3CodecFactory openCodec) : openCodec_(std::move(openCodec)) {}
 
-bool AudioEncoder::Open(const PcmFormat& input, AudioOutput& output, const OutputFilter& filter) {
+bool AudioEncoder::Open(const PcmFormat& input, AudioOutput& output, const SoundSettings& sound) {
   codec_.reset();
   staging_.reset();
   output_ = &output;
@@ -35,8 +35,7 @@ bool AudioEncoder::Open(const PcmFormat& input, AudioOutput& output, const Outpu
   if (!output.AudioStreamOpen()) return Fail("Error handle of file", false);
 
   input_ = input;
-  auto arguments = LameArguments(filter.audioChannels, filter.audioSampleRate, filter.audioBitRate,
-                                 filter.volume);
+  auto arguments = LameArguments(sound.channels, sound.sampleRate, sound.bitRate, sound.volume);
   if (!arguments) return Fail("Error mono stereo", false);
 
   std::unique_ptr<Mp3Codec> codec = OpenCodec(*arguments);

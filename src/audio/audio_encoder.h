@@ -30,10 +30,10 @@ class AudioEncoder {
   AudioEncoder(const AudioEncoder&) = delete;
   AudioEncoder& operator=(const AudioEncoder&) = delete;
 
-  // Sets up the codec for `input` PCM and the filter's channels, sample
-  // rate, bit rate and volume. The LAMEOPT environment variable may add
-  // encoder options; the filter's own settings win over them.
-  bool Open(const PcmFormat& input, AudioOutput& output, const OutputFilter& filter);
+  // Sets up the codec for `input` PCM and the variant's sound settings.
+  // The LAMEOPT environment variable may add encoder options; the
+  // variant's own settings win over them.
+  bool Open(const PcmFormat& input, AudioOutput& output, const SoundSettings& sound);
   // Stages a chunk of PCM, encoding in a burst when the staging block is full.
   bool Append(const void* pcm, std::size_t bytes);
   // Encodes what is staged, flushes the codec, releases it and tells the

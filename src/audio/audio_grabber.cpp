@@ -2,12 +2,12 @@
 
 namespace zq48 {
 
-bool AudioGrabber::Init(const WaveFormat& format, AudioOutput& output, const OutputFilter& filter) {
+bool AudioGrabber::Init(const WaveFormat& format, AudioOutput& output, const SoundSettings& sound) {
   output_ = &output;
   format_ = format;
   return encoder_.Open(
       PcmFormat{format.channels, static_cast<int>(format.samplesPerSec), format.bitsPerSample}, output,
-      filter);
+      sound);
 }
 
 CallbackResult AudioGrabber::BufferCB(double sampleTime, const std::uint8_t* buffer, long length) {

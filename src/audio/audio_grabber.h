@@ -25,7 +25,7 @@ class AudioGrabber {
 
   // Remembers the connected format and opens the encoder with it. A failure
   // has shown the encoder's message; the caller adds its own.
-  bool Init(const WaveFormat& format, AudioOutput& output, const OutputFilter& filter);
+  bool Init(const WaveFormat& format, AudioOutput& output, const SoundSettings& sound);
   // One decoded buffer: `sampleTime` in seconds from the start of the range.
   // The source goes on delivering after a failure.
   CallbackResult BufferCB(double sampleTime, const std::uint8_t* buffer, long length);

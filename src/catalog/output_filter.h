@@ -25,4 +25,21 @@ struct OutputFilter {
   bool operator==(const OutputFilter&) const = default;
 };
 
+// Everything of a variant the sound encode reads: the audio stage is given
+// these and nothing else, so variants whose SoundSettings are equal encode
+// the same sound bytes from the same decode and can share one encode. A new
+// setting the sound depends on must be added here to reach the encoder at
+// all, and is then part of the comparison too.
+struct SoundSettings {
+  int channels = 0;
+  int sampleRate = 0;  // Hz
+  int bitRate = 0;     // kbps
+  float volume = 1.0f;
+  bool operator==(const SoundSettings&) const = default;
+};
+
+inline SoundSettings SoundOf(const OutputFilter& f) {
+  return {f.audioChannels, f.audioSampleRate, f.audioBitRate, f.volume};
+}
+
 }  // namespace zq48

@@ -23,6 +23,9 @@ struct Message {
   std::string text;
   std::string caption;
   Presentation presentation = Presentation::AppBox;
+  // Of a job's message: the index of the variant (in its file's list) it
+  // concerns, or -1 when it concerns no one variant.
+  int variant = -1;
 };
 
 // The engine never talks to a GUI: everything it has to tell the user goes

@@ -64,14 +64,13 @@ void MainEncodeThread::OnStart() {
     EndJob();
     return;
   }
-  if (!PrepareVariant(path)) return;
   int kind = context_.state.snapshot.With(
       [&path](const JobSnapshot& s) { return s.catalog.Facts(path).sourceKind; });
   if (kind == kSourceMovie && !context_.movieFilesAvailable) {
     thread_.PostQuit();
     return;
   }
-  StartWorkers(path);
+  StartGroup(path);
   context_.events.FileStarted(static_cast<int>(fileIndex_), path);
 }
 
@@ -105,201 +104,123 @@ void MainEncodeThread::EndJob() {
   thread_.PostQuit();
 }
 
-bool MainEncodeThread::PrepareVariant(const std::string& path) {
-  auto [filter, folder] = context_.state.snapshot.With([&](const JobSnapshot& s) {
-    const OutputFilter* f = s.catalog.FilterAt(path, filterIndex_);
-    return std::make_pair(f ? std::optional<OutputFilter>(*f) : std::nullopt,
-                          s.catalog.Settings().destinationFolder());
+std::vector<std::shared_ptr<VariantJob>> MainEncodeThread::MakeGroup(const std::string& path, std::size_t count) {
+  std::vector<std::shared_ptr<VariantJob>> group;
+  context_.state.snapshot.With([&](const JobSnapshot& s) {
+    for (std::size_t i = filterIndex_; i < filterIndex_ + count; ++i)
+      if (std::optional<VariantPlan> plan = PlanVariant(s, path, i))
+        group.push_back(std::make_shared<VariantJob>(context_.state, context_.notifier, std::move(*plan)));
   });
-  if (!filter) {
-    thread_.PostQuit();
-    return false;
-  }
-  std::string basePath = OutputBasePath(folder, path, *filter);
-  record_.largestWidth = std::max(record_.largestWidth, filter->width);
-  record_.largestHeight = std::max(record_.largestHeight, filter->height);
-  const OutputFilter chosen = *filter;
-  context_.state.variant.With([&](VariantState& v) {
-    v.sourcePath = path;
-    v.outputBasePath = basePath;
-    v.filter = chosen;
-    v.audioSampleCount = 0;
-    // Nothing of an earlier variant (or of a stopped job) may count for this one.
-    v.videoInProgress = 0.0;
-    v.audioInProgress = 0.0;
-    // The stages name this variant's files when they create them; until
-    // then no earlier variant's file may be taken for this one's.
-    v.videoTempPath.clear();
-    v.audioTempPath.clear();
-    v.minAudioTempPath.clear();
-  });
-  return true;
+  return group;
 }
 
-void MainEncodeThread::StartWorkers(const std::string& path) {
-  auto [kind, hasAudio, hasVideo] = context_.state.snapshot.With([&](const JobSnapshot& s) {
+void MainEncodeThread::StartGroup(const std::string& path) {
+  auto [kind, hasAudio, hasVideo, filters] = context_.state.snapshot.With([&](const JobSnapshot& s) {
     const MediaFacts& f = s.catalog.Facts(path);
-    return std::make_tuple(f.sourceKind, f.hasAudio, f.hasVideo);
+    std::vector<OutputFilter> all;
+    for (std::size_t i = 0; i < s.catalog.FilterCount(path); ++i) all.push_back(*s.catalog.FilterAt(path, i));
+    return std::make_tuple(f.sourceKind, f.hasAudio, f.hasVideo, std::move(all));
   });
-  if (kind == kSourceGeneral || kind == kSourceMovie) {
-    // Started, a variant that cannot fit would fail half-way; it is skipped
-    // (a group that cannot fit goes one variant at a time, each checked).
-    const bool grouped = kind == kSourceGeneral ? StartGroup(path) : StartMovieGroup(path, hasAudio, hasVideo);
-    if (grouped) {
-      record_.sourceKind = kind;
-      return;
-    }
-    if (!RoomFor(path, {CurrentFilter()})) {
-      record_.sourceKind = kind;
-      skipped_ = skippedVariant_ = true;
-      thread_.Post(WM_JOB_NEXT);
-      return;
-    }
+  if (kind != kSourceGeneral && kind != kSourceMovie) {
+    thread_.PostQuit();
+    return;
   }
+  record_.sourceKind = kind;
+  const std::size_t size = context_.sequential ? 1 : GroupSize(filters, filterIndex_);
+  std::vector<std::shared_ptr<VariantJob>> group = MakeGroup(path, size);
+  if (group.empty()) {
+    thread_.PostQuit();
+    return;
+  }
+  for (const auto& v : group) {
+    record_.largestWidth = std::max(record_.largestWidth, v->plan.filter.width);
+    record_.largestHeight = std::max(record_.largestHeight, v->plan.filter.height);
+  }
+  // Started, a variant that cannot fit would fail half-way: a group that
+  // cannot fit goes one variant at a time, and a variant that cannot is skipped.
+  if (group.size() > 1 && !RoomFor(path, group)) group.resize(1);
+  if (group.size() == 1 && !RoomFor(path, group)) {
+    skipped_ = true;
+    SetRunning({});
+    thread_.Post(WM_JOB_NEXT);
+    return;
+  }
+  SetRunning(std::move(group));
+  StartWorkers(kind, hasAudio, hasVideo);
+}
+
+void MainEncodeThread::StartWorkers(int kind, bool hasAudio, bool hasVideo) {
+  ReplaceGeneralWorker(nullptr);
+  movieVideoWorker_.reset();
+  movieAudioWorker_.reset();
   if (kind == kSourceGeneral) {
-    movieVideoWorker_.reset();
-    movieAudioWorker_.reset();
-    record_.sourceKind = kSourceGeneral;
-    ReplaceGeneralWorker(workers_.CreateGeneralWorker(context_));
+    ReplaceGeneralWorker(workers_.CreateGeneralWorker(context_, GroupPointers()));
     WithGeneralWorker([](GeneralWorker* w) {
       w->Post(WM_DS_START);
       return true;
     });
-  } else if (kind == kSourceMovie) {
-    ReplaceGeneralWorker(nullptr);
-    movieVideoWorker_.reset();
-    movieAudioWorker_.reset();
-    movieVideoDone_ = movieAudioDone_ = false;
-    record_.sourceKind = kSourceMovie;
-    if (hasAudio) {
-      movieAudioWorker_ = workers_.CreateMovieAudioWorker(context_, thread_);
-      movieAudioWorker_->Post(WM_QT_AUDIO_START);
-    }
-    if (hasVideo) {
-      movieVideoWorker_ = workers_.CreateMovieVideoWorker(context_, thread_);
-      movieVideoWorker_->Post(WM_QT_VIDEO_START);
-    }
-    // With no track to extract nobody would report back: move on at once.
-    if (!hasAudio && !hasVideo) thread_.Post(WM_JOB_NEXT);
-  } else {
-    thread_.PostQuit();
+    return;
   }
+  movieVideoDone_ = movieAudioDone_ = false;
+  if (hasAudio) {
+    movieAudioWorker_ = workers_.CreateMovieAudioWorker(context_, thread_, GroupPointers());
+    movieAudioWorker_->Post(WM_QT_AUDIO_START);
+  }
+  if (hasVideo) {
+    movieVideoWorker_ = workers_.CreateMovieVideoWorker(context_, thread_, GroupPointers());
+    movieVideoWorker_->Post(WM_QT_VIDEO_START);
+  }
+  // With no track to extract nobody would report back: move on at once.
+  if (!hasAudio && !hasVideo) thread_.Post(WM_JOB_NEXT);
 }
 
-// The group of variants from the current one on; empty when they are to go
-// one at a time (in the reference order, or alone in their group).
-std::vector<std::unique_ptr<VariantJob>> MainEncodeThread::MakeGroup(const std::string& path) {
-  std::vector<std::unique_ptr<VariantJob>> group;
-  if (context_.sequential) return group;
-  std::vector<OutputFilter> filters = context_.state.snapshot.With([&path](const JobSnapshot& s) {
-    std::vector<OutputFilter> all;
-    for (std::size_t i = 0; i < s.catalog.FilterCount(path); ++i) all.push_back(*s.catalog.FilterAt(path, i));
-    return all;
+void MainEncodeThread::SetRunning(std::vector<std::shared_ptr<VariantJob>> group) {
+  group_ = group;
+  const std::string path = CurrentPath();
+  context_.state.running.With([&](RunningVariants& r) {
+    r.sourcePath = path;
+    r.variants = std::move(group);
   });
-  const std::size_t size = GroupSize(filters, filterIndex_);
-  if (size < 2) return group;
-  for (std::size_t i = filterIndex_; i < filterIndex_ + size; ++i)
-    group.push_back(std::make_unique<VariantJob>(context_, path, filters[i]));
-  return group;
 }
 
-void MainEncodeThread::PublishGroup(std::vector<std::unique_ptr<VariantJob>> group) {
-  std::vector<std::shared_ptr<JobState>> states;
-  for (const auto& v : group) {
-    record_.largestWidth = std::max(record_.largestWidth, v->filter.width);
-    record_.largestHeight = std::max(record_.largestHeight, v->filter.height);
-    states.push_back(v->state);
-  }
-  context_.state.group.With([&states](auto& g) { g = std::move(states); });
-  group_ = std::move(group);
+std::vector<VariantJob*> MainEncodeThread::GroupPointers() const {
+  std::vector<VariantJob*> pointers;
+  for (const auto& v : group_) pointers.push_back(v.get());
+  return pointers;
 }
 
-std::vector<OutputFilter> MainEncodeThread::Filters(const std::vector<std::unique_ptr<VariantJob>>& group) {
-  std::vector<OutputFilter> filters;
-  for (const auto& v : group) filters.push_back(v->filter);
-  return filters;
-}
-
-std::vector<JobContext*> MainEncodeThread::Contexts(const std::vector<std::unique_ptr<VariantJob>>& group) {
-  std::vector<JobContext*> contexts;
-  for (const auto& v : group) contexts.push_back(&v->context);
-  return contexts;
-}
-
-OutputFilter MainEncodeThread::CurrentFilter() {
-  return context_.state.variant.With([](const VariantState& v) { return v.filter; });
-}
-
-bool MainEncodeThread::RoomFor(const std::string& path, const std::vector<OutputFilter>& filters) {
+bool MainEncodeThread::RoomFor(const std::string& path, const std::vector<std::shared_ptr<VariantJob>>& group) {
   auto [folder, seconds] = context_.state.snapshot.With([&path](const JobSnapshot& s) {
     return std::make_pair(s.catalog.Settings().destinationFolder(), s.catalog.Facts(path).videoDuration);
   });
   std::uint64_t needed = 0;
   std::string what;
-  for (const OutputFilter& f : filters) {
-    needed += BytesNeeded(f, seconds);
+  for (const auto& v : group) {
+    needed += BytesNeeded(v->plan.filter, seconds);
     if (!what.empty()) what += ", ";
-    what += OutputBaseName(path) + "_" + VariantTag(f);
+    what += OutputBaseName(path) + "_" + VariantTag(v->plan.filter);
   }
   std::optional<std::string> problem = RoomProblem(folder, needed, what);
   // A group that does not fit is not refused here: its variants go one at a time.
-  if (problem && filters.size() == 1) context_.notifier.ShowApp(*problem);
+  if (problem && group.size() == 1) context_.notifier.ShowApp(*problem);
   return !problem;
 }
 
-bool MainEncodeThread::StartGroup(const std::string& path) {
-  std::vector<std::unique_ptr<VariantJob>> group = MakeGroup(path);
-  if (group.empty() || !RoomFor(path, Filters(group))) return false;
-  std::unique_ptr<GeneralWorker> worker = workers_.CreateGroupWorker(context_, Contexts(group));
-  if (!worker) return false;
-  PublishGroup(std::move(group));
-  movieVideoWorker_.reset();
-  movieAudioWorker_.reset();
-  ReplaceGeneralWorker(std::move(worker));
-  WithGeneralWorker([](GeneralWorker* w) {
-    w->Post(WM_DS_START);
-    return true;
-  });
-  return true;
-}
-
-bool MainEncodeThread::StartMovieGroup(const std::string& path, bool hasAudio, bool hasVideo) {
-  std::vector<std::unique_ptr<VariantJob>> group = MakeGroup(path);
-  if (group.empty() || (!hasAudio && !hasVideo) || !RoomFor(path, Filters(group))) return false;
-  ReplaceGeneralWorker(nullptr);
-  movieVideoWorker_.reset();
-  movieAudioWorker_.reset();
-  movieVideoDone_ = movieAudioDone_ = false;
-  std::unique_ptr<DecodeWorker> audio, video;
-  if (hasAudio && !(audio = workers_.CreateMovieAudioGroupWorker(context_, thread_, Contexts(group)))) return false;
-  if (hasVideo && !(video = workers_.CreateMovieVideoGroupWorker(context_, thread_, Contexts(group)))) return false;
-  PublishGroup(std::move(group));
-  movieAudioWorker_ = std::move(audio);
-  movieVideoWorker_ = std::move(video);
-  if (movieAudioWorker_) movieAudioWorker_->Post(WM_QT_AUDIO_START);
-  if (movieVideoWorker_) movieVideoWorker_->Post(WM_QT_VIDEO_START);
-  return true;
-}
-
-// Finishes the group's variants in list order, as one at a time would.
 void MainEncodeThread::FinishGroup() {
   for (const auto& v : group_) {
-    FinishVariant(v->context, v->filter);
-    CommitProgress(*v->state, context_.state);
+    FinishVariant(*v);
+    CommitProgress(*v, context_.state);
   }
-  filterIndex_ += group_.size() - 1;
-  context_.state.group.With([](auto& g) { g.clear(); });
-  group_.clear();
 }
 
-void MainEncodeThread::FinishVariant(JobContext& variant, const OutputFilter& filter) {
+void MainEncodeThread::FinishVariant(VariantJob& variant) {
   const RecordedRates before = RecordedRatesOf(record_);
-  const bool finished = outputs_.FinishVariant(variant, record_, filter);  // a failure was reported; the job goes on
+  const bool finished = outputs_.FinishVariant(context_, variant, record_);  // a failure was reported; the job goes on
   tally_.VariantDone(finished);
   const std::string folder = context_.state.snapshot.With(
       [](const JobSnapshot& s) { return s.catalog.Settings().destinationFolder(); });
-  context_.events.VariantFinished(VariantResultOf(folder, static_cast<int>(fileIndex_), CurrentPath(), filter,
-                                                  finished, record_, before));
+  context_.events.VariantFinished(VariantResultOf(folder, static_cast<int>(fileIndex_), variant.plan.sourcePath,
+                                                  variant.plan.filter, finished, record_, before));
 }
 
 void MainEncodeThread::OnMovieWorkerDone(bool video) {
@@ -326,30 +247,26 @@ void MainEncodeThread::OnNext() {
   if (skipped_) {
     // Skipped for want of room: nothing was started, nothing is finished.
     skipped_ = false;
-  } else if (kind == kSourceGeneral) {
-    GeneralWorker* worker = nullptr;
-    WithGeneralWorker([&worker](GeneralWorker* w) {
-      worker = w;
-      return true;
-    });
-    // Only this thread replaces the worker, so it stays valid while we wait.
-    if (!worker) {
-      thread_.PostQuit();
-      return;
+    ++filterIndex_;
+  } else {
+    if (kind == kSourceGeneral) {
+      GeneralWorker* worker = nullptr;
+      WithGeneralWorker([&worker](GeneralWorker* w) {
+        worker = w;
+        return true;
+      });
+      // Only this thread replaces the worker, so it stays valid while we wait.
+      if (!worker) {
+        thread_.PostQuit();
+        return;
+      }
+      worker->Join();
     }
-    worker->Join();
-  }
-
-  if (!group_.empty()) {
     FinishGroup();
-  } else if (!skippedVariant_) {
-    OutputFilter filter = context_.state.variant.With([](const VariantState& v) { return v.filter; });
-    FinishVariant(context_, filter);
+    filterIndex_ += group_.size();
   }
-  skippedVariant_ = false;
-  CommitProgress(context_.state);
+  SetRunning({});
 
-  ++filterIndex_;
   std::size_t filterCount = context_.state.snapshot.With(
       [&path](const JobSnapshot& s) { return s.catalog.FilterCount(path); });
   if (filterIndex_ >= filterCount) {
@@ -367,8 +284,7 @@ void MainEncodeThread::OnNext() {
     thread_.PostQuit();
     return;
   }
-  if (!PrepareVariant(path)) return;
-  StartWorkers(path);
+  StartGroup(path);
 }
 
 void MainEncodeThread::FinishFile(const std::string& path) {
@@ -424,22 +340,18 @@ void MainEncodeThread::OnStop() {
     movieVideoWorker_.reset();
     movieAudioWorker_.reset();
   }
-  DeleteTemporaryStreams(context_.state);
-  for (const auto& v : group_) DeleteTemporaryStreams(*v->state);
-  context_.state.group.With([](auto& g) { g.clear(); });
+  for (const auto& v : group_) DeleteTemporaryStreams(*v);
+  SetRunning({});
   thread_.PostQuit();
 }
 
-void MainEncodeThread::DeleteTemporaryStreams(JobState& state) {
-  state.videoFile.With([](VideoFileSlot& slot) { slot.file.Close(); });
-  std::string video = state.variant.With([](const VariantState& v) { return v.videoTempPath; });
-  if (!video.empty()) ::unlink(video.c_str());
-  state.audioFile.With([](AudioFileSlot& slot) {
-    slot.file.Close();
-    slot.minimal.Close();
-  });
-  std::string audio = state.variant.With([](const VariantState& v) { return v.audioTempPath; });
-  if (!audio.empty()) ::unlink(audio.c_str());
+void MainEncodeThread::DeleteTemporaryStreams(VariantJob& variant) {
+  VariantStreams& streams = variant.streams;
+  streams.video.Close();
+  if (!streams.videoPath.empty()) ::unlink(streams.videoPath.c_str());
+  streams.audio.Close();
+  streams.minimalAudio.Close();
+  if (!streams.audioPath.empty()) ::unlink(streams.audioPath.c_str());
 }
 
 void MainEncodeThread::OnExit() {

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "encode/variant_job.h"
+
 namespace zq48 {
 
 namespace {
@@ -15,15 +17,11 @@ int Trunc(double v) {
 JobProgress ReadJobProgress(JobState& state) {
   DoneAmounts done = state.done.Get();
   JobProgress p;
+  // One lock at a time: the list first, then each variant's progress.
+  RunningVariants running = state.running.Get();
+  p.sourcePath = running.sourcePath;
   double inProgress = 0.0;
-  state.variant.With([&](const VariantState& v) {
-    p.sourcePath = v.sourcePath;
-    inProgress = v.videoInProgress + v.audioInProgress;
-  });
-  // One lock at a time: the list first, then each variant of the group.
-  std::vector<std::shared_ptr<JobState>> group = state.group.Get();
-  for (const std::shared_ptr<JobState>& g : group)
-    inProgress += g->variant.With([](const VariantState& v) { return v.videoInProgress + v.audioInProgress; });
+  for (const std::shared_ptr<VariantJob>& v : running.variants) inProgress += v->InProgress();
   auto [fileTotal, jobTotal] = state.snapshot.With([&p](const JobSnapshot& s) {
     return std::make_pair(s.FileTotal(p.sourcePath), s.jobTotal);
   });

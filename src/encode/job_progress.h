@@ -18,8 +18,8 @@ struct JobProgress {
   int titlePercent = 0;  // of the whole job, at most 100
 };
 
-// Reads the done amounts (lock A), the variant in progress (lock B) and the
-// planned amounts (the snapshot), one lock at a time.
+// Reads the done amounts (lock A), the variants in progress (lock B, then
+// each one's progress) and the planned amounts (the snapshot), one lock at a time.
 JobProgress ReadJobProgress(JobState& state);
 
 // The percentage a bar shows: position over its range, truncated; 0 for an empty range.

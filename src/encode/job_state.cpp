@@ -29,19 +29,4 @@ JobSnapshot PlanSnapshot(const InputCatalog& catalog) {
   return snapshot;
 }
 
-void CommitProgress(JobState& state) { CommitProgress(state, state); }
-
-void CommitProgress(JobState& from, JobState& state) {
-  double amount = from.variant.With([](VariantState& v) {
-    double sum = v.videoInProgress + v.audioInProgress;
-    v.videoInProgress = 0.0;
-    v.audioInProgress = 0.0;
-    return sum;
-  });
-  state.done.With([amount](DoneAmounts& d) {
-    d.file += amount;
-    d.job += amount;
-  });
-}
-
 }  // namespace zq48

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "catalog/input_catalog.h"
-#include "container/stream_file.h"
 #include "core/guarded.h"
 #include "catalog/output_filter.h"
 
@@ -18,21 +17,6 @@ namespace zq48 {
 struct DoneAmounts {
   double file = 0.0;  // of the current input file
   double job = 0.0;   // of the whole job
-};
-
-// Lock B: the variant being encoded.
-struct VariantState {
-  std::string sourcePath;
-  std::string outputBasePath;  // the stages name their temporary files after it
-  OutputFilter filter;         // the current variant
-  int decodedWidth = 0;        // size of the decoded pictures, stored by the decode source
-  int decodedHeight = 0;
-  double videoInProgress = 0.0;  // seconds, advanced by the video stage
-  double audioInProgress = 0.0;  // seconds, advanced by the audio stage
-  std::uint64_t audioSampleCount = 0;  // samples per channel, stored when the audio stage closes
-  std::string videoTempPath;
-  std::string audioTempPath;
-  std::string minAudioTempPath;
 };
 
 // The job's own copy of the catalog, with the amounts planned for it.
@@ -77,15 +61,13 @@ class SharedSnapshot {
   std::atomic<std::shared_ptr<const JobSnapshot>> current_{std::make_shared<const JobSnapshot>()};
 };
 
-// Video file lock.
-struct VideoFileSlot {
-  StreamFile file;
-};
+class VariantJob;
 
-// Audio file lock: the audio stream file and the minimal audio file.
-struct AudioFileSlot {
-  StreamFile file;
-  StreamFile minimal;
+// The variants being encoded now (one decode's), for the front end's
+// progress: each keeps its own progress under its own lock.
+struct RunningVariants {
+  std::string sourcePath;  // their input file
+  std::vector<std::shared_ptr<VariantJob>> variants;
 };
 
 // Job state lock.
@@ -95,19 +77,15 @@ struct RunFlags {
   bool stopped = false;
 };
 
-// Everything the threads of one encode job share: what changes while the
-// job runs, each group under its own lock (no thread ever holds two of these
-// locks at once), and the snapshot, which does not change.
+// What the threads of one encode job share, as against what one variant's
+// own (variant_job.h): what changes while the job runs, each part under its
+// own lock (no thread ever holds two of these locks at once), and the
+// snapshot, which does not change.
 struct JobState {
-  Guarded<DoneAmounts> done;          // lock A
-  Guarded<VariantState> variant;      // lock B
-  SharedSnapshot snapshot;            // read-only while the job runs
-  Guarded<VideoFileSlot> videoFile;   // video file lock
-  Guarded<AudioFileSlot> audioFile;   // audio file lock
-  Guarded<RunFlags> flags;            // job state lock
-  // The variants encoded together from one decode, each with a job state of
-  // its own (their progress counts as the variant in progress).
-  Guarded<std::vector<std::shared_ptr<JobState>>> group;
+  Guarded<DoneAmounts> done;             // lock A
+  SharedSnapshot snapshot;               // read-only while the job runs
+  Guarded<RunFlags> flags;               // job state lock
+  Guarded<RunningVariants> running;      // lock B: set by the driver, read by the front end
 
   bool Paused() const {
     return flags.With([](const RunFlags& f) { return f.paused; });
@@ -124,10 +102,5 @@ struct JobState {
 // sum over its variants of the video length (when the variant encodes video
 // and the file has it) and the audio length (likewise), and their total.
 JobSnapshot PlanSnapshot(const InputCatalog& catalog);
-
-// Moves the in-progress amounts of a finished variant into the done amounts.
-void CommitProgress(JobState& state);
-// The same from a variant's own state (one of a group) into the job's.
-void CommitProgress(JobState& variant, JobState& job);
 
 }  // namespace zq48

@@ -1,6 +1,5 @@
 #include "encode/variant_result.h"
 
-#include <cstdlib>
 #include <vector>
 
 #include "encode/package/finish_variant.h"
@@ -9,8 +8,8 @@ namespace zq48 {
 
 namespace {
 
-std::uint32_t AddedRate(const std::vector<std::string>& rates, std::size_t before) {
-  return rates.size() > before ? static_cast<std::uint32_t>(std::strtoul(rates.back().c_str(), nullptr, 10)) : 0;
+std::uint32_t AddedRate(const std::vector<std::uint32_t>& rates, std::size_t before) {
+  return rates.size() > before ? rates.back() : 0;
 }
 
 }  // namespace

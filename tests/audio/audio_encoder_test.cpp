@@ -45,13 +45,8 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
-OutputFilter AudioFilter(int channels, int sampleRate, int kbps) {
-  OutputFilter f;
-  f.audioOn = 1;
-  f.audioChannels = channels;
-  f.audioSampleRate = sampleRate;
-  f.audioBitRate = kbps;
-  return f;
+SoundSettings AudioFilter(int channels, int sampleRate, int kbps) {
+  return SoundSettings{channels, sampleRate, kbps, 1.0f};
 }
 
 // The full-scale values a codec must see for 16-bit PCM, one channel of it.
@@ -86,13 +81,12 @@ class EncoderFixture : public ::testing::Test {
   }
 
   std::uint64_t StoredSampleCount() {
-    return job_.state.variant.With([](const VariantState& v) { return v.audioSampleCount; });
+    return job_.variant.streams.audioSamples;
   }
 
   // Every write to the audio stream file fails from now on.
   static void UseWriteFailingFile(AudioJob& job) {
-    job.state.audioFile.With(
-        [](AudioFileSlot& s) { s.file = std::move(*StreamFile::Create("/dev/full")); });
+    job.variant.streams.audio = std::move(*StreamFile::Create("/dev/full"));
   }
 
   const Message& OnlyMessage() {
@@ -397,7 +391,7 @@ TEST_F(AudioEncoderTest, EightBitStereoIntoAStereoFilterDecodesAsStereo) {
 // quarter of the amplitude (a 440 Hz tone of amplitude 12000 has RMS 8485).
 TEST_F(AudioEncoderTest, TheVolumeFactorScalesTheEncodedSound) {
   const PcmFormat input{1, 22050, 16};
-  OutputFilter f = AudioFilter(1, 22050, 64);
+  SoundSettings f = AudioFilter(1, 22050, 64);
   f.volume = 0.25f;
   ASSERT_TRUE(encoder_.Open(input, job_.outputs, f));
   ASSERT_TRUE(Feed(testing::Tone16(1, 22050, 2 * 22050), 4096));
@@ -426,21 +420,21 @@ TEST_F(AudioEncoderTest, GrabberPublishesThePositionAndFeedsTheEncoder) {
 
   const Bytes pcm = testing::Tone16(2, 8000, 4000);
   EXPECT_EQ(grabber.BufferCB(0.25, pcm.data(), static_cast<long>(pcm.size())), CallbackResult::Ok);
-  EXPECT_EQ(job_.state.variant.Get().audioInProgress, 0.25);
+  EXPECT_EQ(job_.AudioProgress(), 0.25);
   EXPECT_EQ(grabber.BufferCB(0.5, nullptr, 16), CallbackResult::Fail);
   EXPECT_EQ(static_cast<std::uint32_t>(CallbackResult::Fail), 0x80004005u);
   EXPECT_EQ(job_.notifier.texts(), std::vector<std::string>{"Error encoder audio"});
-  EXPECT_EQ(job_.state.variant.Get().audioInProgress, 0.5);
+  EXPECT_EQ(job_.AudioProgress(), 0.5);
 
   EXPECT_TRUE(grabber.Close());
   EXPECT_EQ(StoredSampleCount(), 4000u);
   EXPECT_EQ(log_->left, FullScale16(pcm, 2, 0));
 }
 
-// The sound callback runs on the source's streaming thread while the job
-// driver's thread rewrites the header and the progress view reads the
-// position: appends must still land at the end, each under its lock.
-TEST_F(AudioStaging, AppendsLandAtTheEndWhileAnotherThreadRewritesTheHeader) {
+// The sound callback runs on the pipeline's thread while the progress view
+// reads the position: appends land whole at the end, and the position is
+// read under its lock.
+TEST_F(AudioStaging, AppendsLandAtTheEndWhileTheFrontEndReadsTheProgress) {
   AudioGrabber grabber(testing::RecordingFake(log_, 1152));
   ASSERT_TRUE(grabber.Init(WaveFormat{1, 1, 8000, 16000, 2, 16, 0}, job_.outputs,
                            AudioFilter(1, 8000, 16)));
@@ -448,11 +442,7 @@ TEST_F(AudioStaging, AppendsLandAtTheEndWhileAnotherThreadRewritesTheHeader) {
   const int chunks = 3 * static_cast<int>(PcmStaging::kCapacity / chunk.size());
   std::atomic<bool> done = false;
   std::thread driver([&] {
-    const HeaderBytes header = Encode(AudioHeader{2, 1, 2});
-    while (!done) {
-      job_.state.audioFile.With([&](AudioFileSlot& s) { s.file.WriteRecordAt(0, header); });
-      job_.state.variant.With([](const VariantState& v) { return v.audioInProgress; });
-    }
+    while (!done) job_.AudioProgress();
   });
   for (int i = 0; i < chunks; ++i) {
     ASSERT_EQ(grabber.BufferCB(i * 0.25, chunk.data(), static_cast<long>(chunk.size())),

@@ -72,7 +72,7 @@ void AudioJob::OpenAudioFile(const std::string& path) {
   auto file = StreamFile::Create(path);
   if (!file || !file->WritePlaceholder(HeaderKind::Audio))
     throw std::runtime_error("cannot create " + path);
-  state.audioFile.With([&file](AudioFileSlot& s) { s.file = std::move(*file); });
+  variant.streams.audio = std::move(*file);
 }
 
 Mp3CodecFactory RecordingLame(std::shared_ptr<CodecLog> log) {

@@ -16,16 +16,23 @@ namespace zq48::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// The parts of a running job the audio path touches.
+// The parts of a running job the audio path touches: one variant of a job.
 struct AudioJob {
+  explicit AudioJob(VariantPlan plan = {}) : variant(state, notifier, std::move(plan)) {}
+
   JobState state;
   RecordingNotifier notifier;
   NullJobHost host;
   JobContext context{state, notifier, host, host};
-  VariantOutputs outputs{context};  // what the stages write into
+  VariantJob variant;
+  SoundOutputs outputs{{&variant}};  // what the sound stage writes into
+  VideoOutputs videoOutputs{variant};
 
-  // Puts a new audio stream file with its zeroed header into the job state.
+  // Puts a new audio stream file with its zeroed header into the variant's streams.
   void OpenAudioFile(const std::string& path);
+  double AudioProgress() const {
+    return variant.progress.With([](const VariantProgress& p) { return p.audio; });
+  }
 };
 
 // Everything an Mp3Codec was asked to do.

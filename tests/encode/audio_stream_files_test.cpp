@@ -25,6 +25,12 @@ TEST(AudioStreamFiles, AreNamedAfterTheOutputBasePath) {
   EXPECT_EQ(AudioStreamNamesFor("/out/x").audio, "/out/x.audio.zq48");
 }
 
+VariantPlan PlanNamed(const std::string& basePath) {
+  VariantPlan plan;
+  plan.basePath = basePath;
+  return plan;
+}
+
 class AudioStreamFilesCreate : public ::testing::Test {
  protected:
   std::string Base() const { return dir_.File("clip_1.zq48"); }
@@ -32,45 +38,36 @@ class AudioStreamFilesCreate : public ::testing::Test {
   std::string MinimalPath() const { return dir_.File("clip_1.min.audio.zq48"); }
 
   std::pair<bool, bool> OpenHandles() {
-    return job_.state.audioFile.With([](const AudioFileSlot& s) {
-      return std::pair{s.file.IsOpen(), s.minimal.IsOpen()};
-    });
+    return std::pair{job_.variant.streams.audio.IsOpen(), job_.variant.streams.minimalAudio.IsOpen()};
   }
 
   TempDir dir_;
-  AudioJob job_;
+  AudioJob job_{PlanNamed(Base())};
 };
 
 TEST_F(AudioStreamFilesCreate, TheGeneralSourceMakesBothFilesWithZeroedHeaders) {
-  ASSERT_TRUE(CreateGeneralAudioFiles(job_.context, Base()));
+  ASSERT_TRUE(CreateGeneralAudioFiles(job_.variant));
   EXPECT_EQ(testing::ReadFile(AudioPath()), Bytes(12, 0));
   EXPECT_EQ(testing::ReadFile(MinimalPath()), Bytes(12, 0));
   EXPECT_EQ(OpenHandles(), (std::pair{true, true}));
-  VariantState v = job_.state.variant.Get();
-  EXPECT_EQ(v.audioTempPath, AudioPath());
-  EXPECT_EQ(v.minAudioTempPath, MinimalPath());
+  EXPECT_EQ(job_.variant.streams.audioPath, AudioPath());
+  EXPECT_EQ(job_.variant.streams.minimalAudioPath, MinimalPath());
   EXPECT_TRUE(job_.notifier.messages().empty());
 
   // The audio stage appends after the header; a new variant of the same
   // name starts the files again.
-  job_.state.audioFile.With([](AudioFileSlot& s) { return s.file.AppendAtEnd("mp3", 3); });
+  job_.variant.streams.audio.AppendAtEnd("mp3", 3);
   EXPECT_EQ(fs::file_size(AudioPath()), 15u);
-  ASSERT_TRUE(CreateGeneralAudioFiles(job_.context, Base()));
+  ASSERT_TRUE(CreateGeneralAudioFiles(job_.variant));
   EXPECT_EQ(testing::ReadFile(AudioPath()), Bytes(12, 0));
 }
 
 TEST_F(AudioStreamFilesCreate, TheMovieSourceMakesNoMinimalFile) {
-  ASSERT_TRUE(CreateMovieAudioFile(job_.context, Base()));
+  ASSERT_TRUE(CreateMovieAudioFile(job_.variant));
   EXPECT_EQ(testing::ReadFile(AudioPath()), Bytes(12, 0));
   EXPECT_FALSE(fs::exists(MinimalPath()));
   EXPECT_EQ(OpenHandles(), (std::pair{true, false}));
-  EXPECT_EQ(job_.state.variant.Get().minAudioTempPath, MinimalPath());  // named all the same
-}
-
-TEST_F(AudioStreamFilesCreate, AVariantWithoutAudioHoldsNoAudioFile) {
-  ASSERT_TRUE(CreateGeneralAudioFiles(job_.context, Base()));
-  ClearAudioStreamFile(job_.state);
-  EXPECT_FALSE(OpenHandles().first);
+  EXPECT_EQ(job_.variant.streams.minimalAudioPath, MinimalPath());  // named all the same
 }
 
 TEST_F(AudioStreamFilesCreate, CreationFailuresShowTheirMessages) {
@@ -85,24 +82,24 @@ TEST_F(AudioStreamFilesCreate, CreationFailuresShowTheirMessages) {
       {AudioPath(), false, {"Can't create output file", "Error", Presentation::PlainBox}},
   };
   for (const Case& c : cases) {
-    AudioJob job;
+    AudioJob job{PlanNamed(Base())};
     fs::create_directory(c.blocked);
-    EXPECT_FALSE(c.general ? CreateGeneralAudioFiles(job.context, Base())
-                           : CreateMovieAudioFile(job.context, Base()));
+    EXPECT_FALSE(c.general ? CreateGeneralAudioFiles(job.variant)
+                           : CreateMovieAudioFile(job.variant));
     ASSERT_EQ(job.notifier.messages().size(), 1u) << c.expected.text;
     const Message m = job.notifier.messages()[0];
     EXPECT_EQ(m.text, c.expected.text);
     EXPECT_EQ(m.caption, c.expected.caption);
     EXPECT_EQ(m.presentation, c.expected.presentation);
-    EXPECT_EQ(job.state.variant.Get().audioTempPath, AudioPath());  // the names stay
+    EXPECT_EQ(job.variant.streams.audioPath, AudioPath());  // the names stay
     fs::remove(c.blocked);
   }
 }
 
 TEST_F(AudioStreamFilesCreate, HeaderWriteFailuresUseTheApplicationsBox) {
   fs::create_symlink("/dev/full", AudioPath());
-  EXPECT_FALSE(CreateGeneralAudioFiles(job_.context, Base()));
-  EXPECT_FALSE(CreateMovieAudioFile(job_.context, Base()));
+  EXPECT_FALSE(CreateGeneralAudioFiles(job_.variant));
+  EXPECT_FALSE(CreateMovieAudioFile(job_.variant));
   std::vector<Message> messages = job_.notifier.messages();
   ASSERT_EQ(messages.size(), 2u);
   for (const Message& m : messages) {
@@ -110,11 +107,11 @@ TEST_F(AudioStreamFilesCreate, HeaderWriteFailuresUseTheApplicationsBox) {
     EXPECT_EQ(m.presentation, Presentation::AppBox);
   }
 
-  AudioJob job;
+  AudioJob job{PlanNamed(Base())};
   fs::remove(AudioPath());
   fs::remove(MinimalPath());
   fs::create_symlink("/dev/full", MinimalPath());
-  EXPECT_FALSE(CreateGeneralAudioFiles(job.context, Base()));
+  EXPECT_FALSE(CreateGeneralAudioFiles(job.variant));
   EXPECT_EQ(job.notifier.texts(),
             std::vector<std::string>{"Could not write HEADER_AUDIO to file min"});
 }
@@ -122,12 +119,11 @@ TEST_F(AudioStreamFilesCreate, HeaderWriteFailuresUseTheApplicationsBox) {
 // Finishing rewrites the zeroed header in place once the payload is known.
 TEST(AudioStreamFilesComplete, TheRewrittenHeaderHoldsVersionBitRateAndPayloadSize) {
   TempDir dir;
-  AudioJob job;
-  ASSERT_TRUE(CreateMovieAudioFile(job.context, dir.File("clip.zq48")));
+  AudioJob job{PlanNamed(dir.File("clip.zq48"))};
+  ASSERT_TRUE(CreateMovieAudioFile(job.variant));
   const std::string path = dir.File("clip.audio.zq48");
   const Bytes payload(40000, 0x5A);
-  job.state.audioFile.With(
-      [&](AudioFileSlot& s) { s.file.AppendAtEnd(payload.data(), payload.size()); });
+  job.variant.streams.audio.AppendAtEnd(payload.data(), payload.size());
   auto header = [&path] {
     HeaderBytes bytes;
     std::copy_n(testing::ReadFile(path).begin(), kHeaderSize, bytes.begin());
@@ -137,8 +133,7 @@ TEST(AudioStreamFilesComplete, TheRewrittenHeaderHoldsVersionBitRateAndPayloadSi
 
   const std::uint32_t dataSize = 40000, seconds = 20;
   const AudioHeader completed{kStreamVersion, dataSize * 8 / seconds, dataSize};
-  ASSERT_TRUE(job.state.audioFile.With(
-      [&](AudioFileSlot& s) { return s.file.WriteRecordAt(0, Encode(completed)); }));
+  ASSERT_TRUE(job.variant.streams.audio.WriteRecordAt(0, Encode(completed)));
   EXPECT_EQ(header(), (AudioHeader{2, 16000, 40000}));
   EXPECT_EQ(fs::file_size(path) - kHeaderSize, dataSize);
 }

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "encode/package/finish_variant.h"
+#include "encode/variant_job.h"
 #include "encode/package/job_outputs.h"
 #include "container/metafile.h"
 #include "encode/package/web_package.h"
@@ -83,28 +84,31 @@ class Finishing : public ::testing::Test {
     std::string base = folder_ + "My_Movie__tag";
     videoTemp_ = base + ".zq48";
     audioTemp_ = base + ".audio.zq48";
-    state_.videoFile.With([&](VideoFileSlot& slot) {
-      slot.file = std::move(*StreamFile::Create(videoTemp_));
-      slot.file.WritePlaceholder(HeaderKind::FileOutput);
-      slot.file.WritePlaceholder(HeaderKind::Video);
-      Bytes payload(videoBytes, 0x11);
-      slot.file.Write(payload.data(), payload.size());
-    });
-    state_.audioFile.With([&](AudioFileSlot& slot) {
-      slot.file = std::move(*StreamFile::Create(audioTemp_));
-      slot.file.WritePlaceholder(HeaderKind::Audio);
-      Bytes payload(audioBytes, 0x22);
-      slot.file.AppendAtEnd(payload.data(), payload.size());
-    });
-    state_.variant.With([&](VariantState& v) {
-      v.sourcePath = kInput;
-      v.videoTempPath = videoTemp_;
-      v.audioTempPath = audioTemp_;
-      v.audioSampleCount = samples;
-    });
+    streams_.video = std::move(*StreamFile::Create(videoTemp_));
+    streams_.video.WritePlaceholder(HeaderKind::FileOutput);
+    streams_.video.WritePlaceholder(HeaderKind::Video);
+    Bytes video(videoBytes, 0x11);
+    streams_.video.Write(video.data(), video.size());
+    streams_.audio = std::move(*StreamFile::Create(audioTemp_));
+    streams_.audio.WritePlaceholder(HeaderKind::Audio);
+    Bytes audio(audioBytes, 0x22);
+    streams_.audio.AppendAtEnd(audio.data(), audio.size());
+    streams_.videoPath = videoTemp_;
+    streams_.audioPath = audioTemp_;
+    streams_.audioSamples = samples;
   }
 
-  bool Finish() { return PackageOutputs().FinishVariant(context_, record_, filter_); }
+  // Finishes the variant of filter_ over the streams Encoded made.
+  bool Finish() {
+    VariantPlan plan;
+    plan.sourcePath = kInput;
+    plan.filter = filter_;
+    VariantJob variant(state_, notifier_, plan);
+    variant.streams = std::move(streams_);
+    const bool finished = PackageOutputs().FinishVariant(context_, variant, record_);
+    streams_ = std::move(variant.streams);
+    return finished;
+  }
 
   static constexpr const char* kInput = "/in/My Movie.avi";
   TempDir dir_;
@@ -115,6 +119,7 @@ class Finishing : public ::testing::Test {
   JobContext context_{state_, notifier_, host_, host_, true};
   DriverRecord record_;
   OutputFilter filter_;
+  VariantStreams streams_;
 };
 
 TEST_F(Finishing, HeadersAreRewrittenAndFilesRenamedByTheirRates) {
@@ -138,11 +143,11 @@ TEST_F(Finishing, HeadersAreRewrittenAndFilesRenamedByTheirRates) {
   HeaderBytes audioHeader;
   std::copy_n(a.begin(), 12, audioHeader.begin());
   EXPECT_EQ(DecodeAudio(audioHeader), (AudioHeader{2, 16'000, 20'000}));
-  EXPECT_EQ(record_.videoBitRates, std::vector<std::string>{"80000"});
-  EXPECT_EQ(record_.audioBitRates, std::vector<std::string>{"16000"});
+  EXPECT_EQ(record_.videoBitRates, std::vector<std::uint32_t>{80000});
+  EXPECT_EQ(record_.audioBitRates, std::vector<std::uint32_t>{16000});
   // Both handles are closed.
-  EXPECT_FALSE(state_.videoFile.With([](VideoFileSlot& s) { return s.file.IsOpen(); }));
-  EXPECT_FALSE(state_.audioFile.With([](AudioFileSlot& s) { return s.file.IsOpen(); }));
+  EXPECT_FALSE(streams_.video.IsOpen());
+  EXPECT_FALSE(streams_.audio.IsOpen());
 }
 
 TEST_F(Finishing, MovieFilesMeasureOverTheFileAndTrackLengths) {
@@ -204,7 +209,7 @@ TEST_F(Finishing, FinalNamesReplaceExistingFiles) {
   HeaderBytes second;
   std::copy_n(v.begin() + 12, 12, second.begin());
   EXPECT_EQ(DecodeVideo(second).width, 160);
-  EXPECT_EQ(record_.videoBitRates, (std::vector<std::string>{"80000", "80000"}));
+  EXPECT_EQ(record_.videoBitRates, (std::vector<std::uint32_t>{80000, 80000}));
 }
 
 TEST_F(Finishing, StreamsTooLargeForTheHeaderStopTheVariant) {
@@ -217,7 +222,7 @@ TEST_F(Finishing, StreamsTooLargeForTheHeaderStopTheVariant) {
   EXPECT_TRUE(fs::exists(videoTemp_));  // nothing renamed, nothing listed
   EXPECT_TRUE(fs::exists(audioTemp_));
   EXPECT_TRUE(record_.videoBitRates.empty());
-  EXPECT_FALSE(state_.videoFile.With([](VideoFileSlot& s) { return s.file.IsOpen(); }));
+  EXPECT_FALSE(streams_.video.IsOpen());
 }
 
 // A stream whose writes failed (here the disk is /dev/full) holds less than
@@ -230,7 +235,7 @@ TEST_F(Finishing, AStreamWhoseWritesFailedLeavesNothingOfTheVariant) {
   Bytes more(4096, 0x33);
   EXPECT_FALSE(full->AppendAtEnd(more.data(), more.size()));
   EXPECT_TRUE(full->WriteFailed());
-  state_.audioFile.With([&](AudioFileSlot& slot) { slot.file = std::move(*full); });
+  streams_.audio = std::move(*full);
   EXPECT_FALSE(Finish());
   EXPECT_EQ(notifier_.texts(), std::vector<std::string>{IncompleteStreamText(audioTemp_)});
   EXPECT_FALSE(fs::exists(videoTemp_));
@@ -239,7 +244,7 @@ TEST_F(Finishing, AStreamWhoseWritesFailedLeavesNothingOfTheVariant) {
     EXPECT_EQ(e.path().filename().string().find("bps."), std::string::npos) << e.path();
   EXPECT_TRUE(record_.videoBitRates.empty());
   EXPECT_TRUE(record_.audioBitRates.empty());
-  EXPECT_FALSE(state_.videoFile.With([](VideoFileSlot& s) { return s.file.IsOpen(); }));
+  EXPECT_FALSE(streams_.video.IsOpen());
 }
 
 TEST_F(Finishing, RangesLongerThanTheHeaderCanHoldStopTheVariant) {
@@ -256,8 +261,8 @@ TEST_F(Finishing, MissingAudioFormatIsReported) {
   EXPECT_FALSE(Finish());
   EXPECT_EQ(notifier_.texts(), std::vector<std::string>{"error input audio property 2"});
   // No handle is left open behind the failure.
-  EXPECT_FALSE(state_.videoFile.With([](VideoFileSlot& s) { return s.file.IsOpen(); }));
-  EXPECT_FALSE(state_.audioFile.With([](AudioFileSlot& s) { return s.file.IsOpen() || s.minimal.IsOpen(); }));
+  EXPECT_FALSE(streams_.video.IsOpen());
+  EXPECT_FALSE(streams_.audio.IsOpen() || streams_.minimalAudio.IsOpen());
 }
 
 TEST(Metafile, LayoutSizesAndReadingBack) {
@@ -283,14 +288,14 @@ TEST(Metafile, LayoutSizesAndReadingBack) {
 }
 
 TEST_F(Finishing, MetafileIsWrittenFromTheListsWhichAreEmptiedEveryTime) {
-  record_.videoBitRates = {"300", "100"};
-  record_.audioBitRates = {"8000"};
+  record_.videoBitRates = {300, 100};
+  record_.audioBitRates = {8000};
   ASSERT_TRUE(PackageOutputs().WriteMetafile(context_, record_, kInput));
   EXPECT_EQ(ReadAll(folder_ + "My_Movie.meta.zq48"), EncodeMetafile({{300, 100}, {8000}}));
   EXPECT_TRUE(record_.videoBitRates.empty());
   EXPECT_TRUE(record_.audioBitRates.empty());
 
-  record_.videoBitRates = {"1"};
+  record_.videoBitRates = {1};
   state_.snapshot.Edit([this](JobSnapshot& s) { s.catalog.Settings().setDestinationFolder(folder_ + "gone/"); });
   EXPECT_FALSE(PackageOutputs().WriteMetafile(context_, record_, kInput));
   EXPECT_EQ(notifier_.texts(), std::vector<std::string>{"Error create metafile"});

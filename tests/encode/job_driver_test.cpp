@@ -196,16 +196,18 @@ TEST_F(JobDriverTest, FinishesEveryVariantOfAFileThenWritesItsPageMetafileAndRes
                  Join({"WebPage /in/a.avi 320x240", "Metafile /in/a.avi 100,200,300", "FileFinished 0 /in/a.avi",
                        "Resource archive", "Resource button"},
                       kJobEnd)));
-  // A worker per variant; each found lock B naming its own variant and none
-  // of the stream files of the variant before.
+  // One worker for the group of three, made with every variant and none of
+  // their stream files named before; it wrote each one's files in list order.
   Records records = workers.Records();
-  ASSERT_EQ(records.size(), 3u);
-  for (std::size_t i = 0; i < 3; ++i) {
-    const std::string base = BasePath(kA, filters[i]);
-    EXPECT_EQ(records[i].received, Messages{WM_DS_START}) << i;
-    EXPECT_TRUE(records[i].tempPathsClearAtStart) << i;
-    EXPECT_EQ(records[i].createdFiles, (Lines{VideoTempPath(base), AudioTempPath(base)})) << i;
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].received, Messages{WM_DS_START});
+  EXPECT_TRUE(records[0].tempPathsClearAtStart);
+  Lines created;
+  for (const OutputFilter& f : filters) {
+    created.push_back(VideoTempPath(BasePath(kA, f)));
+    created.push_back(AudioTempPath(BasePath(kA, f)));
   }
+  EXPECT_EQ(records[0].createdFiles, created);
   EXPECT_TRUE(notifier.texts().empty());
 
   // Each variant's result names what its finishing wrote: the rate it
@@ -369,6 +371,7 @@ TEST_F(JobDriverTest, PauseAndResumeAreForwardedToTheWorker) {
 
 TEST_F(JobDriverTest, StopDeletesTheCurrentVariantsStreamsAndKeepsFinishedOnes) {
   outputs.renameFinished = true;
+  controller->SetSequential(true);  // a worker per variant
   workers.SetScriptFor(1, {.finishAtOnce = false});
   AddFile(kA, Facts(kSourceGeneral), {Filter(100), Filter(200)});
   AddFile(kB, Facts(kSourceGeneral), {Filter(300)});
@@ -406,7 +409,8 @@ TEST_F(JobDriverTest, FinishedVariantsMoveTheirProgressIntoTheDoneAmounts) {
 
   // "<step>: <file done>/<job done> +<in progress>" as each finishing step saw them.
   EXPECT_EQ(outputs.AmountsSeen(),
-            (Lines{"FinishVariant /in/a.avi 100: 0/0 +5", "FinishVariant /in/a.avi 200: 5/5 +5",
+            // Both variants of a.avi ran in one group: both count until each is finished.
+            (Lines{"FinishVariant /in/a.avi 100: 0/0 +10", "FinishVariant /in/a.avi 200: 5/5 +5",
                    "WebPage /in/a.avi 160x120: 10/10 +0", "Metafile /in/a.avi 100,200: 10/10 +0",
                    "FinishVariant /in/b.avi 300: 0/10 +5", "WebPage /in/b.avi 160x120: 5/15 +0",
                    "Metafile /in/b.avi 300: 5/15 +0", "Resource archive: 0/15 +0",

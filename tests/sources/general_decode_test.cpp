@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "audio/audio_test_support.h"
+#include "encode/variant_job.h"
 #include "sources/probe.h"
 #include "container/stream_file_reader.h"
 #include "encode/encode_controller.h"
@@ -274,8 +275,9 @@ TEST_F(EngineJob, StopDeletesTheVariantInProgressAndKeepsWhatWasFinished) {
   // Wait until the second file's variant is under way, then stop.
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   auto working = [&] {
-    return controller_.State().variant.With(
-        [&](const VariantState& v) { return v.sourcePath == second && v.videoInProgress > 0.5; });
+    RunningVariants running = controller_.State().running.Get();
+    return running.sourcePath == second && !running.variants.empty() &&
+           running.variants.front()->progress.Get().video > 0.5;
   };
   while (!working() && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

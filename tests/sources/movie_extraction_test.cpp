@@ -69,17 +69,13 @@ class MovieExtraction : public ::testing::Test {
   };
   std::vector<Handed> Extract(FakeMovie& movie, double begin, double end, bool* ok = nullptr) {
     std::vector<Handed> handed;
-    bool result = ExtractMovieVideo(movie, begin, end, context_,
-                                    [&handed](double t, const std::uint8_t* p, std::size_t) {
-                                      handed.push_back({t, p[0]});
-                                    });
+    bool result = ExtractMovieVideo(movie, begin, end, state_, [&handed](double t, SharedBuffer p) {
+      handed.push_back({t, (*p)[0]});
+    });
     if (ok) *ok = result;
     return handed;
   }
   JobState state_;
-  RecordingNotifier notifier_;
-  testing::NullJobHost host_;
-  JobContext context_{state_, notifier_, host_, host_, true};
 };
 
 TEST_F(MovieExtraction, PictureTimesAreTheSamplesDisplayTimes) {
@@ -114,7 +110,6 @@ TEST_F(MovieExtraction, BeginAndEndBoundTheSamples) {
   FakeMovie tooShort(2.0, 4);
   EXPECT_TRUE(Extract(tooShort, 5.0, 0, &ok).empty());
   EXPECT_FALSE(ok);
-  EXPECT_EQ(notifier_.texts(), std::vector<std::string>{"error GoToFirstVideoSample"});
 }
 
 TEST_F(MovieExtraction, PauseHoldsAndStopEndsTheLoop) {
@@ -138,32 +133,23 @@ TEST_F(MovieExtraction, PauseHoldsAndStopEndsTheLoop) {
 class MovieSound : public ::testing::Test {
  protected:
   std::int64_t Convert(const std::string& path, double begin, double end, int* error) {
-    OutputFilter filter;
-    filter.audioOn = 1;
-    filter.audioChannels = 1;
-    filter.audioSampleRate = 8000;
-    filter.audioBitRate = 16;
-    filter.volume = 1.0f;
-    std::string out = dir_.File("sound.audio.zq48");
-    state_.audioFile.With([&](AudioFileSlot& slot) {
-      slot.file = std::move(*StreamFile::Create(out));
-      slot.file.WritePlaceholder(HeaderKind::Audio);
-    });
+    testing::AudioJob& job = job_;
+    job.OpenAudioFile(dir_.File("sound.audio.zq48"));
     const PcmFormat format{1, 8000, 16};
     AudioEncoder encoder;
-    VariantOutputs outputs(context_);
-    EXPECT_TRUE(encoder.Open(format, outputs, filter));
+    EXPECT_TRUE(encoder.Open(format, job.outputs, SoundSettings{1, 8000, 16, 1.0f}));
     std::unique_ptr<MovieSoundSource> sound = OpenMovieSound(
         path, format, static_cast<std::int64_t>(begin), static_cast<std::int64_t>(end), error);
-    if (sound) *error = ConvertMovieSound(*sound, encoder, context_);
+    if (sound)
+      *error = ConvertMovieSound(*sound, {{&encoder, &job.notifier}}, job.state,
+                                 [&job](double seconds) { job.outputs.AudioReached(seconds); });
     encoder.Close();
-    return state_.variant.Get().audioSampleCount;
+    return static_cast<std::int64_t>(job.variant.streams.audioSamples);
   }
   TempDir dir_;
-  JobState state_;
-  RecordingNotifier notifier_;
-  testing::NullJobHost host_;
-  JobContext context_{state_, notifier_, host_, host_, true};
+  testing::AudioJob job_;
+  JobState& state_ = job_.state;
+  RecordingNotifier& notifier_ = job_.notifier;
 };
 
 TEST_F(MovieSound, RangeIsCutToWholeSeconds) {

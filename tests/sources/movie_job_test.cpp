@@ -17,6 +17,7 @@
 #include "sources/ffmpeg_general_media.h"
 #include "sources/ffmpeg_movie_media.h"
 #include "encode/pipeline/worker_factory.h"
+#include "audio/audio_test_support.h"
 #include "support/movie_test_media.h"
 #include "support/null_job_host.h"
 #include "support/recording_notifier.h"
@@ -113,25 +114,22 @@ struct Driver {
 
 TEST(MovieVideoWorkerMessages, AnUncreatableFileIsShownInAPlainBoxWithTheDefaultCaption) {
   TempDir dir;
-  JobState state;
-  RecordingNotifier notifier;
-  testing::NullJobHost host;
-  JobContext context{state, notifier, host, host, true};
-  state.variant.With([&dir](VariantState& v) {
-    v.sourcePath = dir.File("missing.mov");
-    v.outputBasePath = dir.File("no such folder/clip__dr200.zq48");
-    v.filter.videoOn = 1;
-  });
+  VariantPlan plan;
+  plan.sourcePath = dir.File("missing.mov");
+  plan.basePath = dir.File("no such folder/clip__dr200.zq48");
+  plan.filter.videoOn = 1;
+  plan.hasVideo = true;
+  testing::AudioJob job(plan);
   Driver driver;
   driver.thread.Start();
   DecodeWorkerFactory workers;
-  std::unique_ptr<DecodeWorker> worker = workers.CreateMovieVideoWorker(context, driver.thread);
+  std::unique_ptr<DecodeWorker> worker = workers.CreateMovieVideoWorker(job.context, driver.thread, {&job.variant});
   worker->Post(WM_QT_VIDEO_START);
   // The driver still learns that the video has ended.
   ASSERT_EQ(driver.done.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
   worker->Join();
-  ASSERT_EQ(notifier.messages().size(), 1u);
-  const Message shown = notifier.messages()[0];
+  ASSERT_EQ(job.notifier.messages().size(), 1u);
+  const Message shown = job.notifier.messages()[0];
   EXPECT_EQ(shown.text, "Can't create output file");
   EXPECT_EQ(shown.caption, "Error");
   EXPECT_EQ(shown.presentation, Presentation::PlainBox);

@@ -149,7 +149,7 @@ TEST(MovieSoundMessages, AFailedAppendShowsOnlyItsOwnMessage) {
   testing::AudioJob job;
   AudioEncoder never;  // never opened: every append fails
   Silence sound;
-  EXPECT_EQ(ConvertMovieSound(sound, never, job.context), 0);
+  EXPECT_EQ(ConvertMovieSound(sound, {{&never, &job.notifier}}, job.state, [](double) {}), 0);
   EXPECT_EQ(job.notifier.texts(), std::vector<std::string>{"Error encode audio 2"});
 }
 

@@ -42,15 +42,11 @@ Extracted ExtractAll(const std::string& path, double begin = 0.0) {
   out.width = movie->width();
   out.height = movie->height();
   JobState state;
-  RecordingNotifier notifier;
-  testing::NullJobHost host;
-  JobContext context{state, notifier, host, host, true};
-  ExtractMovieVideo(*movie, begin, 0, context,
-                    [&out](double t, const std::uint8_t* picture, std::size_t bytes) {
-                      if (out.first.empty()) out.first.assign(picture, picture + bytes);
-                      out.pictures.push_back(testing::MoviePictureIndex(picture, out.width, out.height));
-                      out.times.push_back(t);
-                    });
+  ExtractMovieVideo(*movie, begin, 0, state, [&out](double t, SharedBuffer picture) {
+    if (out.first.empty()) out.first = *picture;
+    out.pictures.push_back(testing::MoviePictureIndex(picture->data(), out.width, out.height));
+    out.times.push_back(t);
+  });
   return out;
 }
 

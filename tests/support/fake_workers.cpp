@@ -8,6 +8,7 @@
 
 #include "encode/job_context.h"
 #include "encode/job_messages.h"
+#include "encode/variant_job.h"
 
 namespace zq48::testing {
 
@@ -18,24 +19,18 @@ using std::chrono::milliseconds;
 // Tells a fake general worker that the test released it.
 constexpr MessageId kReleaseMessage = WM_USER + 0x200;
 
-// Creates a stream file with its placeholder header and a little payload
-// under the file's own lock, then names it in lock B, as the stages do.
-std::string CreateStreamFile(JobState& state, const std::string& path, bool video) {
-  auto create = [&](StreamFile& slot) {
-    std::optional<StreamFile> file = StreamFile::Create(path);
-    ASSERT_TRUE(file) << "cannot create " << path;
-    const char payload[32] = "not really encoded";
-    EXPECT_TRUE(file->WritePlaceholder(video ? HeaderKind::Video : HeaderKind::Audio));
-    EXPECT_TRUE(file->Write(payload, sizeof payload));
-    slot = std::move(*file);
-  };
-  if (video) {
-    state.videoFile.With([&](VideoFileSlot& slot) { create(slot.file); });
-    state.variant.With([&](VariantState& v) { v.videoTempPath = path; });
-  } else {
-    state.audioFile.With([&](AudioFileSlot& slot) { create(slot.file); });
-    state.variant.With([&](VariantState& v) { v.audioTempPath = path; });
-  }
+// Creates a variant's stream file with its placeholder header and a little
+// payload, and names it, as the stages do.
+std::string CreateStreamFile(VariantJob& variant, bool video) {
+  const std::string path = video ? VideoTempPath(variant.plan.basePath) : AudioTempPath(variant.plan.basePath);
+  std::optional<StreamFile> file = StreamFile::Create(path);
+  EXPECT_TRUE(file) << "cannot create " << path;
+  if (!file) return path;
+  const char payload[32] = "not really encoded";
+  EXPECT_TRUE(file->WritePlaceholder(video ? HeaderKind::Video : HeaderKind::Audio));
+  EXPECT_TRUE(file->Write(payload, sizeof payload));
+  (video ? variant.streams.video : variant.streams.audio) = std::move(*file);
+  (video ? variant.streams.videoPath : variant.streams.audioPath) = path;
   return path;
 }
 
@@ -53,9 +48,10 @@ struct WorkerLink {
 // through the job's graph-event sink when its script lets it.
 class FakeGeneralWorker final : public GeneralWorker {
  public:
-  FakeGeneralWorker(WorkerLink link, JobContext& context)
+  FakeGeneralWorker(WorkerLink link, JobContext& context, std::vector<VariantJob*> variants)
       : link_(link),
         context_(context),
+        variants_(std::move(variants)),
         thread_({{WM_DS_START,
                   [this] {
                     link_.Received(WM_DS_START);
@@ -79,18 +75,15 @@ class FakeGeneralWorker final : public GeneralWorker {
 
   void OnStart() {
     started_ = true;
-    JobState& state = context_.state;
-    auto [base, clear] = state.variant.With([](const VariantState& v) {
-      return std::make_pair(v.outputBasePath, v.videoTempPath.empty() && v.audioTempPath.empty());
-    });
+    bool clear = true;
+    for (VariantJob* v : variants_) clear = clear && v->streams.videoPath.empty() && v->streams.audioPath.empty();
     std::vector<std::string> files;
     if (!link_.script.fail) {
-      files = {CreateStreamFile(state, VideoTempPath(base), true),
-               CreateStreamFile(state, AudioTempPath(base), false)};
-      state.variant.With([this](VariantState& v) {
-        v.videoInProgress = link_.script.videoSeconds;
-        v.audioInProgress = link_.script.audioSeconds;
-      });
+      for (VariantJob* v : variants_) {
+        files.push_back(CreateStreamFile(*v, true));
+        files.push_back(CreateStreamFile(*v, false));
+        v->progress.With([this](VariantProgress& p) { p = {link_.script.videoSeconds, link_.script.audioSeconds}; });
+      }
     }
     link_.Note([&](WorkerRecord& r) {
       r.started = true;
@@ -113,6 +106,7 @@ class FakeGeneralWorker final : public GeneralWorker {
 
   WorkerLink link_;
   JobContext& context_;
+  std::vector<VariantJob*> variants_;
   bool started_ = false;  // its start message has come
   bool finished_ = false;
   MessageThread thread_;  // last
@@ -123,8 +117,10 @@ class FakeGeneralWorker final : public GeneralWorker {
 // the job's flags before every buffer. It always reports done.
 class FakeMovieWorker final : public DecodeWorker {
  public:
-  FakeMovieWorker(WorkerLink link, bool video, JobState& state, MessageThread& driver)
-      : link_(link), video_(video), state_(state), driver_(driver), thread_(Handlers(), [this] {
+  FakeMovieWorker(WorkerLink link, bool video, JobState& state, MessageThread& driver,
+                  std::vector<VariantJob*> variants)
+      : link_(link), video_(video), state_(state), driver_(driver), variants_(std::move(variants)),
+        thread_(Handlers(), [this] {
           link_.Note([](WorkerRecord& r) { r.ended = true; });
         }) {
     thread_.Start();
@@ -150,11 +146,10 @@ class FakeMovieWorker final : public DecodeWorker {
     const WorkerScript& s = link_.script;
     std::vector<std::string> files;
     if (!s.fail) {
-      std::string base = state_.variant.With([](const VariantState& v) { return v.outputBasePath; });
-      files = {CreateStreamFile(state_, video_ ? VideoTempPath(base) : AudioTempPath(base), video_)};
-      state_.variant.With([&](VariantState& v) {
-        (video_ ? v.videoInProgress : v.audioInProgress) = video_ ? s.videoSeconds : s.audioSeconds;
-      });
+      for (VariantJob* v : variants_) {
+        files.push_back(CreateStreamFile(*v, video_));
+        v->progress.With([&](VariantProgress& p) { (video_ ? p.video : p.audio) = video_ ? s.videoSeconds : s.audioSeconds; });
+      }
     }
     link_.Note([&](WorkerRecord& r) {
       r.started = true;
@@ -202,6 +197,7 @@ class FakeMovieWorker final : public DecodeWorker {
   const bool video_;
   JobState& state_;
   MessageThread& driver_;
+  std::vector<VariantJob*> variants_;
   MessageThread thread_;  // last
 };
 
@@ -266,8 +262,8 @@ std::vector<std::string> RecordingJobOutputs::AmountsSeen() const {
 
 void RecordingJobOutputs::Log(JobContext& context, const std::string& entry) {
   DoneAmounts done = context.state.done.Get();
-  double inProgress = context.state.variant.With(
-      [](const VariantState& v) { return v.videoInProgress + v.audioInProgress; });
+  double inProgress = 0;
+  for (const auto& v : context.state.running.Get().variants) inProgress += v->InProgress();
   char amounts[64];
   std::snprintf(amounts, sizeof amounts, ": %g/%g +%g", done.file, done.job, inProgress);
   {
@@ -277,28 +273,23 @@ void RecordingJobOutputs::Log(JobContext& context, const std::string& entry) {
   log_.Add(entry);
 }
 
-bool RecordingJobOutputs::FinishVariant(JobContext& context, DriverRecord& record,
-                                        const OutputFilter& filter) {
+bool RecordingJobOutputs::FinishVariant(JobContext& context, VariantJob& variant, DriverRecord& record) {
   if (onFinishVariant) onFinishVariant();
-  auto [source, video, audio] = context.state.variant.With([](const VariantState& v) {
-    return std::make_tuple(v.sourcePath, v.videoTempPath, v.audioTempPath);
-  });
-  Log(context, "FinishVariant " + source + " " + std::to_string(filter.videoBitRate));
-  context.state.videoFile.With([](VideoFileSlot& slot) { slot.file.Close(); });
-  context.state.audioFile.With([](AudioFileSlot& slot) {
-    slot.file.Close();
-    slot.minimal.Close();
-  });
+  const OutputFilter& filter = variant.plan.filter;
+  Log(context, "FinishVariant " + variant.plan.sourcePath + " " + std::to_string(filter.videoBitRate));
+  variant.streams.video.Close();
+  variant.streams.audio.Close();
+  variant.streams.minimalAudio.Close();
   if (!variantResult) {
-    context.notifier.ShowApp("Could not rename VIDEO file");
+    variant.notifier().ShowApp("Could not rename VIDEO file");
     return false;
   }
-  for (const std::string& temp : {video, audio}) {
+  for (const std::string& temp : {variant.streams.videoPath, variant.streams.audioPath}) {
     if (renameFinished && !temp.empty()) {
       EXPECT_EQ(std::rename(temp.c_str(), FinalPath(temp).c_str()), 0) << temp;
     }
   }
-  record.videoBitRates.push_back(std::to_string(filter.videoBitRate));
+  record.videoBitRates.push_back(static_cast<std::uint32_t>(filter.videoBitRate));
   return true;
 }
 
@@ -312,7 +303,7 @@ bool RecordingJobOutputs::WriteWebPage(JobContext& context, const DriverRecord& 
 bool RecordingJobOutputs::WriteMetafile(JobContext& context, DriverRecord& record,
                                         const std::string& sourcePath) {
   std::string rates;
-  for (const std::string& rate : record.videoBitRates) rates += (rates.empty() ? "" : ",") + rate;
+  for (std::uint32_t rate : record.videoBitRates) rates += (rates.empty() ? "" : ",") + std::to_string(rate);
   Log(context, "Metafile " + sourcePath + " " + rates);
   record.videoBitRates.clear();
   record.audioBitRates.clear();
@@ -346,25 +337,30 @@ WorkerScript FakeWorkerFactory::Register(WorkerKind kind, int& index) {
   return byIndex != indexScripts_.end() ? byIndex->second : kindScripts_[kind];
 }
 
-std::unique_ptr<GeneralWorker> FakeWorkerFactory::CreateGeneralWorker(JobContext& job) {
+std::unique_ptr<GeneralWorker> FakeWorkerFactory::CreateGeneralWorker(JobContext& job,
+                                                                      std::vector<VariantJob*> variants) {
   int index = 0;
   WorkerScript script = Register(WorkerKind::General, index);
-  auto worker = std::make_unique<FakeGeneralWorker>(WorkerLink{*this, index, script}, job);
+  auto worker = std::make_unique<FakeGeneralWorker>(WorkerLink{*this, index, script}, job, std::move(variants));
   std::lock_guard lock(mutex_);
   liveGeneral_[index] = worker.get();
   return worker;
 }
 
-std::unique_ptr<DecodeWorker> FakeWorkerFactory::CreateMovieVideoWorker(JobContext& job, MessageThread& driver) {
+std::unique_ptr<DecodeWorker> FakeWorkerFactory::CreateMovieVideoWorker(JobContext& job, MessageThread& driver,
+                                                                         std::vector<VariantJob*> variants) {
   int index = 0;
   WorkerScript script = Register(WorkerKind::MovieVideo, index);
-  return std::make_unique<FakeMovieWorker>(WorkerLink{*this, index, script}, true, job.state, driver);
+  return std::make_unique<FakeMovieWorker>(WorkerLink{*this, index, script}, true, job.state, driver,
+                                           std::move(variants));
 }
 
-std::unique_ptr<DecodeWorker> FakeWorkerFactory::CreateMovieAudioWorker(JobContext& job, MessageThread& driver) {
+std::unique_ptr<DecodeWorker> FakeWorkerFactory::CreateMovieAudioWorker(JobContext& job, MessageThread& driver,
+                                                                         std::vector<VariantJob*> variants) {
   int index = 0;
   WorkerScript script = Register(WorkerKind::MovieAudio, index);
-  return std::make_unique<FakeMovieWorker>(WorkerLink{*this, index, script}, false, job.state, driver);
+  return std::make_unique<FakeMovieWorker>(WorkerLink{*this, index, script}, false, job.state, driver,
+                                           std::move(variants));
 }
 
 void FakeWorkerFactory::ForgetGeneral(int index) {

@@ -98,7 +98,7 @@ class RecordingJobOutputs : public JobOutputs {
   // "<line>: <file done>/<job done> +<in progress>".
   std::vector<std::string> AmountsSeen() const;
 
-  bool FinishVariant(JobContext& context, DriverRecord& record, const OutputFilter& filter) override;
+  bool FinishVariant(JobContext& context, VariantJob& variant, DriverRecord& record) override;
   bool WriteWebPage(JobContext& context, const DriverRecord& record,
                     const std::string& sourcePath) override;
   bool WriteMetafile(JobContext& context, DriverRecord& record,
@@ -130,7 +130,7 @@ struct WorkerRecord {
   std::vector<MessageId> received;  // the messages it handled, in order
   bool started = false;             // its start message has created its files
   bool tempPathsClearAtStart = false;  // lock B named no stream file when it started
-  std::vector<std::string> createdFiles;
+  std::vector<std::string> createdFiles;  // of every variant it was made for, in list order
   int pauseWaits = 0;         // movie-file worker: 100 ms waits while the job was paused
   bool sawStop = false;       // movie-file worker: it ended because the job was stopped
   bool reportedDone = false;  // movie-file worker: it has posted its done message
@@ -146,9 +146,11 @@ class FakeWorkerFactory : public WorkerFactory {
   void SetScript(WorkerKind kind, const WorkerScript& script);
   void SetScriptFor(int index, const WorkerScript& script);
 
-  std::unique_ptr<GeneralWorker> CreateGeneralWorker(JobContext& job) override;
-  std::unique_ptr<DecodeWorker> CreateMovieVideoWorker(JobContext& job, MessageThread& driver) override;
-  std::unique_ptr<DecodeWorker> CreateMovieAudioWorker(JobContext& job, MessageThread& driver) override;
+  std::unique_ptr<GeneralWorker> CreateGeneralWorker(JobContext& job, std::vector<VariantJob*> variants) override;
+  std::unique_ptr<DecodeWorker> CreateMovieVideoWorker(JobContext& job, MessageThread& driver,
+                                                       std::vector<VariantJob*> variants) override;
+  std::unique_ptr<DecodeWorker> CreateMovieAudioWorker(JobContext& job, MessageThread& driver,
+                                                       std::vector<VariantJob*> variants) override;
 
   // Lets a held worker finish; a second time, lets a lingering one end.
   void Release(int index);

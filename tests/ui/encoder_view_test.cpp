@@ -13,6 +13,7 @@
 
 #include "catalog/encode_settings.h"
 #include "encode/job_state.h"
+#include "encode/variant_job.h"
 #include "ui/encoder_view.h"
 #include "ui/gradient_progress_bar.h"
 
@@ -69,13 +70,16 @@ struct Fixture {
   void Progress(const std::string& path, double fileDone, double jobDone, double video,
                 double audio) {
     job.done.With([&](DoneAmounts& d) { d = {fileDone, jobDone}; });
-    job.variant.With([&](VariantState& v) {
-      v.sourcePath = path;
-      v.videoInProgress = video;
-      v.audioInProgress = audio;
-    });
+    auto variant = std::make_shared<VariantJob>(job, notifier, VariantPlan{});
+    variant->progress.With([&](VariantProgress& p) { p = {video, audio}; });
+    job.running.With([&](RunningVariants& r) { r = {path, {variant}}; });
   }
 
+  // Nothing is said while the view is only read.
+  struct Silent : Notifier {
+    void Show(const Message&) override {}
+    bool Ask(const std::string&, const std::string&) override { return false; }
+  } notifier;
   JobState job;
   EncodeSettings settings;
   std::unique_ptr<EncoderView> view;

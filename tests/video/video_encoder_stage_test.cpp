@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "audio/audio_test_support.h"
 #include "encode/pipeline/variant_outputs.h"
 #include "support/null_job_host.h"
 #include "support/recording_notifier.h"
@@ -48,16 +49,11 @@ class VideoStage : public ::testing::Test {
   // Opens the variant's video stream file and tells the stage the decoded size and rate.
   void Prepare(int width, int height, double inputRate) {
     path_ = dir_.File("clip.zq48");
-    state_.videoFile.With([this](VideoFileSlot& slot) {
-      slot.file = std::move(*StreamFile::Create(path_));
-      slot.file.WritePlaceholder(HeaderKind::FileOutput);
-      slot.file.WritePlaceholder(HeaderKind::Video);
-    });
-    state_.variant.With([=](VariantState& v) {
-      v.decodedWidth = width;
-      v.decodedHeight = height;
-    });
-    state_.snapshot.Edit([=](JobSnapshot& s) { s.catalog.MutableFacts(kInput).frameRate = inputRate; });
+    StreamFile& file = job_.variant.streams.video;
+    file = std::move(*StreamFile::Create(path_));
+    file.WritePlaceholder(HeaderKind::FileOutput);
+    file.WritePlaceholder(HeaderKind::Video);
+    decoded_ = DecodedVideo{width, height, inputRate};
   }
 
   OutputFilter Filter(int width, int height, double fps, int kbps = 300) {
@@ -71,20 +67,18 @@ class VideoStage : public ::testing::Test {
   }
 
   Picture Payload() {
-    state_.videoFile.With([](VideoFileSlot& slot) { slot.file.Close(); });
+    job_.variant.streams.video.Close();
     std::ifstream in(path_, std::ios::binary);
     Picture all(std::istreambuf_iterator<char>(in), {});
     return Picture(all.begin() + 24, all.end());
   }
 
-  static constexpr const char* kInput = "/in/clip.avi";
   TempDir dir_;
   std::string path_;
-  JobState state_;
-  RecordingNotifier notifier_;
-  testing::NullJobHost host_;
-  JobContext context_{state_, notifier_, host_, host_, true};
-  VariantOutputs outputs_{context_};
+  testing::AudioJob job_;
+  VideoOutputs& outputs_ = job_.videoOutputs;
+  RecordingNotifier& notifier_ = job_.notifier;
+  DecodedVideo decoded_;
   VideoEncoderState stage_;
 };
 
@@ -137,7 +131,7 @@ TEST_F(VideoStage, CropMarginsAreRaisedToMultiplesOfFour) {
   f.cropRight = 2;
   f.cropTop = 3;
   f.cropBottom = 1;
-  ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), f, stage_));
+  ASSERT_TRUE(CreateVideoEncoder(outputs_, decoded_, f, stage_));
   EXPECT_EQ(stage_.left, 8);
   EXPECT_EQ(stage_.right, 4);
   EXPECT_EQ(stage_.croppedWidth, 308);
@@ -148,11 +142,11 @@ TEST_F(VideoStage, CropMarginsAreRaisedToMultiplesOfFour) {
 
 TEST_F(VideoStage, UnusableSettingsFailCreationWithAMessage) {
   Prepare(320, 240, 15.0);
-  EXPECT_FALSE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), Filter(4000, 128, 15.0), stage_));
+  EXPECT_FALSE(CreateVideoEncoder(outputs_, decoded_, Filter(4000, 128, 15.0), stage_));
   OutputFilter cropAll = Filter(160, 128, 15.0);
   cropAll.cropLeft = 157;
   cropAll.cropRight = 160;  // 160 + 160 once raised: nothing left
-  EXPECT_FALSE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), cropAll, stage_));
+  EXPECT_FALSE(CreateVideoEncoder(outputs_, decoded_, cropAll, stage_));
   EXPECT_EQ(notifier_.texts(),
             (std::vector<std::string>{"Error init encoder video", "Error init encoder video"}));
   // Nothing may be encoded without an encoder.
@@ -178,12 +172,12 @@ void ExpectDecodesAsScaled(const Picture& payload, int w, int h, std::size_t cou
 
 TEST_F(VideoStage, EncodedStreamDecodesUprightInItsColours) {
   Prepare(320, 240, 15.0);
-  ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), Filter(160, 128, 15.0, 400), stage_));
+  ASSERT_TRUE(CreateVideoEncoder(outputs_, decoded_, Filter(160, 128, 15.0, 400), stage_));
   for (int i = 0; i < 12; ++i) {
     Picture p = Pattern(320, 240, i);
     ASSERT_EQ(EncodeVideoFrame(i / 15.0, Shared(p), stage_), kVideoFrameEncoded);
   }
-  EXPECT_DOUBLE_EQ(state_.variant.Get().videoInProgress, 11 / 15.0);
+  EXPECT_DOUBLE_EQ(job_.variant.progress.Get().video, 11 / 15.0);
   ASSERT_EQ(FinishVideoFrames(12 / 15.0, stage_), kVideoFrameEncoded);
   Picture last(160 * 128 * 3);
   AreaReducer(320, 240, 160, 128).Scale(Pattern(320, 240, 11).data(), last.data());
@@ -193,7 +187,7 @@ TEST_F(VideoStage, EncodedStreamDecodesUprightInItsColours) {
 
 TEST_F(VideoStage, FasterOutputRepeatsPicturesInTheStream) {
   Prepare(160, 128, 15.0);
-  ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), Filter(160, 128, 25.0), stage_));
+  ASSERT_TRUE(CreateVideoEncoder(outputs_, decoded_, Filter(160, 128, 25.0), stage_));
   EXPECT_EQ(stage_.scaleMode, ScaleMode::None);
   for (int i = 0; i < 15; ++i) {
     Picture p = Pattern(160, 128, i);
@@ -214,7 +208,7 @@ TEST_F(VideoStage, CropKeepsThePixelsInsideTheMargins) {
   f.cropRight = 16;
   f.cropTop = 8;
   f.cropBottom = 24;
-  ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), f, stage_));
+  ASSERT_TRUE(CreateVideoEncoder(outputs_, decoded_, f, stage_));
   Picture source;
   for (int i = 0; i < 6; ++i) {
     source = Pattern(192, 160, i);
@@ -264,7 +258,7 @@ TEST(VideoCodecSetup, TheEncoderGetsTheStagesSettings) {
 
 TEST_F(VideoStage, OddInputWidthStaysAligned) {
   Prepare(642, 480, 15.0);
-  ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), Filter(320, 240, 15.0, 800), stage_));
+  ASSERT_TRUE(CreateVideoEncoder(outputs_, decoded_, Filter(320, 240, 15.0, 800), stage_));
   for (int i = 0; i < 5; ++i) {
     Picture p = Pattern(642, 480, i);
     ASSERT_EQ(EncodeVideoFrame(i / 15.0, Shared(p), stage_), kVideoFrameEncoded);
@@ -278,7 +272,7 @@ TEST_F(VideoStage, OddInputWidthStaysAligned) {
 
 TEST_F(VideoStage, EnlargingAndStretchingReachTheOutputSize) {
   Prepare(96, 64, 15.0);
-  ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), Filter(192, 128, 15.0), stage_));
+  ASSERT_TRUE(CreateVideoEncoder(outputs_, decoded_, Filter(192, 128, 15.0), stage_));
   EXPECT_EQ(stage_.scaleMode, ScaleMode::Enlarge);
   Picture p = Pattern(96, 64, 0);
   ASSERT_EQ(EncodeVideoFrame(0.0, Shared(p), stage_), kVideoFrameEncoded);
@@ -292,7 +286,7 @@ TEST_F(VideoStage, EnlargingAndStretchingReachTheOutputSize) {
   Prepare(96, 64, 15.0);
   OutputFilter f = Filter(128, 48, 15.0);
   f.cropLeft = 8;
-  ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), f, stage_));
+  ASSERT_TRUE(CreateVideoEncoder(outputs_, decoded_, f, stage_));
   EXPECT_EQ(stage_.scaleMode, ScaleMode::Stretch);
   ASSERT_EQ(EncodeVideoFrame(0.0, Shared(p), stage_), kVideoFrameEncoded);
   FinishVideoFrames(1 / 15.0, stage_);
@@ -304,7 +298,7 @@ TEST_F(VideoStage, EnlargingAndStretchingReachTheOutputSize) {
 
 TEST_F(VideoStage, ShortOrMissingPicturesAreRefused) {
   Prepare(160, 128, 15.0);
-  ASSERT_TRUE(CreateVideoEncoder(outputs_, DecodedVideoOf(context_, kInput), Filter(160, 128, 15.0), stage_));
+  ASSERT_TRUE(CreateVideoEncoder(outputs_, decoded_, Filter(160, 128, 15.0), stage_));
   Picture p = Pattern(160, 128, 0);
   EXPECT_EQ(EncodeVideoFrame(0.0, nullptr, stage_), kVideoFrameFailed);
   EXPECT_EQ(EncodeVideoFrame(0.0, Shared(Picture(p.begin(), p.end() - 1)), stage_), kVideoFrameFailed);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <tuple>
 
 #include "catalog/output_names.h"
 
@@ -36,7 +35,7 @@ struct SourceFacts {
   bool hasAudioFormat = false;
 };
 
-SourceFacts ReadSourceFacts(JobState& state, const std::string& path) {
+SourceFacts ReadSourceFacts(const JobState& state, const std::string& path) {
   return state.snapshot.With([&path](const JobSnapshot& s) {
     const MediaFacts& f = s.catalog.Facts(path);
     SourceFacts out;
@@ -72,38 +71,24 @@ std::uint32_t Rate(std::uint64_t bytes, double seconds) {
 // A stream whose writes failed (a full disk, an I/O error) holds less than
 // was encoded, whatever its size: the variant fails whole, its working files
 // go, and nothing of it is renamed or listed.
-bool StreamsWhole(JobContext& context, bool video, bool audio) {
-  JobState& state = context.state;
-  const bool videoBroken = video && state.videoFile.With([](VideoFileSlot& s) {
-    return s.file.IsOpen() && (s.file.WriteFailed() || !s.file.Sync());
-  });
-  const bool audioBroken = audio && state.audioFile.With([](AudioFileSlot& s) {
-    return s.file.IsOpen() && (s.file.WriteFailed() || !s.file.Sync());
-  });
+bool StreamsWhole(VariantJob& variant, bool video, bool audio) {
+  VariantStreams& streams = variant.streams;
+  auto broken = [](StreamFile& file) { return file.IsOpen() && (file.WriteFailed() || !file.Sync()); };
+  const bool videoBroken = video && broken(streams.video);
+  const bool audioBroken = audio && broken(streams.audio);
   if (!videoBroken && !audioBroken) return true;
-  auto [videoTemp, audioTemp, minimalTemp] = state.variant.With([](const VariantState& v) {
-    return std::make_tuple(v.videoTempPath, v.audioTempPath, v.minAudioTempPath);
-  });
-  context.notifier.ShowApp(IncompleteStreamText(videoBroken ? videoTemp : audioTemp));
-  state.videoFile.With([](VideoFileSlot& slot) { slot.file.Close(); });
-  state.audioFile.With([](AudioFileSlot& slot) {
-    slot.file.Close();
-    slot.minimal.Close();
-  });
-  for (const std::string* name : {&videoTemp, &audioTemp, &minimalTemp})
+  variant.notifier().ShowApp(IncompleteStreamText(videoBroken ? streams.videoPath : streams.audioPath));
+  streams.video.Close();
+  streams.audio.Close();
+  streams.minimalAudio.Close();
+  for (const std::string* name : {&streams.videoPath, &streams.audioPath, &streams.minimalAudioPath})
     if (!name->empty()) std::remove(name->c_str());
   return false;
 }
 
-void CloseVideo(JobState& state) {
-  state.videoFile.With([](VideoFileSlot& slot) { slot.file.Close(); });
-}
-
-void CloseAudio(JobState& state) {
-  state.audioFile.With([](AudioFileSlot& slot) {
-    slot.file.Close();
-    slot.minimal.Close();
-  });
+void CloseAudio(VariantStreams& streams) {
+  streams.audio.Close();
+  streams.minimalAudio.Close();
 }
 
 }  // namespace
@@ -146,23 +131,20 @@ std::optional<std::uint32_t> VariantDurationUs(const OutputFilter& filter, doubl
 // duration and bit rates, closes them and gives them their final names, and
 // records the rates for the metafile. A stream that is off or got no payload
 // keeps its temporary name. Every failure is reported before false is returned.
-bool PackageOutputs::FinishVariant(JobContext& context, DriverRecord& record, const OutputFilter& filter) {
-  JobState& state = context.state;
-  Notifier& notifier = context.notifier;
-  auto [path, videoTemp, audioTemp, samples] = state.variant.With([](const VariantState& v) {
-    return std::make_tuple(v.sourcePath, v.videoTempPath, v.audioTempPath, v.audioSampleCount);
-  });
-  const SourceFacts src = ReadSourceFacts(state, path);
+bool PackageOutputs::FinishVariant(JobContext& context, VariantJob& variant, DriverRecord& record) {
+  VariantStreams& streams = variant.streams;
+  Notifier& notifier = variant.notifier();
+  const OutputFilter& filter = variant.plan.filter;
+  const std::string& path = variant.plan.sourcePath;
+  const SourceFacts src = ReadSourceFacts(context.state, path);
   const bool general = record.sourceKind == kSourceGeneral;
   bool videoOn = filter.videoOn && src.hasVideo;
   bool audioOn = filter.audioOn && src.hasAudio;
-  if (!StreamsWhole(context, videoOn, audioOn)) return false;
+  if (!StreamsWhole(variant, videoOn, audioOn)) return false;
 
   std::uint64_t videoBytes = 0;
   if (videoOn) {
-    auto payload = state.videoFile.With(
-        [&](VideoFileSlot& slot) { return Payload(notifier, slot.file, kVideoHeadersSize); });
-    videoBytes = payload.value_or(0);
+    videoBytes = Payload(notifier, streams.video, kVideoHeadersSize).value_or(0);
     videoOn = videoBytes > 0;
   }
   std::uint64_t audioBytes = 0;
@@ -170,15 +152,14 @@ bool PackageOutputs::FinishVariant(JobContext& context, DriverRecord& record, co
   if (audioOn) {
     if (!src.hasAudioFormat) {
       notifier.ShowApp("error input audio property 2");
-      CloseVideo(state);
-      CloseAudio(state);
+      streams.video.Close();
+      CloseAudio(streams);
       return false;
     }
-    auto payload = state.audioFile.With(
-        [&](AudioFileSlot& slot) { return Payload(notifier, slot.file, kAudioHeadersSize); });
-    audioBytes = payload.value_or(0);
+    audioBytes = Payload(notifier, streams.audio, kAudioHeadersSize).value_or(0);
     audioOn = audioBytes > 0;
-    if (general && src.sampleRate > 0) audioSeconds = static_cast<std::uint32_t>(samples / src.sampleRate);
+    if (general && src.sampleRate > 0)
+      audioSeconds = static_cast<std::uint32_t>(streams.audioSamples / src.sampleRate);
   }
 
   // Sizes and durations are 32 bits wide in the headers: refuse what would wrap.
@@ -186,8 +167,8 @@ bool PackageOutputs::FinishVariant(JobContext& context, DriverRecord& record, co
       VariantDurationUs(filter, src.fileSeconds, audioSeconds, general);
   if (videoBytes > UINT32_MAX || audioBytes > UINT32_MAX || !durationUs) {
     notifier.ShowApp(durationUs ? kTooLarge : kTooLong);
-    CloseVideo(state);
-    CloseAudio(state);
+    streams.video.Close();
+    CloseAudio(streams);
     return false;
   }
   // With a chosen range the streams span the range, not the whole file.
@@ -205,26 +186,24 @@ bool PackageOutputs::FinishVariant(JobContext& context, DriverRecord& record, co
     const VideoHeader videoHeader{FrameRateX1e6(filter.frameRate),
                                   static_cast<std::uint16_t>(filter.width),
                                   static_cast<std::uint16_t>(filter.height), videoRate};
-    int failed = state.videoFile.With([&](VideoFileSlot& slot) {
-      if (!slot.file.WriteRecordAt(0, Encode(fileHeader))) return 1;
-      if (!slot.file.WriteRecordAt(kHeaderSize, Encode(videoHeader))) return 2;
-      return 0;
-    });
+    const int failed = !streams.video.WriteRecordAt(0, Encode(fileHeader))                 ? 1
+                       : !streams.video.WriteRecordAt(kHeaderSize, Encode(videoHeader)) ? 2
+                                                                                          : 0;
     if (failed) {
       notifier.ShowApp(failed == 1 ? "Could not HEADER_FILE_OUTPUT write to file 2"
                                    : "Could not write HEADER_VIDEO to file");
-      CloseVideo(state);
-      CloseAudio(state);
+      streams.video.Close();
+      CloseAudio(streams);
       return false;
     }
     // A close can report what earlier writes could not: the stream is not renamed then.
-    if (!state.videoFile.With([](VideoFileSlot& slot) { return slot.file.Close(); })) {
+    if (!streams.video.Close()) {
       notifier.ShowApp("Could not close VIDEO file");
-      CloseAudio(state);
+      CloseAudio(streams);
       return false;
     }
   }
-  CloseVideo(state);
+  streams.video.Close();
 
   std::uint32_t audioRate = 0;
   if (audioOn) {
@@ -232,34 +211,36 @@ bool PackageOutputs::FinishVariant(JobContext& context, DriverRecord& record, co
       audioRate = general ? (audioSeconds > 0 ? Rate(audioBytes, audioSeconds) : 0)
                           : Rate(audioBytes, soundSeconds);
     const AudioHeader header{kStreamVersion, audioRate, static_cast<std::uint32_t>(audioBytes)};
-    int failed = state.audioFile.With([&](AudioFileSlot& slot) {
-      if (!slot.file.WriteRecordAt(0, Encode(header))) return 1;
-      slot.minimal.Close();
-      return slot.file.Close() ? 0 : 2;
-    });
+    int failed = 0;
+    if (!streams.audio.WriteRecordAt(0, Encode(header))) {
+      failed = 1;
+    } else {
+      streams.minimalAudio.Close();
+      failed = streams.audio.Close() ? 0 : 2;
+    }
     if (failed) {
       notifier.ShowApp(failed == 1 ? "Could not write HEADER_AUDIO to file" : "Could not close AUDIO file");
-      CloseAudio(state);
+      CloseAudio(streams);
       return false;
     }
     std::string finalAudio = FinalAudioName(src.folder, path, audioRate);
     std::remove(finalAudio.c_str());
-    if (std::rename(audioTemp.c_str(), finalAudio.c_str()) != 0) {
+    if (std::rename(streams.audioPath.c_str(), finalAudio.c_str()) != 0) {
       notifier.ShowApp("Could not rename AUDIO file");
       return false;
     }
   }
-  CloseAudio(state);
+  CloseAudio(streams);
 
   std::string finalVideo = FinalVideoName(src.folder, path, videoRate);
   std::remove(finalVideo.c_str());
-  if (videoOn && std::rename(videoTemp.c_str(), finalVideo.c_str()) != 0) {
+  if (videoOn && std::rename(streams.videoPath.c_str(), finalVideo.c_str()) != 0) {
     notifier.ShowApp("Could not rename VIDEO file");
     return false;
   }
 
-  if (videoRate != 0) record.videoBitRates.push_back(std::to_string(videoRate));
-  if (audioRate != 0) record.audioBitRates.push_back(std::to_string(audioRate));
+  if (videoRate != 0) record.videoBitRates.push_back(videoRate);
+  if (audioRate != 0) record.audioBitRates.push_back(audioRate);
   return true;
 }
 

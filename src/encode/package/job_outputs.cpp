@@ -1,7 +1,5 @@
 #include "encode/package/job_outputs.h"
 
-#include <cstdlib>
-
 #include "container/metafile.h"
 
 namespace zq48 {
@@ -11,20 +9,9 @@ namespace zq48 {
 // The metafile's format is the container's; this step names it and fills it
 // from the driver's record.
 
-namespace {
-
-// The driver keeps the measured rates as decimal texts.
-std::vector<std::uint32_t> RateValues(const std::vector<std::string>& texts) {
-  std::vector<std::uint32_t> out;
-  for (const std::string& t : texts) out.push_back(static_cast<std::uint32_t>(std::strtoul(t.c_str(), nullptr, 10)));
-  return out;
-}
-
-}  // namespace
-
 bool PackageOutputs::WriteMetafile(JobContext& context, DriverRecord& record,
                                    const std::string& sourcePath) {
-  const Metafile rates{RateValues(record.videoBitRates), RateValues(record.audioBitRates)};
+  const Metafile rates{record.videoBitRates, record.audioBitRates};
   // The next input file starts with empty lists, whatever happens here.
   record.videoBitRates.clear();
   record.audioBitRates.clear();

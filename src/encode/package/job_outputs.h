@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "encode/job_context.h"
 #include "encode/job_messages.h"
+#include "encode/variant_job.h"
 #include "catalog/output_filter.h"
 #include "encode/package/package_resources.h"
 
@@ -16,8 +18,8 @@ struct DriverRecord {
   int sourceKind = kSourceNone;  // of the current variant
   int largestWidth = 0;          // of the file's variants so far (page size)
   int largestHeight = 0;
-  std::vector<std::string> videoBitRates;  // "%lu" texts, in variant order
-  std::vector<std::string> audioBitRates;
+  std::vector<std::uint32_t> videoBitRates;  // measured, bits per second, in variant order
+  std::vector<std::uint32_t> audioBitRates;
 };
 
 // The steps that turn encoded streams into the output package. They run on
@@ -27,8 +29,7 @@ class JobOutputs {
  public:
   virtual ~JobOutputs() = default;
   // Measures, finishes and renames the two stream files of a variant.
-  virtual bool FinishVariant(JobContext& context, DriverRecord& record,
-                             const OutputFilter& filter) = 0;
+  virtual bool FinishVariant(JobContext& context, VariantJob& variant, DriverRecord& record) = 0;
   virtual bool WriteWebPage(JobContext& context, const DriverRecord& record,
                             const std::string& sourcePath) = 0;
   // Writes the metafile of the file and empties the bit-rate lists.
@@ -41,7 +42,7 @@ class JobOutputs {
 // each defined beside the work it does.
 class PackageOutputs : public JobOutputs {
  public:
-  bool FinishVariant(JobContext& context, DriverRecord& record, const OutputFilter& filter) override;
+  bool FinishVariant(JobContext& context, VariantJob& variant, DriverRecord& record) override;
   bool WriteWebPage(JobContext& context, const DriverRecord& record,
                     const std::string& sourcePath) override;
   bool WriteMetafile(JobContext& context, DriverRecord& record, const std::string& path) override;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "encode/job_context.h"
+#include "encode/variant_job.h"
 
 namespace zq48 {
 
@@ -16,17 +16,13 @@ struct AudioStreamNames {
 };
 AudioStreamNames AudioStreamNamesFor(const std::string& outputBasePath);
 
-// The general decode source's audio files: both names stored in the job
-// state (lock B), both files created anew with a zeroed audio header, their
-// handles in the job state's audio file slot. False after the message of the
-// step that failed; the source then stops.
-bool CreateGeneralAudioFiles(JobContext& job, const std::string& outputBasePath);
+// The general decode source's audio files: both names stored in the
+// variant's streams, both files created anew with a zeroed audio header.
+// False after the message of the step that failed; the source then stops.
+bool CreateGeneralAudioFiles(VariantJob& variant);
 
 // The movie-file source's audio file: both names stored, but only the audio
 // stream file is created (no minimal file). False after its message.
-bool CreateMovieAudioFile(JobContext& job, const std::string& outputBasePath);
-
-// A variant without audio: the job state holds no audio stream file.
-void ClearAudioStreamFile(JobState& state);
+bool CreateMovieAudioFile(VariantJob& variant);
 
 }  // namespace zq48

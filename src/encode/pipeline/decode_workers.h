@@ -11,6 +11,7 @@
 namespace zq48 {
 
 struct JobContext;
+class VariantJob;
 
 // The graph event that says every branch of a decode has reached its end.
 inline constexpr long kGraphEventComplete = 1;
@@ -64,35 +65,18 @@ class GeneralWorker : public DecodeWorker {
   std::deque<long> events_;
 };
 
-// Creates the decode workers of the variant published in `job`'s state, with
-// their threads started; what the variant asks of the decode is read as they
-// are made. The movie-file workers post their done message to `driver`
-// before they end, whether they succeeded or not.
+// Creates the decode workers of a group of variants of one file (a group of
+// one included), with their threads started: one decode feeds them all. The
+// movie-file workers post their done message to `driver` before they end,
+// whether they succeeded or not. The variants outlive the workers.
 class WorkerFactory {
  public:
   virtual ~WorkerFactory() = default;
-  virtual std::unique_ptr<GeneralWorker> CreateGeneralWorker(JobContext& job) = 0;
-  virtual std::unique_ptr<DecodeWorker> CreateMovieVideoWorker(JobContext& job, MessageThread& driver) = 0;
-  virtual std::unique_ptr<DecodeWorker> CreateMovieAudioWorker(JobContext& job, MessageThread& driver) = 0;
-  // A general worker that decodes the file once for a group of variants of
-  // it, each with its own context; nothing when this factory has none (the
-  // variants are then encoded one at a time). `job` is the job's own context.
-  virtual std::unique_ptr<GeneralWorker> CreateGroupWorker(JobContext& job, std::vector<JobContext*> variants) {
-    (void)job, (void)variants;
-    return nullptr;
-  }
-  // The movie-file workers for a group of variants, each with its own
-  // context; nothing when this factory has none.
-  virtual std::unique_ptr<DecodeWorker> CreateMovieVideoGroupWorker(JobContext& job, MessageThread& driver,
-                                                                    std::vector<JobContext*> variants) {
-    (void)job, (void)driver, (void)variants;
-    return nullptr;
-  }
-  virtual std::unique_ptr<DecodeWorker> CreateMovieAudioGroupWorker(JobContext& job, MessageThread& driver,
-                                                                    std::vector<JobContext*> variants) {
-    (void)job, (void)driver, (void)variants;
-    return nullptr;
-  }
+  virtual std::unique_ptr<GeneralWorker> CreateGeneralWorker(JobContext& job, std::vector<VariantJob*> variants) = 0;
+  virtual std::unique_ptr<DecodeWorker> CreateMovieVideoWorker(JobContext& job, MessageThread& driver,
+                                                               std::vector<VariantJob*> variants) = 0;
+  virtual std::unique_ptr<DecodeWorker> CreateMovieAudioWorker(JobContext& job, MessageThread& driver,
+                                                               std::vector<VariantJob*> variants) = 0;
 };
 
 }  // namespace zq48

@@ -2,40 +2,41 @@
 
 namespace zq48 {
 
-void VariantOutputs::WriteVideo(const std::uint8_t* data, std::size_t size) {
+void VideoOutputs::WriteVideo(const std::uint8_t* data, std::size_t size) {
   // A failed write stays on the stream and fails the variant at finishing.
-  job_.state.videoFile.With([&](VideoFileSlot& slot) { slot.file.Write(data, size); });
+  variant_.streams.video.Write(data, size);
 }
 
-void VariantOutputs::VideoReached(double seconds) {
-  job_.state.variant.With([seconds](VariantState& v) { v.videoInProgress = seconds; });
+void VideoOutputs::VideoReached(double seconds) {
+  variant_.progress.With([seconds](VariantProgress& p) { p.video = seconds; });
 }
 
-bool VariantOutputs::AudioStreamOpen() {
-  return job_.state.audioFile.With([](const AudioFileSlot& s) { return s.file.IsOpen(); });
+bool SoundOutputs::AudioStreamOpen() {
+  for (VariantJob* v : takers_)
+    if (!v->streams.audio.IsOpen()) return false;
+  return !takers_.empty();
 }
 
-bool VariantOutputs::AppendAudio(const std::uint8_t* data, std::size_t size) {
-  return job_.state.audioFile.With([&](AudioFileSlot& s) { return s.file.AppendAtEnd(data, size); });
+bool SoundOutputs::AppendAudio(const std::uint8_t* data, std::size_t size) {
+  bool all = true;
+  for (VariantJob* v : takers_) all = v->streams.audio.AppendAtEnd(data, size) && all;
+  return all;
 }
 
-void VariantOutputs::AudioReached(double seconds) {
-  job_.state.variant.With([seconds](VariantState& v) { v.audioInProgress = seconds; });
+void SoundOutputs::AudioReached(double seconds) {
+  for (VariantJob* v : takers_) v->progress.With([seconds](VariantProgress& p) { p.audio = seconds; });
 }
 
-void VariantOutputs::AudioClosed(std::uint64_t samples) {
-  job_.state.variant.With([samples](VariantState& v) { v.audioSampleCount = samples; });
+void SoundOutputs::AudioClosed(std::uint64_t samples) {
+  for (VariantJob* v : takers_) v->streams.audioSamples = samples;
 }
 
-DecodedVideo DecodedVideoOf(JobContext& job, const std::string& sourcePath) {
-  DecodedVideo decoded;
-  job.state.variant.With([&decoded](const VariantState& v) {
-    decoded.width = v.decodedWidth;
-    decoded.height = v.decodedHeight;
-  });
-  decoded.frameRate = job.state.snapshot.With(
-      [&sourcePath](const JobSnapshot& snap) { return snap.catalog.Facts(sourcePath).frameRate; });
-  return decoded;
+void SoundOutputs::Show(const Message& message) {
+  for (VariantJob* v : takers_) v->notifier().Show(message);
+}
+
+bool SoundOutputs::Ask(const std::string& text, const std::string& caption) {
+  return !takers_.empty() && takers_.front()->notifier().Ask(text, caption);
 }
 
 }  // namespace zq48

@@ -6,10 +6,10 @@
 
 namespace zq48 {
 
-bool DecodeOpened(JobContext& job, DecodeGraph::OpenStatus status) {
-  auto fail = [&job](const char* text, Presentation presentation = Presentation::AppBox,
-                     const char* caption = kAppCaption) {
-    job.notifier.Show({text, caption, presentation});
+bool DecodeOpened(Notifier& notifier, DecodeGraph::OpenStatus status) {
+  auto fail = [&notifier](const char* text, Presentation presentation = Presentation::AppBox,
+                          const char* caption = kAppCaption) {
+    notifier.Show({text, caption, presentation});
     return false;
   };
   switch (status) {
@@ -28,38 +28,32 @@ bool DecodeOpened(JobContext& job, DecodeGraph::OpenStatus status) {
 }
 
 bool VariantStages::Fail(const std::string& text, Presentation presentation, const char* caption) {
-  job_.notifier.Show({text, caption, presentation});
+  variant_.notifier().Show({text, caption, presentation});
   return false;
 }
 
-bool VariantStages::CreateStreamFiles(const VariantPlan& plan) {
-  JobState& state = job_.state;
+bool VariantStages::CreateStreamFiles() {
+  const VariantPlan& plan = variant_.plan;
+  VariantStreams& streams = variant_.streams;
   ::unlink(plan.basePath.c_str());
   if (plan.encodeVideo()) {
-    state.variant.With([&plan](VariantState& v) { v.videoTempPath = plan.basePath; });
+    streams.videoPath = plan.basePath;
     std::optional<StreamFile> file = StreamFile::Create(plan.basePath);
     if (!file) {
-      state.videoFile.With([](VideoFileSlot& slot) { slot.file.Close(); });
+      streams.video.Close();
       return Fail("Can't create output file", Presentation::PlainBox, kDefaultCaption);
     }
-    bool first = state.videoFile.With([&file](VideoFileSlot& slot) {
-      slot.file = std::move(*file);
-      return slot.file.WritePlaceholder(HeaderKind::FileOutput);
-    });
-    if (!first) return Fail("Could not HEADER_FILE_OUTPUT write to file 1");
-    bool second = state.videoFile.With(
-        [](VideoFileSlot& slot) { return slot.file.WritePlaceholder(HeaderKind::Video); });
-    if (!second) return Fail("Could not write HEADER_VIDEO to file");
-  } else {
-    state.videoFile.With([](VideoFileSlot& slot) { slot.file.Close(); });
+    streams.video = std::move(*file);
+    if (!streams.video.WritePlaceholder(HeaderKind::FileOutput))
+      return Fail("Could not HEADER_FILE_OUTPUT write to file 1");
+    if (!streams.video.WritePlaceholder(HeaderKind::Video)) return Fail("Could not write HEADER_VIDEO to file");
   }
-  if (plan.encodeAudio()) return CreateGeneralAudioFiles(job_, plan.basePath);
-  ClearAudioStreamFile(state);
+  if (plan.encodeAudio()) return CreateGeneralAudioFiles(variant_);
   return true;
 }
 
-bool VariantStages::ConnectSound(const VariantPlan& plan, int channels, int sampleRate) {
-  if (!plan.audioFormat) return Fail("error input audio property 1");
+bool VariantStages::ConnectSound(int channels, int sampleRate) {
+  if (!variant_.plan.audioFormat) return Fail("error input audio property 1");
   // The sound arrives as 16-bit PCM at the announced channels and rate.
   connectedAudio_ = WaveFormat{};
   connectedAudio_.channels = static_cast<std::uint16_t>(channels);
@@ -70,15 +64,17 @@ bool VariantStages::ConnectSound(const VariantPlan& plan, int channels, int samp
   return true;
 }
 
-bool VariantStages::Open(const VariantPlan& plan) {
+bool VariantStages::Open(const DecodedVideo& decoded, std::vector<VariantJob*> sound) {
+  const VariantPlan& plan = variant_.plan;
   if (plan.encodeVideo()) {
-    if (!CreateVideoEncoder(outputs_, DecodedVideoOf(job_, plan.sourcePath), plan.filter, video_))
+    if (!CreateVideoEncoder(video_, decoded, plan.filter, videoStage_))
       return Fail("Could not open Video CallBackGrab on the graph");
     videoOpen_ = true;
   }
-  if (plan.encodeAudio()) {
+  if (plan.encodeAudio() && !sound.empty()) {
+    sound_.emplace(std::move(sound));
     audio_ = std::make_unique<AudioGrabber>();
-    if (!audio_->Init(connectedAudio_, outputs_, plan.filter)) {
+    if (!audio_->Init(connectedAudio_, *sound_, plan.sound())) {
       audio_.reset();
       return Fail("Could not open Audio CallBackGrab on the graph");
     }
@@ -87,11 +83,11 @@ bool VariantStages::Open(const VariantPlan& plan) {
 }
 
 void VariantStages::Picture(double t, SharedBuffer picture) {
-  if (videoOpen_) EncodeVideoFrame(t, std::move(picture), video_);
+  if (videoOpen_) EncodeVideoFrame(t, std::move(picture), videoStage_);
 }
 
 void VariantStages::Finish(double timelineEnd) {
-  if (videoOpen_) FinishVideoFrames(timelineEnd, video_);
+  if (videoOpen_) FinishVideoFrames(timelineEnd, videoStage_);
 }
 
 void VariantStages::Sound(double t, const std::uint8_t* data, std::size_t bytes) {
@@ -101,7 +97,7 @@ void VariantStages::Sound(double t, const std::uint8_t* data, std::size_t bytes)
 void VariantStages::Close() {
   if (audio_) audio_->Close();
   audio_.reset();
-  if (videoOpen_) DestroyVideoEncoder(video_);
+  if (videoOpen_) DestroyVideoEncoder(videoStage_);
   videoOpen_ = false;
 }
 

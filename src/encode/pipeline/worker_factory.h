@@ -7,14 +7,11 @@ namespace zq48 {
 // The real decode workers, over FFmpeg.
 class DecodeWorkerFactory : public WorkerFactory {
  public:
-  std::unique_ptr<GeneralWorker> CreateGeneralWorker(JobContext& job) override;
-  std::unique_ptr<DecodeWorker> CreateMovieVideoWorker(JobContext& job, MessageThread& driver) override;
-  std::unique_ptr<DecodeWorker> CreateMovieAudioWorker(JobContext& job, MessageThread& driver) override;
-  std::unique_ptr<GeneralWorker> CreateGroupWorker(JobContext& job, std::vector<JobContext*> variants) override;
-  std::unique_ptr<DecodeWorker> CreateMovieVideoGroupWorker(JobContext& job, MessageThread& driver,
-                                                            std::vector<JobContext*> variants) override;
-  std::unique_ptr<DecodeWorker> CreateMovieAudioGroupWorker(JobContext& job, MessageThread& driver,
-                                                            std::vector<JobContext*> variants) override;
+  std::unique_ptr<GeneralWorker> CreateGeneralWorker(JobContext& job, std::vector<VariantJob*> variants) override;
+  std::unique_ptr<DecodeWorker> CreateMovieVideoWorker(JobContext& job, MessageThread& driver,
+                                                       std::vector<VariantJob*> variants) override;
+  std::unique_ptr<DecodeWorker> CreateMovieAudioWorker(JobContext& job, MessageThread& driver,
+                                                       std::vector<VariantJob*> variants) override;
 };
 
 }  // namespace zq48
