@@ -32,8 +32,8 @@ class EncodeReport {
   virtual void JobMessage(const std::string& path, int variantIndex, const zq48::Message& message) = 0;
   virtual void Progress(const JobProgress& progress, int fileIndex, std::size_t files,
                         std::int64_t elapsedSeconds) = 0;
-  // A variant the job finished or failed to finish; `variantIndex` numbers
-  // the file's variants in the order the job finished them.
+  // A variant the job finished or failed to finish; `variantIndex` is its
+  // place in its file's list of variants.
   virtual void Variant(const VariantResult& result, int variantIndex) = 0;
   virtual void Ended(const RunSummary& summary) = 0;
 };

@@ -10,7 +10,7 @@ std::string ReportingEvents::CurrentPath() const {
 void ReportingEvents::FileStarted(int index, const std::string&) { currentFile_ = index; }
 
 void ReportingEvents::VariantFinished(const VariantResult& result) {
-  report_.Variant(result, variantIndex_);
+  report_.Variant(result, result.variantIndex);
   ++variantIndex_;
 }
 
@@ -37,7 +37,10 @@ JobSummary ReportingEvents::Summary() {
 }
 
 void JobMessages::Show(const Message& message) {
-  report_.JobMessage(events_.CurrentPath(), events_.variantIndex(), message);
+  // A variant's own message names it: the variants of a group run at once,
+  // so the count of those finished says nothing of which one it concerns.
+  const int variant = message.variant >= 0 ? message.variant : events_.variantIndex();
+  report_.JobMessage(events_.CurrentPath(), variant, message);
 }
 
 bool JobMessages::Ask(const std::string& text, const std::string& caption) {

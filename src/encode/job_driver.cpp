@@ -219,8 +219,10 @@ void MainEncodeThread::FinishVariant(VariantJob& variant) {
   tally_.VariantDone(finished);
   const std::string folder = context_.state.snapshot.With(
       [](const JobSnapshot& s) { return s.catalog.Settings().destinationFolder(); });
-  context_.events.VariantFinished(VariantResultOf(folder, static_cast<int>(fileIndex_), variant.plan.sourcePath,
-                                                  variant.plan.filter, finished, record_, before));
+  VariantResult result = VariantResultOf(folder, static_cast<int>(fileIndex_), variant.plan.sourcePath,
+                                         variant.plan.filter, finished, record_, before);
+  result.variantIndex = variant.plan.index;
+  context_.events.VariantFinished(result);
 }
 
 void MainEncodeThread::OnMovieWorkerDone(bool video) {

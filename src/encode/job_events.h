@@ -9,7 +9,8 @@ namespace zq48 {
 
 // What became of one variant the job has finished, or failed to finish.
 struct VariantResult {
-  int fileIndex = 0;  // of its input file in the job's list
+  int fileIndex = 0;     // of its input file in the job's list
+  int variantIndex = 0;  // in its file's list of variants
   std::string path;   // the input file
   OutputFilter filter;
   bool finished = false;  // false: it failed, and its message has been shown

@@ -130,6 +130,18 @@ TEST_F(ReportedJob, AFailedVariantIsExitStatusOne) {
   EXPECT_EQ(Events(lines, "variant_failed").size(), 3u);
 }
 
+// The variants of a file run in one decode: a failure of the second one
+// comes while the first is unfinished, and is still put down to the second.
+TEST_F(ReportedJob, AFailureInAGroupIsPutDownToItsOwnVariant) {
+  workers_.SetScriptFor(0, {.failingVariant = 1});
+  Run();
+  std::vector<QJsonObject> failed = Events(Reported(), "file_failed");
+  ASSERT_EQ(failed.size(), 1u);
+  EXPECT_EQ(Str(failed[0]["file"]), kA);
+  EXPECT_EQ(failed[0]["variant_index"].toInt(), 1);
+  EXPECT_EQ(Str(failed[0]["message"]), "Could not open Video CallBackGrab on the graph");
+}
+
 TEST_F(ReportedJob, AStoppedJobIsExitStatus130WhateverElseHappened) {
   workers_.SetScript(testing::WorkerKind::General, {.finishAtOnce = false});
   RunSummary s = Run([this] { engine_.Stop(); });

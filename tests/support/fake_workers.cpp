@@ -78,6 +78,9 @@ class FakeGeneralWorker final : public GeneralWorker {
     bool clear = true;
     for (VariantJob* v : variants_) clear = clear && v->streams.videoPath.empty() && v->streams.audioPath.empty();
     std::vector<std::string> files;
+    const int failing = link_.script.failingVariant;
+    if (failing >= 0 && static_cast<std::size_t>(failing) < variants_.size())
+      variants_[static_cast<std::size_t>(failing)]->notifier().ShowApp("Could not open Video CallBackGrab on the graph");
     if (!link_.script.fail) {
       for (VariantJob* v : variants_) {
         files.push_back(CreateStreamFile(*v, true));

@@ -122,6 +122,8 @@ struct WorkerScript {
                                  // ends only at its next release
   double videoSeconds = 0;       // published as the in-progress amounts
   double audioSeconds = 0;
+  int failingVariant = -1;       // general worker: the variant (of its group, by position) whose
+                                 // stage reports a failure at the start
 };
 
 // What one fake worker saw and did; kept after the worker is gone.
