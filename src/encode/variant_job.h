@@ -32,6 +32,13 @@ struct VariantPlan {
   SoundSettings sound() const { return SoundOf(filter); }
 };
 
+// Whether `b` can take the sound `a`'s encode makes: both encode sound of
+// the same range of the same file, with settings that give the same bytes.
+inline bool SharesSoundEncode(const VariantPlan& a, const VariantPlan& b) {
+  return a.encodeAudio() && b.encodeAudio() && a.sourcePath == b.sourcePath &&
+         a.filter.beginTime == b.filter.beginTime && a.filter.endTime == b.filter.endTime && a.sound() == b.sound();
+}
+
 // The plan of the file's variant at `index` in the snapshot; nothing when
 // the file has no variant there.
 std::optional<VariantPlan> PlanVariant(const JobSnapshot& snapshot, const std::string& path, std::size_t index);

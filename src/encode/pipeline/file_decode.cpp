@@ -41,14 +41,13 @@ bool FileDecode::StartVariant(VariantJob& variant, DecodeGraph::OpenStatus statu
   if (plan.encodeAudio() && !stages.ConnectSound(graph_->channels(), graph_->sampleRate())) return false;
   // An earlier variant's encode with the same settings writes this one's sound too.
   SoundEncode* shared = nullptr;
-  if (plan.encodeAudio())
-    for (SoundEncode& e : soundEncodes_)
-      if (e.settings == plan.sound()) shared = &e;
+  for (SoundEncode& e : soundEncodes_)
+    if (SharesSoundEncode(*e.plan, plan)) shared = &e;
   std::vector<VariantJob*> sound;
   if (!shared) sound.push_back(&variant);
   if (!stages.Open(DecodedVideo{graph_->width(), graph_->height(), plan.frameRate}, std::move(sound))) return false;
   if (shared) shared->stages->ShareSound(variant);
-  if (stages.encodesAudio()) soundEncodes_.push_back({plan.sound(), &stages});
+  if (stages.encodesAudio()) soundEncodes_.push_back({&plan, &stages});
 
   VariantStages* s = own.get();
   auto pipeline = std::make_unique<VariantPipeline>(

@@ -46,9 +46,9 @@ class FileDecode {
   void DecodeEnded();
   void PipelineEnded();
 
-  // A started sound encode and the settings it encodes with.
+  // A started sound encode and the variant it was opened for.
   struct SoundEncode {
-    SoundSettings settings;
+    const VariantPlan* plan;
     VariantStages* stages;
   };
 

@@ -28,8 +28,8 @@ PcmFormat EncodedFormat(const AudioFormat& format) {
 
 // One sound encode and the variants whose audio stream files it writes.
 struct SoundEncode {
-  explicit SoundEncode(VariantJob& first) : settings(first.plan.sound()), outputs({&first}) {}
-  SoundSettings settings;
+  explicit SoundEncode(VariantJob& first) : plan(first.plan), outputs({&first}) {}
+  const VariantPlan& plan;  // of the variant it was opened for
   SoundOutputs outputs;
   AudioEncoder encoder;
 };
@@ -77,12 +77,12 @@ void MovieSoundExtraction::Run() {
   for (VariantJob* variant : variants_) {
     if (!PrepareFile(*variant)) continue;
     auto same = std::find_if(encodes.begin(), encodes.end(),
-                             [variant](const auto& e) { return e->settings == variant->plan.sound(); });
+                             [variant](const auto& e) { return SharesSoundEncode(e->plan, variant->plan); });
     if (same != encodes.end()) {
       (*same)->outputs.Add(*variant);
     } else {
       auto encode = std::make_unique<SoundEncode>(*variant);
-      if (!encode->encoder.Open(EncodedFormat(*variant->plan.audioFormat), encode->outputs, encode->settings)) {
+      if (!encode->encoder.Open(EncodedFormat(*variant->plan.audioFormat), encode->outputs, variant->plan.sound())) {
         variant->notifier().ShowApp("Error initialisation audio");
         continue;
       }
