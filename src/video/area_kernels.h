@@ -1,0 +1,44 @@
+#pragma once
+
+// The vector kernels of the area scalers, one set per instruction set.
+//
+// Each kernel lane is one channel of one destination pixel and performs
+// exactly the float operations the scalar scalers perform for that value, in
+// the same order: (pixel x column weight) x row weight for every tap, added
+// to the running sum in source-row then source-column order. Nothing is
+// summed across lanes and no multiply-add is fused, so every level gives the
+// same bytes as the scalar code.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+#include "video/column_taps.h"
+#include "video/simd_level.h"
+
+namespace zq48 {
+
+struct AreaKernels {
+  // out[i] = src[i] for i < n.
+  void (*toFloats)(const std::uint8_t* src, std::size_t n, float* out);
+  // For every tap of every column pair: acc0 += (value x weight) x r0 and,
+  // when acc1 is not null, acc1 += (value x weight) x r1 with the same product.
+  // Accumulators are four floats a pixel, pairs after pairs.
+  void (*accumulateRow)(const ColumnTaps& taps, const float* row, float r0, float* acc0, float r1, float* acc1);
+  // Truncates the first `width` pixels of an accumulator row to bytes, three a pixel.
+  void (*storeRow)(const float* acc, int width, std::uint8_t* out);
+};
+
+// The kernels of `level`; null for SimdLevel::kScalar, or a level this build lacks.
+const AreaKernels* AreaKernelsFor(SimdLevel level);
+
+const AreaKernels* Sse2AreaKernels();
+const AreaKernels* Avx2AreaKernels();
+
+// Truncation toward zero, clamped to a byte; the weights of a pixel add up to
+// one, so only rounding noise could ever pass 255.
+inline std::uint8_t TruncateToByte(float value) {
+  return static_cast<std::uint8_t>(std::clamp(static_cast<int>(value), 0, 255));
+}
+
+}  // namespace zq48
