@@ -21,10 +21,13 @@ namespace zq48 {
 struct AreaKernels {
   // out[i] = src[i] for i < n.
   void (*toFloats)(const std::uint8_t* src, std::size_t n, float* out);
-  // For every tap of every column pair: acc0 += (value x weight) x r0 and,
-  // when acc1 is not null, acc1 += (value x weight) x r1 with the same product.
-  // Accumulators are four floats a pixel, pairs after pairs.
-  void (*accumulateRow)(const ColumnTaps& taps, const float* row, float r0, float* acc0, float r1, float* acc1);
+  // For every tap of every column pair, in order: product = value x weight,
+  // acc0 = acc0 + product x r0 and, when acc1 is not null, acc1 = acc1 +
+  // product x r1. acc1 and, when fresh0, acc0 start from zero rather than
+  // from memory: 0 + t is exactly t, so nothing needs clearing. Accumulators
+  // are four floats a pixel, pairs after pairs.
+  void (*accumulateRow)(const ColumnTaps& taps, const float* row, float r0, float* acc0, bool fresh0, float r1,
+                        float* acc1);
   // Truncates the first `width` pixels of an accumulator row to bytes, three a pixel.
   void (*storeRow)(const float* acc, int width, std::uint8_t* out);
 };

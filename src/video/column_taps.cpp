@@ -7,6 +7,9 @@ namespace zq48 {
 ColumnTaps MakeColumnTaps(const std::vector<ColumnTapList>& columns, int srcWidth) {
   ColumnTaps taps;
   const std::size_t pairCount = (columns.size() + 1) / 2;
+  std::size_t most = 0;
+  for (const ColumnTapList& column : columns) most = std::max(most, column.weights.size());
+  taps.taps = static_cast<int>(most);
   std::size_t reads = 0;   // one past the last float a tap of the pair loop loads
   std::size_t needed = 0;  // one past the last source float that a real tap uses
   for (std::size_t j = 0; j < pairCount; ++j) {
@@ -17,7 +20,7 @@ ColumnTaps MakeColumnTaps(const std::vector<ColumnTapList>& columns, int srcWidt
       pair.start[half] = columns[d].firstSource * 3;
       pair.count[half] = static_cast<std::int32_t>(columns[d].weights.size());
     }
-    pair.taps = std::max(pair.count[0], pair.count[1]);
+    pair.taps = taps.taps;
     pair.weights = static_cast<std::int32_t>(taps.weights.size());
     taps.weights.resize(taps.weights.size() + static_cast<std::size_t>(pair.taps) * 8, 0.0f);
     for (int half = 0; half < 2; ++half) {

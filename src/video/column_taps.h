@@ -35,6 +35,7 @@ struct ColumnPair {
 struct ColumnTaps {
   std::vector<ColumnPair> pairs;
   std::vector<float> weights;
+  int taps = 0;  // every pair's taps: the most any column has
   std::size_t sourceFloats = 0;  // the source floats the taps use: what a row converts
   std::size_t rowFloats = 0;     // a source row buffer: room for every load, zeros after sourceFloats
   std::size_t accumulatorFloats() const { return pairs.size() * 8; }

@@ -177,22 +177,26 @@ void AreaReducer::ScaleScalar(const std::uint8_t* src, std::uint8_t* dst) {
 
 // The same row walk as the scalar code; each source row goes through the
 // kernels as floats once, and completed rows are truncated by them as well.
+// The first row of a destination row starts its sums from zero instead of
+// adding to cleared ones, and a straddling row starts the next row's sums.
 void AreaReducer::ScaleVector(const std::uint8_t* src, std::uint8_t* dst) {
-  std::fill(current_.begin(), current_.end(), 0.0f);
-  std::fill(next_.begin(), next_.end(), 0.0f);
   const std::size_t srcStride = static_cast<std::size_t>(sw_) * 3;
   const std::size_t dstStride = static_cast<std::size_t>(dw_) * 3;
   int rowsWritten = 0;
+  bool fresh = true;
   for (int sy = 0; sy < sh_ && rowsWritten < dh_; ++sy) {
     const float r0 = rows_[sy].w0;
     const float r1 = rows_[sy].w1;
+    const bool intoNextRow = r1 > kThreshold;
     kernels_->toFloats(src + sy * srcStride, taps_.sourceFloats, row_.data());
-    kernels_->accumulateRow(taps_, row_.data(), r0, current_.data(), r1,
-                            r1 > kThreshold ? next_.data() : nullptr);
+    kernels_->accumulateRow(taps_, row_.data(), r0, current_.data(), fresh, r1, intoNextRow ? next_.data() : nullptr);
+    fresh = false;
     if (std::fabs(r1) > kThreshold) {
       kernels_->storeRow(current_.data(), dw_, dst + rowsWritten * dstStride);
-      std::swap(current_, next_);
-      std::fill(next_.begin(), next_.end(), 0.0f);
+      if (intoNextRow)
+        std::swap(current_, next_);
+      else
+        fresh = true;
       ++rowsWritten;
     }
   }
@@ -291,9 +295,8 @@ void AreaEnlarger::ScaleVector(const std::uint8_t* src, std::uint8_t* dst) const
     const float r1 = rows_[dy].w1;
     const int a = sy;
     if (std::fabs(r1) > kThreshold) ++sy;
-    std::fill(sum.begin(), sum.end(), 0.0f);
-    kernels_->accumulateRow(taps_, rowAsFloats(a), r0, sum.data(), 0.0f, nullptr);
-    if (r1 > kThreshold) kernels_->accumulateRow(taps_, rowAsFloats(sy), r1, sum.data(), 0.0f, nullptr);
+    kernels_->accumulateRow(taps_, rowAsFloats(a), r0, sum.data(), true, 0.0f, nullptr);
+    if (r1 > kThreshold) kernels_->accumulateRow(taps_, rowAsFloats(sy), r1, sum.data(), false, 0.0f, nullptr);
     kernels_->storeRow(sum.data(), width_, dst + dy * dstStride);
   }
 }
