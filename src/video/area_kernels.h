@@ -38,6 +38,39 @@ const AreaKernels* AreaKernelsFor(SimdLevel level);
 const AreaKernels* Sse2AreaKernels();
 const AreaKernels* Avx2AreaKernels();
 
+// One row's kernel: Kernel<kFresh0, kTwoRows, kTaps>::Run(taps, row, r0,
+// acc0, r1, acc1), an instance for each way a row is added. The common tap
+// counts get their own instance, whose loop the compiler unrolls; kTaps 0
+// reads the count from the taps.
+using AccumulatePairsFn = void (*)(const ColumnTaps& taps, const float* row, float r0, float* acc0, float r1,
+                                   float* acc1);
+
+template <template <bool, bool, int> class Kernel, bool kFresh0, bool kTwoRows>
+AccumulatePairsFn PickForTaps(int taps) {
+  switch (taps) {
+    case 1:
+      return &Kernel<kFresh0, kTwoRows, 1>::Run;
+    case 2:
+      return &Kernel<kFresh0, kTwoRows, 2>::Run;
+    case 3:
+      return &Kernel<kFresh0, kTwoRows, 3>::Run;
+    case 4:
+      return &Kernel<kFresh0, kTwoRows, 4>::Run;
+    case 5:
+      return &Kernel<kFresh0, kTwoRows, 5>::Run;
+    case 6:
+      return &Kernel<kFresh0, kTwoRows, 6>::Run;
+    default:
+      return &Kernel<kFresh0, kTwoRows, 0>::Run;
+  }
+}
+
+template <template <bool, bool, int> class Kernel>
+AccumulatePairsFn PickAccumulator(int taps, bool fresh0, bool twoRows) {
+  if (fresh0) return twoRows ? PickForTaps<Kernel, true, true>(taps) : PickForTaps<Kernel, true, false>(taps);
+  return twoRows ? PickForTaps<Kernel, false, true>(taps) : PickForTaps<Kernel, false, false>(taps);
+}
+
 // Truncation toward zero, clamped to a byte; the weights of a pixel add up to
 // one, so only rounding noise could ever pass 255.
 inline std::uint8_t TruncateToByte(float value) {

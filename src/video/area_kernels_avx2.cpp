@@ -28,38 +28,38 @@ __attribute__((target("avx2"))) void ToFloats(const std::uint8_t* src, std::size
   for (; i < n; ++i) out[i] = src[i];
 }
 
-template <bool kFresh0, bool kTwoRows>
-__attribute__((target("avx2"))) void AccumulatePairs(const ColumnTaps& taps, const float* row, float r0, float* acc0,
-                                                     float r1, float* acc1) {
-  const __m256 vr0 = _mm256_set1_ps(r0), vr1 = _mm256_set1_ps(r1);
-  const float* weights = taps.weights.data();
-  for (const ColumnPair& pair : taps.pairs) {
-    const float* s0 = row + pair.start[0];
-    const float* s1 = row + pair.start[1];
-    const float* w = weights + pair.weights;
-    __m256 sum0 = kFresh0 ? _mm256_setzero_ps() : _mm256_loadu_ps(acc0);
-    __m256 sum1 = _mm256_setzero_ps();
-    for (int k = 0; k < pair.taps; ++k) {
-      const __m256 values = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(s0 + 3 * k)),
-                                                 _mm_loadu_ps(s1 + 3 * k), 1);
-      const __m256 product = _mm256_mul_ps(values, _mm256_loadu_ps(w + 8 * k));
-      sum0 = _mm256_add_ps(sum0, _mm256_mul_ps(product, vr0));
-      if (kTwoRows) sum1 = _mm256_add_ps(sum1, _mm256_mul_ps(product, vr1));
-    }
-    _mm256_storeu_ps(acc0, sum0);
-    acc0 += 8;
-    if (kTwoRows) {
-      _mm256_storeu_ps(acc1, sum1);
-      acc1 += 8;
+template <bool kFresh0, bool kTwoRows, int kTaps>
+struct PairKernel {
+  __attribute__((target("avx2"))) static void Run(const ColumnTaps& taps, const float* row, float r0, float* acc0,
+                                                  float r1, float* acc1) {
+    const __m256 vr0 = _mm256_set1_ps(r0), vr1 = _mm256_set1_ps(r1);
+    const float* weights = taps.weights.data();
+    for (const ColumnPair& pair : taps.pairs) {
+      const float* s0 = row + pair.start[0];
+      const float* s1 = row + pair.start[1];
+      const float* w = weights + pair.weights;
+      __m256 sum0 = kFresh0 ? _mm256_setzero_ps() : _mm256_loadu_ps(acc0);
+      __m256 sum1 = _mm256_setzero_ps();
+      for (int k = 0; k < (kTaps ? kTaps : taps.taps); ++k) {
+        const __m256 values = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(s0 + 3 * k)),
+                                                   _mm_loadu_ps(s1 + 3 * k), 1);
+        const __m256 product = _mm256_mul_ps(values, _mm256_loadu_ps(w + 8 * k));
+        sum0 = _mm256_add_ps(sum0, _mm256_mul_ps(product, vr0));
+        if (kTwoRows) sum1 = _mm256_add_ps(sum1, _mm256_mul_ps(product, vr1));
+      }
+      _mm256_storeu_ps(acc0, sum0);
+      acc0 += 8;
+      if (kTwoRows) {
+        _mm256_storeu_ps(acc1, sum1);
+        acc1 += 8;
+      }
     }
   }
-}
+};
 
 void AccumulateRow(const ColumnTaps& taps, const float* row, float r0, float* acc0, bool fresh0, float r1,
                    float* acc1) {
-  const auto run = fresh0 ? (acc1 ? AccumulatePairs<true, true> : AccumulatePairs<true, false>)
-                          : (acc1 ? AccumulatePairs<false, true> : AccumulatePairs<false, false>);
-  run(taps, row, r0, acc0, r1, acc1);
+  PickAccumulator<PairKernel>(taps.taps, fresh0, acc1 != nullptr)(taps, row, r0, acc0, r1, acc1);
 }
 
 // Four pixels of accumulators to twelve bytes (and four zeros): truncate,

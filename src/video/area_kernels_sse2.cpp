@@ -26,36 +26,36 @@ void ToFloats(const std::uint8_t* src, std::size_t n, float* out) {
   for (; i < n; ++i) out[i] = src[i];
 }
 
-template <bool kFresh0, bool kTwoRows>
-void AccumulatePairs(const ColumnTaps& taps, const float* row, float r0, float* acc0, float r1, float* acc1) {
-  const __m128 vr0 = _mm_set1_ps(r0), vr1 = _mm_set1_ps(r1);
-  const float* weights = taps.weights.data();
-  for (const ColumnPair& pair : taps.pairs) {
-    for (int half = 0; half < 2; ++half) {
-      const float* s = row + pair.start[half];
-      const float* w = weights + pair.weights + half * 4;
-      __m128 sum0 = kFresh0 ? _mm_setzero_ps() : _mm_loadu_ps(acc0);
-      __m128 sum1 = _mm_setzero_ps();
-      for (int k = 0; k < pair.taps; ++k) {
-        const __m128 product = _mm_mul_ps(_mm_loadu_ps(s + 3 * k), _mm_loadu_ps(w + 8 * k));
-        sum0 = _mm_add_ps(sum0, _mm_mul_ps(product, vr0));
-        if (kTwoRows) sum1 = _mm_add_ps(sum1, _mm_mul_ps(product, vr1));
-      }
-      _mm_storeu_ps(acc0, sum0);
-      acc0 += 4;
-      if (kTwoRows) {
-        _mm_storeu_ps(acc1, sum1);
-        acc1 += 4;
+template <bool kFresh0, bool kTwoRows, int kTaps>
+struct PairKernel {
+  static void Run(const ColumnTaps& taps, const float* row, float r0, float* acc0, float r1, float* acc1) {
+    const __m128 vr0 = _mm_set1_ps(r0), vr1 = _mm_set1_ps(r1);
+    const float* weights = taps.weights.data();
+    for (const ColumnPair& pair : taps.pairs) {
+      for (int half = 0; half < 2; ++half) {
+        const float* s = row + pair.start[half];
+        const float* w = weights + pair.weights + half * 4;
+        __m128 sum0 = kFresh0 ? _mm_setzero_ps() : _mm_loadu_ps(acc0);
+        __m128 sum1 = _mm_setzero_ps();
+        for (int k = 0; k < (kTaps ? kTaps : taps.taps); ++k) {
+          const __m128 product = _mm_mul_ps(_mm_loadu_ps(s + 3 * k), _mm_loadu_ps(w + 8 * k));
+          sum0 = _mm_add_ps(sum0, _mm_mul_ps(product, vr0));
+          if (kTwoRows) sum1 = _mm_add_ps(sum1, _mm_mul_ps(product, vr1));
+        }
+        _mm_storeu_ps(acc0, sum0);
+        acc0 += 4;
+        if (kTwoRows) {
+          _mm_storeu_ps(acc1, sum1);
+          acc1 += 4;
+        }
       }
     }
   }
-}
+};
 
 void AccumulateRow(const ColumnTaps& taps, const float* row, float r0, float* acc0, bool fresh0, float r1,
                    float* acc1) {
-  const auto run = fresh0 ? (acc1 ? AccumulatePairs<true, true> : AccumulatePairs<true, false>)
-                          : (acc1 ? AccumulatePairs<false, true> : AccumulatePairs<false, false>);
-  run(taps, row, r0, acc0, r1, acc1);
+  PickAccumulator<PairKernel>(taps.taps, fresh0, acc1 != nullptr)(taps, row, r0, acc0, r1, acc1);
 }
 
 // Four pixels of bytes b g r x each (little-endian) to twelve bytes b g r.

@@ -6,29 +6,24 @@ namespace zq48 {
 
 ColumnTaps MakeColumnTaps(const std::vector<ColumnTapList>& columns, int srcWidth) {
   ColumnTaps taps;
+  for (const ColumnTapList& column : columns)
+    taps.taps = std::max(taps.taps, static_cast<int>(column.weights.size()));
   const std::size_t pairCount = (columns.size() + 1) / 2;
-  std::size_t most = 0;
-  for (const ColumnTapList& column : columns) most = std::max(most, column.weights.size());
-  taps.taps = static_cast<int>(most);
-  std::size_t reads = 0;   // one past the last float a tap of the pair loop loads
-  std::size_t needed = 0;  // one past the last source float that a real tap uses
+  const std::size_t pairWeights = static_cast<std::size_t>(taps.taps) * 8;
+  taps.weights.assign(pairCount * pairWeights, 0.0f);
+  std::size_t reads = 0;   // one past the last float a load reads
+  std::size_t needed = 0;  // one past the last float a tap of its own column uses
   for (std::size_t j = 0; j < pairCount; ++j) {
-    ColumnPair pair{};
-    for (int half = 0; half < 2; ++half) {
-      const std::size_t d = 2 * j + half;
-      if (d >= columns.size()) continue;  // an odd width's last pair: the spare column has no taps
-      pair.start[half] = columns[d].firstSource * 3;
-      pair.count[half] = static_cast<std::int32_t>(columns[d].weights.size());
-    }
-    pair.taps = taps.taps;
-    pair.weights = static_cast<std::int32_t>(taps.weights.size());
-    taps.weights.resize(taps.weights.size() + static_cast<std::size_t>(pair.taps) * 8, 0.0f);
-    for (int half = 0; half < 2; ++half) {
-      for (int k = 0; k < pair.count[half]; ++k)
-        std::fill_n(taps.weights.begin() + pair.weights + k * 8 + half * 4, 4, columns[2 * j + half].weights[k]);
-      reads = std::max(reads, static_cast<std::size_t>(pair.start[half]) + 3 * pair.taps + 1);
-      if (pair.count[half] > 0)
-        needed = std::max(needed, static_cast<std::size_t>(pair.start[half]) + 3 * pair.count[half]);
+    ColumnPair pair{{0, 0}, static_cast<std::int32_t>(j * pairWeights)};
+    // An odd width's last pair has a spare column: no taps, weights 0.
+    for (std::size_t half = 0; half < 2 && 2 * j + half < columns.size(); ++half) {
+      const ColumnTapList& column = columns[2 * j + half];
+      const std::size_t start = static_cast<std::size_t>(column.firstSource) * 3;
+      pair.start[half] = static_cast<std::int32_t>(start);
+      for (std::size_t k = 0; k < column.weights.size(); ++k)
+        std::fill_n(taps.weights.begin() + pair.weights + k * 8 + half * 4, 4, column.weights[k]);
+      reads = std::max(reads, start + 3 * taps.taps + 1);
+      if (!column.weights.empty()) needed = std::max(needed, start + 3 * column.weights.size());
     }
     taps.pairs.push_back(pair);
   }

@@ -24,18 +24,18 @@ struct ColumnTapList {
 // Two destination columns side by side.
 struct ColumnPair {
   std::int32_t start[2];  // each column's first tap: its first float in a source row
-  std::int32_t count[2];  // each column's own number of taps
-  std::int32_t taps;      // the larger count: what a kernel running both at once does
   std::int32_t weights;   // the pair's first weight: per tap, column 0's four times, then column 1's
 };
 
-// Taps past a column's own count have weight 0 and read pixels of the row
-// (or the zeros after it): (v x 0) x r is +0, and adding +0 leaves a
-// non-negative sum exactly as it was.
+// Every column runs the same number of taps, the most any column has, so
+// the kernels' loops have no branches that depend on the column. Taps past
+// a column's own have weight 0 and read further pixels of the row (or the
+// zeros after it): (v x 0) x r is +0, and adding +0 to a sum of
+// non-negative terms leaves it exactly as it was.
 struct ColumnTaps {
   std::vector<ColumnPair> pairs;
   std::vector<float> weights;
-  int taps = 0;  // every pair's taps: the most any column has
+  int taps = 0;
   std::size_t sourceFloats = 0;  // the source floats the taps use: what a row converts
   std::size_t rowFloats = 0;     // a source row buffer: room for every load, zeros after sourceFloats
   std::size_t accumulatorFloats() const { return pairs.size() * 8; }
