@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <random>
+#include <string>
 
 namespace zq48 {
 namespace {
@@ -179,6 +182,26 @@ TEST(Scalers, EveryVectorLevelMatchesTheScalarCode) {
                  Size{17, 13, 31, 29}, Size{100, 75, 101, 76}, Size{8, 4, 8, 9}, Size{3, 1, 4, 2},
                  Size{2, 2, 7, 5}, Size{1, 1, 5, 3}})
     check(s, [s](SimdLevel level) { return AreaEnlarger(s.sw, s.sh, s.dw, s.dh, level); });
+}
+
+// The comparison above checks only the levels found here, so they must
+// follow the processor, as /proc/cpuinfo reports it, and the scalers must
+// take the widest one unless told otherwise.
+TEST(Scalers, VectorLevelsFollowTheProcessor) {
+  const std::vector<SimdLevel> levels = SupportedSimdLevels();
+  const auto has = [&](SimdLevel level) { return std::find(levels.begin(), levels.end(), level) != levels.end(); };
+  EXPECT_TRUE(has(SimdLevel::kScalar));
+#if defined(__x86_64__)
+  std::ifstream cpuinfo("/proc/cpuinfo");
+  std::string line;
+  while (std::getline(cpuinfo, line) && line.rfind("flags", 0) != 0) {
+  }
+  ASSERT_FALSE(line.empty()) << "no flags line in /proc/cpuinfo";
+  EXPECT_TRUE(has(SimdLevel::kSse2));
+  EXPECT_EQ(has(SimdLevel::kAvx2), (line + " ").find(" avx2 ") != std::string::npos);
+#endif
+  EXPECT_EQ(AreaReducer(8, 8, 3, 3).level(), levels.back());
+  EXPECT_EQ(AreaEnlarger(3, 3, 8, 8).level(), levels.back());
 }
 
 TEST(Scalers, OddWidthsKeepRowsAligned) {
