@@ -20,10 +20,9 @@ namespace {
 
 __attribute__((target("avx2"))) void ToFloats(const std::uint8_t* src, std::size_t n, float* out) {
   std::size_t i = 0;
-  for (; i + 16 <= n; i += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+  for (; i + 8 <= n; i += 8) {
+    const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + i));
     _mm256_storeu_ps(out + i, _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(bytes)));
-    _mm256_storeu_ps(out + i + 8, _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_unpackhi_epi64(bytes, bytes))));
   }
   for (; i < n; ++i) out[i] = src[i];
 }
