@@ -1,6 +1,6 @@
-// The video path's hot spots: the area-average scaler and the whole stage
-// (crop, scale, frame-rate plan, encoder, stream write) for 640x480 pictures
-// encoded at 320x240, 15 frames per second.
+// The video path's hot spot: the whole stage (crop, scale, frame-rate plan,
+// encoder, stream write) for 640x480 pictures encoded at 320x240, 15 frames
+// per second. The scalers alone are in scaler_bench.cpp.
 
 #include <benchmark/benchmark.h>
 
@@ -15,13 +15,6 @@ namespace {
 
 using Picture = std::vector<std::uint8_t>;
 
-Picture Noise(int w, int h) {
-  std::mt19937 rng(1);
-  Picture p(static_cast<std::size_t>(w) * h * 3);
-  for (auto& b : p) b = static_cast<std::uint8_t>(rng() & 0xFF);
-  return p;
-}
-
 // A gradient that moves a little each picture, like real footage.
 Picture Moving(int w, int h, int frame) {
   Picture p(static_cast<std::size_t>(w) * h * 3);
@@ -32,38 +25,6 @@ Picture Moving(int w, int h, int frame) {
             static_cast<std::uint8_t>((x + 2 * frame) * (c + 1) + y);
   return p;
 }
-
-// The ladder's reductions of a 640x480 source.
-void BM_AreaReduce(benchmark::State& state) {
-  const int dw = static_cast<int>(state.range(0)), dh = static_cast<int>(state.range(1));
-  const Picture src = Noise(640, 480);
-  Picture dst(static_cast<std::size_t>(dw) * dh * 3);
-  zq48::AreaReducer reducer(640, 480, dw, dh);
-  for (auto _ : state) {
-    reducer.Scale(src.data(), dst.data());
-    benchmark::DoNotOptimize(dst.data());
-  }
-  state.counters["Mpixel/s"] = benchmark::Counter(640.0 * 480 / 1e6, benchmark::Counter::kIsIterationInvariantRate);
-}
-BENCHMARK(BM_AreaReduce)
-    ->ArgNames({"w", "h"})
-    ->Args({320, 240})
-    ->Args({240, 176})
-    ->Args({128, 96})
-    ->Args({448, 336})
-    ->Unit(benchmark::kMillisecond);
-
-void BM_AreaEnlarge320x240To640x480(benchmark::State& state) {
-  const Picture src = Noise(320, 240);
-  Picture dst(640 * 480 * 3);
-  zq48::AreaEnlarger enlarger(320, 240, 640, 480);
-  for (auto _ : state) {
-    enlarger.Scale(src.data(), dst.data());
-    benchmark::DoNotOptimize(dst.data());
-  }
-  state.counters["Mpixel/s"] = benchmark::Counter(640.0 * 480 / 1e6, benchmark::Counter::kIsIterationInvariantRate);
-}
-BENCHMARK(BM_AreaEnlarge320x240To640x480)->Unit(benchmark::kMillisecond);
 
 void BM_VideoStage640x480To320x240(benchmark::State& state) {
   zq48::testing::TempDir dir;

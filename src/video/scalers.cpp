@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "video/area_kernels.h"
+
 namespace zq48 {
 
 namespace {
@@ -11,12 +13,7 @@ namespace {
 // The float nearest to 0.0001.
 constexpr float kThreshold = 0.0001f;
 
-inline std::uint8_t ToByte(float value) {
-  // Truncation toward zero; the weights of a pixel add up to one, so only
-  // rounding noise could ever pass 255.
-  int v = static_cast<int>(value);
-  return static_cast<std::uint8_t>(std::clamp(v, 0, 255));
-}
+SimdLevel Runnable(SimdLevel requested) { return std::min(requested, BestSimdLevel()); }
 
 }  // namespace
 
@@ -73,14 +70,14 @@ std::vector<AreaWeight> EnlargementWeights(int n, int m) {
 // the same operations on each accumulator in the same order, so the output
 // is the same to the byte.
 
-AreaReducer::AreaReducer(int srcWidth, int srcHeight, int dstWidth, int dstHeight)
+AreaReducer::AreaReducer(int srcWidth, int srcHeight, int dstWidth, int dstHeight, SimdLevel level)
     : sw_(srcWidth),
       sh_(srcHeight),
       dw_(dstWidth),
       dh_(dstHeight),
-      rows_(ReductionWeights(srcHeight, dstHeight)),
-      current_(static_cast<std::size_t>(dstWidth + 1) * 3),
-      next_(static_cast<std::size_t>(dstWidth + 1) * 3) {
+      level_(Runnable(level)),
+      kernels_(AreaKernelsFor(level_)),
+      rows_(ReductionWeights(srcHeight, dstHeight)) {
   int col = 0;
   for (const AreaWeight& w : ReductionWeights(srcWidth, dstWidth)) {
     // Past the last destination column nothing is accumulated any more.
@@ -89,6 +86,30 @@ AreaReducer::AreaReducer(int srcWidth, int srcHeight, int dstWidth, int dstHeigh
     columns_.push_back({w.w0, w.w1, w.w1 > kThreshold, advance ? 3 : 0});
     if (advance) ++col;
   }
+  if (!kernels_) {
+    current_.resize(static_cast<std::size_t>(dstWidth + 1) * 3);
+    next_.resize(current_.size());
+    return;
+  }
+  // The same walk, written down per destination column: each source column
+  // gives its pixel x c0 to its own column and, straddling, x c1 to the next,
+  // so a column's taps are consecutive source columns in source order.
+  std::vector<ColumnTapList> lists(static_cast<std::size_t>(std::max(dstWidth, 0)));
+  col = 0;
+  for (std::size_t x = 0; x < columns_.size(); ++x) {
+    const ColumnStep& c = columns_[x];
+    const auto add = [&](int d, float weight) {
+      if (lists[d].weights.empty()) lists[d].firstSource = static_cast<int>(x);
+      lists[d].weights.push_back(weight);
+    };
+    add(col, c.c0);
+    if (c.intoNext && col + 1 < dstWidth) add(col + 1, c.c1);
+    if (c.advance) ++col;
+  }
+  taps_ = MakeColumnTaps(lists, srcWidth);
+  current_.resize(taps_.accumulatorFloats());
+  next_.resize(current_.size());
+  row_.resize(taps_.rowFloats);
 }
 
 template <bool kIntoNextRow>
@@ -124,6 +145,13 @@ void AreaReducer::AccumulateRow(const std::uint8_t* p, float r0, float r1) {
 }
 
 void AreaReducer::Scale(const std::uint8_t* src, std::uint8_t* dst) {
+  if (kernels_)
+    ScaleVector(src, dst);
+  else
+    ScaleScalar(src, dst);
+}
+
+void AreaReducer::ScaleScalar(const std::uint8_t* src, std::uint8_t* dst) {
   std::fill(current_.begin(), current_.end(), 0.0f);
   std::fill(next_.begin(), next_.end(), 0.0f);
   const std::size_t srcStride = static_cast<std::size_t>(sw_) * 3;
@@ -139,7 +167,7 @@ void AreaReducer::Scale(const std::uint8_t* src, std::uint8_t* dst) {
     }
     if (std::fabs(r1) > kThreshold) {
       std::uint8_t* out = dst + rowsWritten * dstStride;
-      for (std::size_t i = 0; i < dstStride; ++i) out[i] = ToByte(current_[i]);
+      for (std::size_t i = 0; i < dstStride; ++i) out[i] = TruncateToByte(current_[i]);
       std::swap(current_, next_);
       std::fill(next_.begin(), next_.end(), 0.0f);
       ++rowsWritten;
@@ -147,17 +175,67 @@ void AreaReducer::Scale(const std::uint8_t* src, std::uint8_t* dst) {
   }
 }
 
+// The same row walk as the scalar code; each source row goes through the
+// kernels as floats once, and completed rows are truncated by them as well.
+// The first row of a destination row starts its sums from zero instead of
+// adding to cleared ones, and a straddling row starts the next row's sums.
+void AreaReducer::ScaleVector(const std::uint8_t* src, std::uint8_t* dst) {
+  const std::size_t srcStride = static_cast<std::size_t>(sw_) * 3;
+  const std::size_t dstStride = static_cast<std::size_t>(dw_) * 3;
+  int rowsWritten = 0;
+  bool fresh = true;
+  for (int sy = 0; sy < sh_ && rowsWritten < dh_; ++sy) {
+    const float r0 = rows_[sy].w0;
+    const float r1 = rows_[sy].w1;
+    const bool intoNextRow = r1 > kThreshold;
+    kernels_->toFloats(src + sy * srcStride, taps_.sourceFloats, row_.data());
+    kernels_->accumulateRow(taps_, row_.data(), r0, current_.data(), fresh, r1, intoNextRow ? next_.data() : nullptr);
+    fresh = false;
+    if (std::fabs(r1) > kThreshold) {
+      kernels_->storeRow(current_.data(), dw_, dst + rowsWritten * dstStride);
+      if (intoNextRow)
+        std::swap(current_, next_);
+      else
+        fresh = true;
+      ++rowsWritten;
+    }
+  }
+}
+
 // ---- enlargement ------------------------------------------------------------
 
-AreaEnlarger::AreaEnlarger(int srcWidth, int srcHeight, int dstWidth, int dstHeight)
+AreaEnlarger::AreaEnlarger(int srcWidth, int srcHeight, int dstWidth, int dstHeight, SimdLevel level)
     : sw_(srcWidth),
       sh_(srcHeight),
       dw_(dstWidth),
       dh_(dstHeight),
+      level_(Runnable(level)),
+      kernels_(AreaKernelsFor(level_)),
       columns_(EnlargementWeights(dstWidth, srcWidth)),
-      rows_(EnlargementWeights(dstHeight, srcHeight)) {}
+      rows_(EnlargementWeights(dstHeight, srcHeight)) {
+  if (!kernels_) return;
+  // The scalar column walk, written down: a destination pixel takes its
+  // source pixel x c0 and, straddling, the next one x c1.
+  std::vector<ColumnTapList> lists;
+  for (int dx = 0, sx = 0; dx < dw_ && sx < sw_; ++dx) {
+    ColumnTapList list{sx, {columns_[dx].w0}};
+    const float c1 = columns_[dx].w1;
+    if (std::fabs(c1) > kThreshold) ++sx;
+    if (c1 > kThreshold) list.weights.push_back(c1);
+    lists.push_back(std::move(list));
+  }
+  width_ = static_cast<int>(lists.size());
+  taps_ = MakeColumnTaps(lists, srcWidth);
+}
 
 void AreaEnlarger::Scale(const std::uint8_t* src, std::uint8_t* dst) const {
+  if (kernels_)
+    ScaleVector(src, dst);
+  else
+    ScaleScalar(src, dst);
+}
+
+void AreaEnlarger::ScaleScalar(const std::uint8_t* src, std::uint8_t* dst) const {
   const std::size_t srcStride = static_cast<std::size_t>(sw_) * 3;
   const std::size_t dstStride = static_cast<std::size_t>(dw_) * 3;
   int sy = 0;
@@ -186,9 +264,40 @@ void AreaEnlarger::Scale(const std::uint8_t* src, std::uint8_t* dst) const {
           value += pb[ch] * c0 * r1;
           if (fromNextColumn) value += pb[3 + ch] * c1 * r1;
         }
-        out[ch] = ToByte(value);
+        out[ch] = TruncateToByte(value);
       }
     }
+  }
+}
+
+// A destination value is (a x c0) x r0 + (a' x c1) x r0 + (b x c0) x r1 +
+// (b' x c1) x r1, summed in that order from zero: the reducer's sum over the
+// rows a and b. Scale is const, so the rows and the sum live in this call.
+void AreaEnlarger::ScaleVector(const std::uint8_t* src, std::uint8_t* dst) const {
+  const std::size_t srcStride = static_cast<std::size_t>(sw_) * 3;
+  const std::size_t dstStride = static_cast<std::size_t>(dw_) * 3;
+  std::vector<float> sum(taps_.accumulatorFloats());
+  // Rows a and a + 1 never share a slot; a row serves the destination rows
+  // it covers, which come one after another.
+  std::vector<float> rows[2] = {std::vector<float>(taps_.rowFloats), std::vector<float>(taps_.rowFloats)};
+  int held[2] = {-1, -1};
+  const auto rowAsFloats = [&](int y) {
+    std::vector<float>& row = rows[y % 2];
+    if (held[y % 2] != y) {
+      kernels_->toFloats(src + y * srcStride, taps_.sourceFloats, row.data());
+      held[y % 2] = y;
+    }
+    return row.data();
+  };
+  int sy = 0;
+  for (int dy = 0; dy < dh_ && sy < sh_; ++dy) {
+    const float r0 = rows_[dy].w0;
+    const float r1 = rows_[dy].w1;
+    const int a = sy;
+    if (std::fabs(r1) > kThreshold) ++sy;
+    kernels_->accumulateRow(taps_, rowAsFloats(a), r0, sum.data(), true, 0.0f, nullptr);
+    if (r1 > kThreshold) kernels_->accumulateRow(taps_, rowAsFloats(sy), r1, sum.data(), false, 0.0f, nullptr);
+    kernels_->storeRow(sum.data(), width_, dst + dy * dstStride);
   }
 }
 
@@ -243,7 +352,7 @@ void AverageStretch::Scale(const std::uint8_t* src, std::uint8_t* dst) {
       float sum = 0.0f;
       for (int t = span.first; t < span.first + span.count; ++t)
         sum += rowsOut_[rowTaps_[t].index * rowFloats + i] * rowTaps_[t].weight;
-      out[i] = ToByte(sum + 0.5f);
+      out[i] = TruncateToByte(sum + 0.5f);
     }
   }
 }
