@@ -3,8 +3,11 @@
 # against the ffmpeg command-line tool producing the same rungs (same sizes,
 # bit rates and frame rate, MPEG-4 Part 2 through libxvid, mono 8000 Hz MP3
 # through libmp3lame): once with one ffmpeg process per rung and once with
-# one process for all rungs. The ffmpeg tool is used here only, to make the
-# clip and as the yardstick (Debian package "ffmpeg").
+# one process for all rungs, with LAME's default quality; and once more in
+# one process with LAME at the quality zq48enc's sound stage uses (-q 0,
+# ffmpeg's -compression_level 0), the like-for-like yardstick. The ffmpeg
+# tool is used here only, to make the clip and as the yardstick (Debian
+# package "ffmpeg").
 #
 # Usage: bench/ladder.sh [path/to/zq48enc]
 set -euo pipefail
@@ -45,9 +48,10 @@ echo "clip: 60 s 640x480 30 fps, tone; rungs (w h video-kbps audio-kbps): ${rung
 read -r zq48 zq48_cpu zq48_mb < <(measure "$zq48enc" -o "$work/zq48" "$clip")
 read -r seq seq_cpu seq_mb < <(measure "$zq48enc" --sequential -o "$work/zq48seq" "$clip")
 
+lame_quality=()  # extra libmp3lame options, for the like-for-like run
 rung_args() {  # width height vkbps akbps name
   echo "-vf scale=$1:$2 -r 15 -c:v libxvid -b:v ${3}k -f m4v $work/ff/$5.m4v" \
-       "-vn -c:a libmp3lame -ar 8000 -ac 1 -b:a ${4}k -f mp3 $work/ff/$5.mp3"
+       "-vn -c:a libmp3lame ${lame_quality[*]} -ar 8000 -ac 1 -b:a ${4}k -f mp3 $work/ff/$5.mp3"
 }
 
 mkdir -p "$work/ff"
@@ -71,11 +75,23 @@ for rung in "${rungs[@]}"; do
 done
 read -r one_process one_cpu one_mb < <(measure ffmpeg -loglevel error -y -i "$clip" "${all[@]}")
 
+lame_quality=(-compression_level 0)
+all=()
+i=0
+for rung in "${rungs[@]}"; do
+  # shellcheck disable=SC2206
+  all+=($(rung_args $rung "q0_$i"))
+  i=$((i + 1))
+done
+read -r q0 q0_cpu q0_mb < <(measure ffmpeg -loglevel error -y -i "$clip" "${all[@]}")
+
 ratio() { echo "$1 / $2" | bc -l; }
 printf '%-34s %7s %7s %8s\n' "" "wall s" "CPU s" "peak MB"
 printf '%-34s %7.2f %7.2f %8d\n' "zq48enc, whole ladder" "$zq48" "$zq48_cpu" "$zq48_mb"
 printf '%-34s %7.2f %7.2f %8d\n' "zq48enc --sequential" "$seq" "$seq_cpu" "$seq_mb"
 printf '%-34s %7.2f %7.2f %8d\n' "ffmpeg, one process, all rungs" "$one_process" "$one_cpu" "$one_mb"
 printf '%-34s %7.2f %7.2f %8d\n' "ffmpeg, one process per rung" "$per_rung" "$per_rung_cpu" "$per_rung_mb"
+printf '%-34s %7.2f %7.2f %8d\n' "ffmpeg, one process, LAME -q 0" "$q0" "$q0_cpu" "$q0_mb"
 printf 'zq48enc / ffmpeg one process:    %.2f (wall)\n' "$(ratio "$zq48" "$one_process")"
 printf 'zq48enc / ffmpeg per rung:       %.2f (wall)\n' "$(ratio "$zq48" "$per_rung")"
+printf 'zq48enc / ffmpeg LAME -q 0:      %.2f (wall)\n' "$(ratio "$zq48" "$q0")"

@@ -21,7 +21,7 @@ trap 'rm -rf "$work"' EXIT
 echo "building zq48enc of $old_rev ..."
 git -C "$root" worktree add -q --detach "$work/src" "$old_rev"
 trap 'git -C "$root" worktree remove --force "$work/src"; rm -rf "$work"' EXIT
-cmake -S "$work/src" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake -S "$work/src" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZQ48_BROWSER_TESTS=OFF > /dev/null
 cmake --build "$work/build" -j "$(nproc)" --target zq48enc > /dev/null
 old="$work/build/bin/zq48enc"
 

@@ -16,7 +16,6 @@ namespace {
 
 constexpr std::size_t kVideoPackets = 64;
 constexpr std::size_t kAudioPackets = 256;
-constexpr std::size_t kPictures = 4;
 // Silence before late sound is handed on in pieces of at most this many seconds.
 constexpr double kSilencePiece = 1.0;
 
@@ -132,13 +131,11 @@ bool DecodeGraph::Run(Delivery pictures, Delivery sound, std::function<void()> c
   if (pictures) deliverPictures_ = std::move(pictures);
   deliverSound_ = std::move(sound);
   completed_ = std::move(completed);
-  if (video_.packets) pictures_ = std::make_unique<BlockingQueue<Picture>>(kPictures);
   runningParts_ = 1 + (video_.packets ? 1 : 0) + (audio_.packets ? 1 : 0);
   try {
     threads_.emplace_back([this] { ReadPackets(); });
     if (video_.packets) {
       threads_.emplace_back([this] { DecodePictures(); });
-      threads_.emplace_back([this] { DeliverPictures(); });
     }
     if (audio_.packets) threads_.emplace_back([this] { DecodeSound(); });
   } catch (const std::system_error&) {
@@ -169,7 +166,6 @@ void DecodeGraph::Stop() {
   pauseChanged_.notify_all();
   for (Branch* b : {&video_, &audio_})
     if (b->packets) b->packets->Cancel();
-  if (pictures_) pictures_->Cancel();
   for (std::thread& t : threads_)
     if (t.joinable()) t.join();
   threads_.clear();
@@ -278,13 +274,21 @@ bool DecodeGraph::HandlePicture(const AVFrame& frame, double& lastTime) {
   return PushPicture(frame, std::max(t, 0.0));
 }
 
+// Converts the picture and hands it on from the decoding thread itself: the
+// readers (each variant's pipeline) queue what they take, so another queue
+// and thread here would only add a hand-off per picture.
 bool DecodeGraph::PushPicture(const AVFrame& frame, double time) {
-  Picture picture;
-  picture.time = time;
-  picture.bgr = pool_->Take();
-  if (!ConvertPicture(frame, picture.bgr)) return true;  // a picture that does not convert is skipped
+  BufferPool::Buffer bgr = pool_->Take();
+  if (!ConvertPicture(frame, bgr)) return true;  // a picture that does not convert is skipped
   picturesDelivered_ = true;
-  return pictures_->Push(std::move(picture));
+  if (StoppedAfterPause()) return false;
+  if (deliverSharedPictures_) {
+    deliverSharedPictures_(time, pool_->Share(std::move(bgr)));
+  } else {
+    deliverPictures_(time, bgr.data(), bgr.size());
+    pool_->Give(std::move(bgr));
+  }
+  return true;
 }
 
 template <class Body>
@@ -312,19 +316,6 @@ void DecodeGraph::DecodePictures() {
   }
   av_frame_unref(beforeStart_.get());
   video_.packets->Cancel();  // the reader drops what still comes for this branch
-  pictures_->Finish();
-}
-
-void DecodeGraph::DeliverPictures() {
-  while (std::optional<Picture> picture = pictures_->Pop()) {
-    if (StoppedAfterPause()) break;
-    if (deliverSharedPictures_) {
-      deliverSharedPictures_(picture->time, pool_->Share(std::move(picture->bgr)));
-    } else {
-      deliverPictures_(picture->time, picture->bgr.data(), picture->bgr.size());
-      pool_->Give(std::move(picture->bgr));
-    }
-  }
   PartEnded();
 }
 

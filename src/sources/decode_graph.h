@@ -40,9 +40,10 @@ namespace zq48 {
 // streams of a kind the default one is decoded. Streams that are not decoded
 // are skipped; the source still runs to its end.
 //
-// Threads: one reads the file; the picture branch decodes on one thread and
-// delivers on another, so decoding the next picture overlaps with encoding
-// the last; the sound branch decodes and delivers on a third. Completion is
+// Threads: one reads the file; the picture branch decodes, converts and
+// delivers on a second, the sound branch on a third. A reader that keeps up
+// with the decode queues what it takes (each variant's pipeline does), so
+// decoding the next picture overlaps with encoding the last. Completion is
 // reported once, after every branch has reached its end.
 class DecodeGraph {
  public:
@@ -97,10 +98,6 @@ class DecodeGraph {
   void Stop();
 
  private:
-  struct Picture {
-    double time = 0.0;
-    std::vector<std::uint8_t> bgr;
-  };
   struct Branch {
     int stream = -1;
     ff::CodecContextPtr decoder;
@@ -112,7 +109,6 @@ class DecodeGraph {
   double FirstKeyPictureTime();
   void ReadPackets();
   void DecodePictures();
-  void DeliverPictures();
   void DecodeSound();
   // Decodes a branch's queued packets, handing every frame to `body` until
   // it returns false; the decoder is drained at the end unless the graph stops.
@@ -158,7 +154,6 @@ class DecodeGraph {
   std::int64_t soundLimit_ = INT64_MAX;
   double nextSoundTime_ = -1.0;
 
-  std::unique_ptr<BlockingQueue<Picture>> pictures_;
   std::shared_ptr<BufferPool> pool_ = std::make_shared<BufferPool>();  // picture buffers to reuse
   Delivery deliverPictures_;
   SharedDelivery deliverSharedPictures_;

@@ -65,14 +65,29 @@ bool FileDecode::StartVariant(VariantJob& variant, DecodeGraph::OpenStatus statu
   return true;
 }
 
+// A decoded sound frame is a few milliseconds long: the frames are gathered
+// into pieces of about a tenth of a second, so that each pipeline takes one
+// queue item for many frames. The encoder stages its input whatever its
+// pieces, so the bytes do not change.
 void FileDecode::DeliverSound(double time, const std::uint8_t* data, std::size_t bytes) {
   if (soundTakers_.empty()) return;
-  // One copy for every pipeline: the decode reuses its buffer once this returns.
-  auto buffer = std::make_shared<const std::vector<std::uint8_t>>(data, data + bytes);
-  for (VariantPipeline* p : soundTakers_) p->PushSound(time, buffer);
+  if (pendingSound_.empty()) pendingSoundTime_ = time;
+  pendingSound_.insert(pendingSound_.end(), data, data + bytes);
+  if (pendingSound_.size() >= kSoundPieceBytes) PushPendingSound();
+}
+
+void FileDecode::PushPendingSound() {
+  if (pendingSound_.empty()) return;
+  // One buffer for every pipeline.
+  auto buffer = std::make_shared<const std::vector<std::uint8_t>>(std::move(pendingSound_));
+  pendingSound_ = {};
+  pendingSound_.reserve(kSoundPieceBytes + 16384);
+  for (VariantPipeline* p : soundTakers_) p->PushSound(pendingSoundTime_, buffer);
 }
 
 void FileDecode::DecodeEnded() {
+  // Every branch has ended: the sound thread no longer adds to the piece.
+  PushPendingSound();
   const double end = graph_->TimelineEnd();
   for (auto& p : pipelines_) p->PushEnd(end);
 }

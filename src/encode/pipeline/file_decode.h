@@ -43,6 +43,7 @@ class FileDecode {
   // Sets up one variant's stages; false after its message.
   bool StartVariant(VariantJob& variant, DecodeGraph::OpenStatus status);
   void DeliverSound(double time, const std::uint8_t* data, std::size_t bytes);
+  void PushPendingSound();
   void DecodeEnded();
   void PipelineEnded();
 
@@ -60,6 +61,10 @@ class FileDecode {
   std::vector<std::unique_ptr<VariantPipeline>> pipelines_;
   std::vector<VariantPipeline*> pictureTakers_;
   std::vector<VariantPipeline*> soundTakers_;
+  // Decoded sound not yet handed on, and its time (the sound thread's).
+  static constexpr std::size_t kSoundPieceBytes = 16384;
+  std::vector<std::uint8_t> pendingSound_;
+  double pendingSoundTime_ = 0.0;
   std::atomic<int> running_{0};
 };
 
