@@ -97,9 +97,14 @@ const std::uint8_t* Scale(const std::uint8_t* picture, VideoEncoderState& s) {
 // Encodes one picture and appends the result. Returns the codec's byte
 // count, or a negative value on a codec error.
 int EncodeOnce(const std::uint8_t* picture, VideoEncoderState& s) {
-  std::memcpy(s.codecInput.data(), picture, s.outputPictureBytes);
-  int length = s.encoder->Encode(s.codecInput.data(), s.bitstream.data(),
-                                 static_cast<int>(s.bitstream.size()));
+  // A scaled picture is encoded where the scaler wrote it (a buffer as
+  // large as the codec's own); only a picture taken as it came (shared with
+  // other variants) is copied into the codec's buffer.
+  if (picture != s.scaled.data()) {
+    std::memcpy(s.codecInput.data(), picture, s.outputPictureBytes);
+    picture = s.codecInput.data();
+  }
+  int length = s.encoder->Encode(picture, s.bitstream.data(), static_cast<int>(s.bitstream.size()));
   if (length <= 0) return length;
   s.bitstreamLength = length;
   s.output->WriteVideo(s.bitstream.data(), static_cast<std::size_t>(length));
@@ -131,7 +136,7 @@ bool CreateVideoEncoder(VideoOutput& output, const DecodedVideo& input, const Ou
   s.crop.assign(s.inputPictureBytes, 0);
   s.bitstream.assign(2 * s.outputPictureBytes, 0);
   s.codecInput.assign(2 * s.outputPictureBytes, 0);
-  s.scaled.assign(s.outputPictureBytes, 0);
+  s.scaled.assign(2 * s.outputPictureBytes, 0);
   ChooseScaler(s);
   s.frameRate = std::make_unique<FrameRatePlan>(s.outputFrameRate);
   return true;
