@@ -66,23 +66,22 @@ per_rung_script="$work/per_rung.sh"
 } > "$per_rung_script"
 read -r per_rung per_rung_cpu per_rung_mb < <(measure bash "$per_rung_script")
 
-all=()
-i=0
-for rung in "${rungs[@]}"; do
-  # shellcheck disable=SC2206
-  all+=($(rung_args $rung "all$i"))
-  i=$((i + 1))
-done
+# Every rung's arguments for one ffmpeg process, its outputs named PREFIX0, PREFIX1 ...
+all_rungs() {  # prefix
+  all=()
+  local i=0
+  for rung in "${rungs[@]}"; do
+    # shellcheck disable=SC2206
+    all+=($(rung_args $rung "$1$i"))
+    i=$((i + 1))
+  done
+}
+
+all_rungs all
 read -r one_process one_cpu one_mb < <(measure ffmpeg -loglevel error -y -i "$clip" "${all[@]}")
 
 lame_quality=(-compression_level 0)
-all=()
-i=0
-for rung in "${rungs[@]}"; do
-  # shellcheck disable=SC2206
-  all+=($(rung_args $rung "q0_$i"))
-  i=$((i + 1))
-done
+all_rungs q0_
 read -r q0 q0_cpu q0_mb < <(measure ffmpeg -loglevel error -y -i "$clip" "${all[@]}")
 
 ratio() { echo "$1 / $2" | bc -l; }

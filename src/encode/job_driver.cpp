@@ -244,14 +244,13 @@ void MainEncodeThread::OnNext() {
     thread_.PostQuit();
     return;
   }
-  int kind = context_.state.snapshot.With(
-      [&path](const JobSnapshot& s) { return s.catalog.Facts(path).sourceKind; });
   if (skipped_) {
     // Skipped for want of room: nothing was started, nothing is finished.
     skipped_ = false;
     ++filterIndex_;
   } else {
-    if (kind == kSourceGeneral) {
+    // The group's file kind, recorded when its decode started.
+    if (record_.sourceKind == kSourceGeneral) {
       GeneralWorker* worker = nullptr;
       WithGeneralWorker([&worker](GeneralWorker* w) {
         worker = w;
