@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 // not include each other.
 const std::map<std::string, int> kLayers = {
     {"core", 0},  {"catalog", 1}, {"container", 2}, {"video", 3}, {"audio", 3},
-    {"sources", 4}, {"encode", 5}, {"cli", 6},       {"ui", 6},
+    {"sources", 4}, {"encode", 5}, {"serve", 6},     {"cli", 7},       {"ui", 7},
 };
 
 struct Include {

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "catalog/output_filter.h"
+#include "video/picture_quality.h"
 
 namespace zq48 {
 
@@ -18,6 +20,9 @@ struct VariantResult {
   std::string audioFile;
   std::uint32_t videoRate = 0;  // measured, bits per second, as in the names and the metafile
   std::uint32_t audioRate = 0;
+  std::uint64_t videoBytes = 0;  // sizes of the final files
+  std::uint64_t audioBytes = 0;
+  VideoQuality quality;  // of the video written; unmeasured without one
 };
 
 // What a job amounted to. A file counts as failed when anything was
@@ -30,6 +35,7 @@ struct JobSummary {
   int variantsFinished = 0;
   int variantsFailed = 0;
   bool stopped = false;   // Stop ended the job before its end
+  std::vector<VariantResult> variants;  // every variant finished or failed, in the job's order
 };
 
 // What an encode job tells its front end. The events may come from any job
