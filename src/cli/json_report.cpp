@@ -1,5 +1,9 @@
 #include "cli/json_report.h"
 
+#include <cmath>
+#include <string>
+#include <vector>
+
 namespace zq48::cli {
 
 namespace {
@@ -7,6 +11,32 @@ namespace {
 JsonObject Event(const char* name) {
   JsonObject o;
   o.Add("event", name);
+  return o;
+}
+
+// Decibels to a hundredth, the precision they mean anything at.
+double Db(double value) { return std::round(value * 100.0) / 100.0; }
+
+// What a variant event and the job's summary say of a variant.
+JsonObject& AddVariant(JsonObject& o, const VariantResult& v, int variantIndex) {
+  o.Add("file", v.path)
+      .Add("file_index", v.fileIndex)
+      .Add("variant_index", variantIndex)
+      .Add("width_px", v.filter.width)
+      .Add("height_px", v.filter.height)
+      .Add("frame_rate_fps", v.filter.frameRate)
+      .Add("target_video_bit_rate_kbps", v.filter.videoBitRate)
+      .Add("target_audio_bit_rate_kbps", v.filter.audioBitRate);
+  if (!v.finished) return o;
+  if (!v.videoFile.empty())
+    o.Add("video_file", v.videoFile).Add("video_bit_rate_bps", v.videoRate).Add("video_file_bytes", v.videoBytes);
+  if (!v.audioFile.empty())
+    o.Add("audio_file", v.audioFile).Add("audio_bit_rate_bps", v.audioRate).Add("audio_file_bytes", v.audioBytes);
+  if (v.quality.measured())
+    o.Add("psnr_y_db", Db(v.quality.psnrYDb))
+        .Add("psnr_db", Db(v.quality.psnrDb))
+        .Add("worst_psnr_y_db", Db(v.quality.worstPsnrYDb))
+        .Add("worst_at_s", std::round(v.quality.worstAtSeconds * 1000.0) / 1000.0);
   return o;
 }
 
@@ -112,24 +142,17 @@ void JsonReport::Progress(const JobProgress& p, int fileIndex, std::size_t files
 void JsonReport::Variant(const VariantResult& v, int variantIndex) {
   std::lock_guard lock(mutex_);
   JsonObject event = Event(v.finished ? "variant_finished" : "variant_failed");
-  event.Add("file", v.path)
-      .Add("file_index", v.fileIndex)
-      .Add("variant_index", variantIndex)
-      .Add("width_px", v.filter.width)
-      .Add("height_px", v.filter.height)
-      .Add("frame_rate_fps", v.filter.frameRate)
-      .Add("target_video_bit_rate_kbps", v.filter.videoBitRate)
-      .Add("target_audio_bit_rate_kbps", v.filter.audioBitRate);
-  if (v.finished) {
-    if (!v.videoFile.empty()) event.Add("video_file", v.videoFile).Add("video_bit_rate_bps", v.videoRate);
-    if (!v.audioFile.empty()) event.Add("audio_file", v.audioFile).Add("audio_bit_rate_bps", v.audioRate);
-  }
-  Write(event);
+  Write(AddVariant(event, v, variantIndex));
 }
 
 void JsonReport::Ended(const RunSummary& s) {
   std::lock_guard lock(mutex_);
   FlushHeld();
+  std::vector<std::string> variants;
+  for (const VariantResult& v : s.job.variants) {
+    JsonObject o;
+    variants.push_back(AddVariant(o.Add("finished", v.finished), v, v.variantIndex).Text());
+  }
   Write(Event("job_finished")
             .Add("files", s.files)
             .Add("files_encoded", s.job.filesEncoded)
@@ -140,7 +163,8 @@ void JsonReport::Ended(const RunSummary& s) {
             .Add("variants_failed", s.job.variantsFailed)
             .Add("variants_refused", s.variantsRefused)
             .Add("stopped", s.job.stopped)
-            .Add("exit_status", s.exitStatus));
+            .Add("exit_status", s.exitStatus)
+            .AddRaw("variants", JsonArray(variants)));
 }
 
 }  // namespace zq48::cli

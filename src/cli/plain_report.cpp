@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "catalog/output_names.h"
+#include "core/plain_numbers.h"
 
 namespace zq48::cli {
 
@@ -69,6 +70,35 @@ void PlainReport::Progress(const JobProgress& p, int fileIndex, std::size_t file
     lastLogged_ = now;
   }
   shownFile_ = fileIndex;
+}
+
+namespace {
+
+std::string Kbps(std::uint32_t bitsPerSecond) { return FixedPoint(bitsPerSecond / 1000.0, 0) + " kbps"; }
+
+// "320x240 15 fps: video 298 kbps, sound 32 kbps, PSNR Y 34.21 dB, YUV 35.80 dB,
+// worst Y 28.10 dB at 12.40 s"
+std::string VariantLine(const VariantResult& v) {
+  std::string line;
+  if (!v.videoFile.empty())
+    line = std::to_string(v.filter.width) + "x" + std::to_string(v.filter.height) + " " +
+           FixedPoint(v.filter.frameRate, v.filter.frameRate == static_cast<int>(v.filter.frameRate) ? 0 : 3) +
+           " fps: video " + Kbps(v.videoRate);
+  if (!v.audioFile.empty()) line += (line.empty() ? "sound " : ", sound ") + Kbps(v.audioRate);
+  if (v.quality.measured())
+    line += ", PSNR Y " + FixedPoint(v.quality.psnrYDb, 2) + " dB, YUV " + FixedPoint(v.quality.psnrDb, 2) +
+            " dB, worst Y " + FixedPoint(v.quality.worstPsnrYDb, 2) + " dB at " +
+            FixedPoint(v.quality.worstAtSeconds, 2) + " s";
+  return line;
+}
+
+}  // namespace
+
+// A failed variant's message has been shown; a finished one is told with
+// what it measured.
+void PlainReport::Variant(const VariantResult& v, int variantIndex) {
+  if (!v.finished) return;
+  Print("zq48enc", BaseName(v.path, true) + ": variant " + std::to_string(variantIndex + 1) + ": " + VariantLine(v));
 }
 
 void PlainReport::Ended(const RunSummary&) {

@@ -22,7 +22,7 @@ class PlainReport : public EncodeReport {
   void JobMessage(const std::string& path, int variantIndex, const zq48::Message& message) override;
   void Progress(const JobProgress& progress, int fileIndex, std::size_t files,
                 std::int64_t elapsedSeconds) override;
-  void Variant(const VariantResult&, int) override {}
+  void Variant(const VariantResult& result, int variantIndex) override;
   void Ended(const RunSummary& summary) override;
 
  private:

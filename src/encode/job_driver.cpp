@@ -216,12 +216,13 @@ void MainEncodeThread::FinishGroup() {
 void MainEncodeThread::FinishVariant(VariantJob& variant) {
   const RecordedRates before = RecordedRatesOf(record_);
   const bool finished = outputs_.FinishVariant(context_, variant, record_);  // a failure was reported; the job goes on
-  tally_.VariantDone(finished);
   const std::string folder = context_.state.snapshot.With(
       [](const JobSnapshot& s) { return s.catalog.Settings().destinationFolder(); });
   VariantResult result = VariantResultOf(folder, static_cast<int>(fileIndex_), variant.plan.sourcePath,
-                                         variant.plan.filter, finished, record_, before);
+                                         variant.plan.filter, finished, record_, before,
+                                         variant.streams.videoQuality);
   result.variantIndex = variant.plan.index;
+  tally_.VariantDone(result);
   context_.events.VariantFinished(result);
 }
 

@@ -18,11 +18,13 @@ void JobTally::Begin(int files) {
   files_ = files;
   filesDone_ = variantsFinished_ = variantsFailed_ = 0;
   filesWithMessages_.clear();
+  variants_.clear();
 }
 
-void JobTally::VariantDone(bool finished) {
+void JobTally::VariantDone(const VariantResult& result) {
   std::lock_guard lock(mutex_);
-  ++(finished ? variantsFinished_ : variantsFailed_);
+  ++(result.finished ? variantsFinished_ : variantsFailed_);
+  variants_.push_back(result);
 }
 
 void JobTally::FileDone() {
@@ -37,6 +39,7 @@ JobSummary JobTally::Summary(bool stopped) const {
   s.variantsFinished = variantsFinished_;
   s.variantsFailed = variantsFailed_;
   s.stopped = stopped;
+  s.variants = variants_;
   // Files the job never finished (it was stopped) count neither way.
   for (int i = 0; i < filesDone_; ++i) ++(filesWithMessages_.count(i) ? s.filesFailed : s.filesEncoded);
   // What went wrong after the last file (the player archive, the button

@@ -2,6 +2,7 @@
 
 #include <mutex>
 #include <set>
+#include <vector>
 
 #include "core/notifier.h"
 #include "encode/job_events.h"
@@ -22,7 +23,7 @@ class JobTally : public Notifier {
 
   // A new job over this many files: everything counted before is forgotten.
   void Begin(int files);
-  void VariantDone(bool finished);
+  void VariantDone(const VariantResult& result);
   void FileDone();
   JobSummary Summary(bool stopped) const;
 
@@ -33,6 +34,7 @@ class JobTally : public Notifier {
   int filesDone_ = 0;
   int variantsFinished_ = 0;
   int variantsFailed_ = 0;
+  std::vector<VariantResult> variants_;
   std::set<int> filesWithMessages_;  // index files_ stands for the whole job
 };
 

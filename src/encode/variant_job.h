@@ -10,6 +10,7 @@
 #include "core/guarded.h"
 #include "core/notifier.h"
 #include "encode/job_state.h"
+#include "video/picture_quality.h"
 
 namespace zq48 {
 
@@ -61,6 +62,7 @@ struct VariantStreams {
   std::string audioPath;
   std::string minimalAudioPath;
   std::uint64_t audioSamples = 0;  // per channel, once the audio stage has closed
+  VideoQuality videoQuality;       // once the video stage has encoded its last picture
 };
 
 // One variant being encoded: its plan, its stream files and its progress.

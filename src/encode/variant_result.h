@@ -18,9 +18,10 @@ RecordedRates RecordedRatesOf(const DriverRecord& record);
 
 // The result of a variant whose finishing step has run: its measured rates
 // are those the step added to the record since `before` (none for a stream
-// that was off or got no payload), its names the final names of those streams.
+// that was off or got no payload), its names the final names of those
+// streams, with their sizes, and the quality of the video written.
 VariantResult VariantResultOf(const std::string& folder, int fileIndex, const std::string& path,
                               const OutputFilter& filter, bool finished, const DriverRecord& record,
-                              RecordedRates before);
+                              RecordedRates before, const VideoQuality& quality);
 
 }  // namespace zq48

@@ -104,8 +104,10 @@ int EncodeOnce(const std::uint8_t* picture, VideoEncoderState& s) {
     std::memcpy(s.codecInput.data(), picture, s.outputPictureBytes);
     picture = s.codecInput.data();
   }
-  int length = s.encoder->Encode(picture, s.bitstream.data(), static_cast<int>(s.bitstream.size()));
+  PlaneErrors errors;
+  int length = s.encoder->Encode(picture, s.bitstream.data(), static_cast<int>(s.bitstream.size()), &errors);
   if (length <= 0) return length;
+  s.quality->Add(errors);
   s.bitstreamLength = length;
   s.output->WriteVideo(s.bitstream.data(), static_cast<std::size_t>(length));
   return length;
@@ -139,6 +141,7 @@ bool CreateVideoEncoder(VideoOutput& output, const DecodedVideo& input, const Ou
   s.scaled.assign(2 * s.outputPictureBytes, 0);
   ChooseScaler(s);
   s.frameRate = std::make_unique<FrameRatePlan>(s.outputFrameRate);
+  s.quality.emplace(s.outputWidth, s.outputHeight, s.outputFrameRate);
   return true;
 }
 
@@ -181,10 +184,13 @@ int EncodeVideoFrame(double time, SharedBuffer picture, VideoEncoderState& s) {
 }
 
 int FinishVideoFrames(double end, VideoEncoderState& s) {
-  if (!s.onScreen) return kVideoFrameEncoded;
-  if (!Usable(s)) return kVideoFrameFailed;
-  const int result = Emit(s.onScreen->data(), s.frameRate->CoveredUntilEnd(end), s);
-  s.onScreen.reset();
+  int result = kVideoFrameEncoded;
+  if (s.onScreen) {
+    if (!Usable(s)) return kVideoFrameFailed;
+    result = Emit(s.onScreen->data(), s.frameRate->CoveredUntilEnd(end), s);
+    s.onScreen.reset();
+  }
+  if (s.output && s.quality) s.output->VideoMeasured(s.quality->Result());
   return result;
 }
 

@@ -3,12 +3,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "catalog/output_filter.h"
 #include "core/buffer_pool.h"
 #include "video/frame_rate_plan.h"
+#include "video/picture_quality.h"
 #include "video/scalers.h"
 #include "video/video_output.h"
 #include "video/xvid_encoder.h"
@@ -71,6 +73,7 @@ struct VideoEncoderState {
   std::unique_ptr<AverageStretch> stretch;
   std::unique_ptr<FrameRatePlan> frameRate;
   std::unique_ptr<XvidEncoder> encoder;
+  std::optional<QualityMeter> quality;  // of every picture encoded
   VideoOutput* output = nullptr;
 };
 
@@ -92,7 +95,8 @@ int EncodeVideoFrame(double time, SharedBuffer picture, VideoEncoderState& state
 
 // The end of the time line at `end` seconds: the picture on screen fills the
 // output times up to it (the sound's end, when it lasts longer than the
-// pictures). Same results as EncodeVideoFrame.
+// pictures), and the output is told the video's quality. Same results as
+// EncodeVideoFrame.
 int FinishVideoFrames(double end, VideoEncoderState& state);
 
 // Releases the encoder and every buffer. Always true.

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/notifier.h"
+#include "video/picture_quality.h"
 
 namespace zq48 {
 
@@ -27,6 +28,8 @@ class VideoOutput {
   virtual void WriteVideo(const std::uint8_t* data, std::size_t size) = 0;
   // The stage has taken the picture at `seconds` (its progress).
   virtual void VideoReached(double seconds) = 0;
+  // The stage has encoded its last picture: how close its pictures came.
+  virtual void VideoMeasured(const VideoQuality& quality) = 0;
   // Where the stage's failures are shown.
   virtual Notifier& notifier() = 0;
 };

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "video/picture_quality.h"
+
 namespace zq48 {
 
 // The parameters of one MPEG-4 Part 2 encoder instance.
@@ -38,8 +40,10 @@ class XvidEncoder {
   XvidEncoder& operator=(const XvidEncoder&) = delete;
 
   // Encodes one packed 24-bit blue-green-red picture with bottom-up rows of
-  // width x 3 bytes. Returns the bytes written to `out`, or a negative codec error.
-  int Encode(const std::uint8_t* picture, std::uint8_t* out, int outCapacity);
+  // width x 3 bytes. Returns the bytes written to `out`, or a negative codec
+  // error; `errors` gets how far the encoded picture is from the one given
+  // (the codec measures it on its own reconstruction, in its own planes).
+  int Encode(const std::uint8_t* picture, std::uint8_t* out, int outCapacity, PlaneErrors* errors = nullptr);
 
   const XvidSettings& settings() const { return settings_; }
 

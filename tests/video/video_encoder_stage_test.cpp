@@ -11,7 +11,12 @@
 #include "support/recording_notifier.h"
 #include "support/test_media.h"
 #include "support/video_decode.h"
+#include "support/elementary_decoder.h"
 #include "video/codec_setup.h"
+
+extern "C" {
+#include <libswscale/swscale.h>
+}
 
 namespace zq48 {
 namespace {
@@ -305,6 +310,105 @@ TEST_F(VideoStage, ShortOrMissingPicturesAreRefused) {
   EXPECT_EQ(FinishVideoFrames(1.0, stage_), kVideoFrameEncoded);  // nothing on screen: nothing to do
   EXPECT_TRUE(DestroyVideoEncoder(stage_));
   EXPECT_EQ(Payload().size(), 0u);  // nothing was written
+}
+
+}  // namespace
+}  // namespace zq48
+
+namespace zq48 {
+namespace {
+
+// Detail that costs bits: fine stripes and noise over a gradient, moving.
+Picture Textured(int w, int h, int frame) {
+  Picture p(static_cast<std::size_t>(w) * h * 3);
+  std::uint32_t seed = 12345u + static_cast<std::uint32_t>(frame);
+  for (int row = 0; row < h; ++row)
+    for (int x = 0; x < w; ++x) {
+      seed = seed * 1664525u + 1013904223u;
+      const int noise = static_cast<int>(seed >> 30) - 2;
+      const int stripes = ((x + 2 * frame) / 3 + row / 5) % 2 ? 60 : 0;
+      std::uint8_t* px = &p[(static_cast<std::size_t>(row) * w + x) * 3];
+      px[0] = static_cast<std::uint8_t>(std::clamp(40 + x / 2 + stripes + noise, 0, 255));
+      px[1] = static_cast<std::uint8_t>(std::clamp(30 + row + stripes + noise, 0, 255));
+      px[2] = static_cast<std::uint8_t>(std::clamp(200 - x / 3 + noise, 0, 255));
+    }
+  return p;
+}
+
+// The luma of a bottom-up blue-green-red picture as FFmpeg's converter makes it.
+Picture LumaOf(const Picture& bottomUp, int w, int h) {
+  Picture topDown = testing::FlipRows(bottomUp, w, h);
+  SwsContext* sws = sws_getContext(w, h, AV_PIX_FMT_BGR24, w, h, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr,
+                                   nullptr, nullptr);
+  Picture y(static_cast<std::size_t>(w) * h), u(y.size() / 4), v(y.size() / 4);
+  const std::uint8_t* src[] = {topDown.data()};
+  const int srcStride[] = {w * 3};
+  std::uint8_t* dst[] = {y.data(), u.data(), v.data()};
+  const int dstStride[] = {w, w / 2, w / 2};
+  sws_scale(sws, src, srcStride, 0, h, dst, dstStride);
+  sws_freeContext(sws);
+  return y;
+}
+
+// The luma PSNR FFmpeg finds between the decoded stream and the pictures:
+// the mean of the pictures' squared errors, in dB.
+double FfmpegLumaPsnr(const Picture& stream, const std::vector<Picture>& luma, int w, int h) {
+  double mseSum = 0.0;
+  std::size_t n = 0;
+  testing::DecodeElementaryStream(AV_CODEC_ID_MPEG4, stream, nullptr, [&](const AVFrame& f) {
+    if (n >= luma.size()) return;
+    double sse = 0.0;
+    for (int row = 0; row < h; ++row)
+      for (int x = 0; x < w; ++x) {
+        const double d = f.data[0][row * f.linesize[0] + x] - luma[n][static_cast<std::size_t>(row) * w + x];
+        sse += d * d;
+      }
+    mseSum += sse / (static_cast<double>(w) * h);
+    ++n;
+  });
+  EXPECT_EQ(n, luma.size());
+  return 10.0 * std::log10(255.0 * 255.0 / (mseSum / static_cast<double>(n)));
+}
+
+TEST_F(VideoStage, MeasuredQualityRisesWithTheRateAndAgreesWithFfmpeg) {
+  const int w = 320, h = 240, pictures = 30;
+  std::vector<Picture> luma;
+  for (int i = 0; i < pictures; ++i) luma.push_back(LumaOf(Textured(w, h, i), w, h));
+  std::vector<VideoQuality> measured;
+  for (int kbps : {100, 600}) {
+    Prepare(w, h, 15.0);
+    ASSERT_TRUE(CreateVideoEncoder(outputs_, decoded_, Filter(w, h, 15.0, kbps), stage_));
+    for (int i = 0; i < pictures; ++i) EncodeVideoFrame(i / 15.0, Shared(Textured(w, h, i)), stage_);
+    ASSERT_EQ(FinishVideoFrames(pictures / 15.0, stage_), kVideoFrameEncoded);
+    DestroyVideoEncoder(stage_);
+    const VideoQuality q = job_.variant.streams.videoQuality;
+    EXPECT_EQ(q.pictures, pictures);
+    const double ffmpegDb = FfmpegLumaPsnr(Payload(), luma, w, h);
+    EXPECT_NEAR(q.psnrYDb, ffmpegDb, 1.0) << kbps << " kbps";
+    EXPECT_LE(q.worstPsnrYDb, q.psnrYDb);
+    EXPECT_GE(q.worstAtSeconds, 0.0);
+    EXPECT_LT(q.worstAtSeconds, pictures / 15.0);
+    measured.push_back(q);
+  }
+  EXPECT_GT(measured[1].psnrYDb, measured[0].psnrYDb + 2.0);
+  EXPECT_GT(measured[1].psnrDb, measured[0].psnrDb);
+}
+
+TEST(QualityMeter, AveragesErrorsBeforeDecibelsAndFindsTheWorstPicture) {
+  QualityMeter meter(10, 10, 5.0);  // 100 luma samples, 25 in each chroma plane
+  EXPECT_FALSE(meter.Result().measured());
+  meter.Add({0, 0, 0});          // perfect
+  meter.Add({65025, 0, 0});      // mean squared error 650.25: 20 dB
+  meter.Add({100, 25, 25});      // 1 everywhere: 48.13 dB
+  const VideoQuality q = meter.Result();
+  EXPECT_EQ(q.pictures, 3);
+  EXPECT_NEAR(q.psnrYDb, 10 * std::log10(65025.0 / ((0 + 650.25 + 1) / 3)), 1e-9);
+  EXPECT_NEAR(q.psnrDb, 10 * std::log10(65025.0 / ((0 + 65025.0 / 150 + 1) / 3)), 1e-9);
+  EXPECT_NEAR(q.worstPsnrYDb, 20.0, 1e-9);
+  EXPECT_DOUBLE_EQ(q.worstAtSeconds, 0.2);
+  QualityMeter perfect(10, 10, 5.0);
+  perfect.Add({});
+  EXPECT_EQ(perfect.Result().psnrYDb, kPerfectPsnrDb);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ class VideoOutputs final : public VideoOutput {
   explicit VideoOutputs(VariantJob& variant) : variant_(variant) {}
   void WriteVideo(const std::uint8_t* data, std::size_t size) override;
   void VideoReached(double seconds) override;
+  void VideoMeasured(const VideoQuality& quality) override { variant_.streams.videoQuality = quality; }
   Notifier& notifier() override { return variant_.notifier(); }
 
  private:
