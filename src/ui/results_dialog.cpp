@@ -58,6 +58,7 @@ ResultsDialog::ResultsDialog(QWidget* parent)
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->verticalHeader()->hide();
+  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           &ResultsDialog::FollowSelection);
@@ -65,12 +66,12 @@ ResultsDialog::ResultsDialog(QWidget* parent)
   auto* split = new QSplitter(Qt::Vertical);
   split->addWidget(table_);
   split->addWidget(BuildChart());
-  split->setStretchFactor(1, 2);
+  split->setSizes({260, 420});
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(split);
   layout->addWidget(BuildButtons());
-  resize(960, 680);
+  resize(1100, 720);
 }
 
 QWidget* ResultsDialog::BuildChart() {
@@ -78,7 +79,7 @@ QWidget* ResultsDialog::BuildChart() {
   chart_->legend()->hide();
   series_ = new QLineSeries;
   series_->setPointsVisible(true);
-  series_->setMarkerSize(9);
+  series_->setMarkerSize(5);
   chart_->addSeries(series_);
   rateAxis_ = new QValueAxis;
   rateAxis_->setTitleText("Total bit rate (kbps)");
