@@ -11,6 +11,8 @@ PACKAGES=(
   default-jdk-headless
   nodejs chromium
   qt6-base-dev qt6-multimedia-dev
+  # the desktop program's results chart (Qt Charts; its CMake files need Qt OpenGL's)
+  qt6-charts-dev libqt6opengl6-dev
   # installing and packaging: checks of the desktop entry, man pages and
   # bash completion, the Debian package (dpkg-shlibdeps)
   desktop-file-utils man-db bash-completion dpkg-dev file

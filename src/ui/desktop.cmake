@@ -39,6 +39,8 @@ add_library(zq48_desktop STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/preview_volume.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/sound_output.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/qt_job_host.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/results_model.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/results_dialog.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/codec_names.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/expert_page.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/filter_table.cpp
@@ -49,7 +51,7 @@ add_library(zq48_desktop STATIC
 )
 set_target_properties(zq48_desktop PROPERTIES AUTOMOC ON)
 target_include_directories(zq48_desktop PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated)
-target_link_libraries(zq48_desktop PUBLIC zq48 zq48_ui_encoder Qt6::Widgets Qt6::Multimedia)
+target_link_libraries(zq48_desktop PUBLIC zq48 zq48_ui_encoder Qt6::Widgets Qt6::Multimedia Qt6::Charts)
 
 add_executable(zq48-encoder ${CMAKE_CURRENT_SOURCE_DIR}/ui/main.cpp)
 target_link_libraries(zq48-encoder PRIVATE zq48_desktop)

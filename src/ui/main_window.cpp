@@ -10,6 +10,7 @@
 
 #include "ui/application.h"
 #include "ui/about_dialog.h"
+#include "catalog/output_names.h"
 #include "container/whole_file.h"
 #include "encode/job_file_listing.h"
 #include "ui/encoder_view.h"
@@ -21,6 +22,7 @@
 #include "ui/media_list_widget.h"
 #include "ui/preview_view.h"
 #include "ui/program_icon.h"
+#include "ui/results_dialog.h"
 #include "ui/settings_view.h"
 #include "ui/simple_page.h"
 
@@ -157,6 +159,8 @@ void MainWindow::BuildMenus() {
   connect(AddAction(file, "Open list...", menu::kOpenList), &QAction::triggered, this, &MainWindow::OpenList);
   connect(AddAction(file, "Save list...", menu::kSaveList), &QAction::triggered, this, &MainWindow::SaveList);
   file->addSeparator();
+  connect(AddAction(file, "Results...", menu::kResults), &QAction::triggered, this, &MainWindow::OpenResults);
+  file->addSeparator();
   connect(AddAction(file, "Exit", menu::kExit), &QAction::triggered, this, &QWidget::close);
 
   QMenu* preview = menuBar()->addMenu("Preview");
@@ -171,7 +175,7 @@ void MainWindow::BuildMenus() {
   connect(AddAction(help, "About", menu::kAbout), &QAction::triggered, this,
           &MainWindow::ShowAbout);
 
-  for (int id : {menu::kDeleteFile, menu::kDeleteAll, menu::kPlay, menu::kPause, menu::kStop})
+  for (int id : {menu::kDeleteFile, menu::kDeleteAll, menu::kResults, menu::kPlay, menu::kPause, menu::kStop})
     Action(id)->setEnabled(false);
 }
 
@@ -282,6 +286,9 @@ void MainWindow::StartEncode() {
     case EncodeController::EncodeResult::Started:
       break;
   }
+  // The last job's results give way to this one's.
+  Action(menu::kResults)->setEnabled(false);
+  if (results_) results_->close();
   settings_->ShowSettings();  // the folder as checked and kept
   // The job's pane takes the window: a pane the user had filled gives it up.
   if (list_->IsFullScreen()) list_->toggleFullScreen();
@@ -323,7 +330,7 @@ void MainWindow::ResetProgress() {
   setWindowTitle(kAppCaption);
 }
 
-void MainWindow::OnJobFinished() {
+void MainWindow::OnJobFinished(const JobSummary& summary) {
   // Closing the window may already have awaited and forgotten the job.
   if (!engine_.HasJob()) return;
   engine_.HandleJobFinished();
@@ -344,6 +351,34 @@ void MainWindow::OnJobFinished() {
   userStopped_ = false;
   enlargedForJob_ = false;
   setWindowTitle(kAppCaption);
+  ShowJobResults(summary);
+}
+
+void MainWindow::ShowJobResults(const JobSummary& summary) {
+  if (summary.variants.empty()) return;
+  if (!results_) {
+    results_ = new ResultsDialog(this);
+    connect(results_, &ResultsDialog::playRequested, this, &MainWindow::PlayInBrowser);
+  }
+  const std::string destination = app_.Catalog().Settings().destinationFolder();
+  results_->SetResults(summary.variants, QString::fromStdString(destination));
+  Action(menu::kResults)->setEnabled(true);
+  OpenResults();
+}
+
+// The view keeps the last job's results; the menu entry is on while they count.
+void MainWindow::OpenResults() {
+  if (!results_ || !Action(menu::kResults)->isEnabled()) return;
+  results_->show();
+  results_->raise();
+  results_->activateWindow();
+}
+
+void MainWindow::PlayInBrowser(const QString& folder, const QString& sourcePath) {
+  // The page for today's browsers the job wrote beside the file's other outputs.
+  const QString page = QString::fromStdString(OutputBaseName(sourcePath.toStdString())) + ".play.html";
+  Q_UNUSED(folder);
+  Q_UNUSED(page);
 }
 
 void MainWindow::OnListHasItems(bool hasItems) {

@@ -19,6 +19,7 @@ class EncoderView;
 class FileListView;
 class PaneEmphasis;
 class PreviewView;
+class ResultsDialog;
 class SettingsView;
 
 // The program's window: the menus, the four panes (file list, settings,
@@ -65,6 +66,8 @@ class MainWindow : public QMainWindow {
   SettingsView& Settings() { return *settings_; }
   PreviewView& Preview() { return *preview_; }
   Engine& Encoding() { return engine_; }
+  // The results view, once a job's results have been shown.
+  ResultsDialog* Results() const { return results_; }
 
  public slots:
   // The encoder view's three buttons.
@@ -76,6 +79,12 @@ class MainWindow : public QMainWindow {
   void PlayPreview();
   void PausePreview();
   void StopPreview();
+  // What a job that ended left (stopped or not): shown at once, and again
+  // by File > "Results..." until the next job starts. A job that finished no
+  // variant and failed none leaves nothing to show.
+  void ShowJobResults(const JobSummary& summary);
+  // "Play in browser" of the results view: the package of `sourcePath` in `folder`.
+  void PlayInBrowser(const QString& folder, const QString& sourcePath);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -89,7 +98,8 @@ class MainWindow : public QMainWindow {
   void ConnectJob();
   // Both bars and the title start again (a stop, the job's end).
   void ResetProgress();
-  void OnJobFinished();
+  void OnJobFinished(const JobSummary& summary);
+  void OpenResults();
   void OnListHasItems(bool hasItems);
   void UpdatePreviewCommands();
   void EmphasizeFromPointer(Pane pane);
@@ -120,6 +130,7 @@ class MainWindow : public QMainWindow {
   bool enlargedForJob_ = false;  // the encoder pane was made full screen for the job
   QTimer* sessionTimer_ = nullptr;  // keeps the list as it changes
   std::string keptList_;            // the job file text last kept
+  ResultsDialog* results_ = nullptr;  // made when a job's results are first shown; keeps the last
 };
 
 }  // namespace zq48

@@ -9,6 +9,7 @@ inline constexpr int kDeleteFile = 32773;
 inline constexpr int kDeleteAll = 32784;
 inline constexpr int kOpenList = 32830;
 inline constexpr int kSaveList = 32831;
+inline constexpr int kResults = 32832;
 inline constexpr int kExit = 32771;
 inline constexpr int kPlay = 32778;
 inline constexpr int kPause = 32779;

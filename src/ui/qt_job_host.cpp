@@ -18,8 +18,8 @@ void QtJobHost::JobStopped() {
   Queue([this] { emit jobStopped(); });
 }
 
-void QtJobHost::JobFinished(const JobSummary&) {
-  Queue([this] { emit jobFinished(); });
+void QtJobHost::JobFinished(const JobSummary& summary) {
+  Queue([this, summary] { emit jobFinished(summary); });
 }
 
 void QtJobHost::RangeSwapped(std::uint32_t begin, std::uint32_t end) {

@@ -24,8 +24,8 @@ class QtJobHost : public QObject, public JobEvents {
   void VariantFinished(const VariantResult&) override {}
   void FileFinished(int index, const std::string& path) override;
   void JobStopped() override;
-  // The job's end; the desktop shows nothing of its summary.
-  void JobFinished(const JobSummary&) override;
+  // The job's end, with a copy of its summary for the results view.
+  void JobFinished(const JobSummary& summary) override;
   void RangeSwapped(std::uint32_t begin, std::uint32_t end) override;
 
  signals:
@@ -33,7 +33,7 @@ class QtJobHost : public QObject, public JobEvents {
   void fileStarted(int index, const QString& path);
   void fileFinished(int index, const QString& path);
   void jobStopped();
-  void jobFinished();
+  void jobFinished(const zq48::JobSummary& summary);
   void rangeSwapped(quint32 begin, quint32 end);
 
  private:
@@ -44,3 +44,6 @@ class QtJobHost : public QObject, public JobEvents {
 };
 
 }  // namespace zq48
+
+// A signal's argument, so that a spy or a queued connection can hold it.
+Q_DECLARE_METATYPE(zq48::JobSummary)

@@ -29,6 +29,7 @@
 #include "ui/pane_emphasis.h"
 #include "ui/preview_view.h"
 #include "ui/qt_notifier.h"
+#include "ui/results_dialog.h"
 #include "ui/settings_view.h"
 #include "ui/simple_page.h"
 
@@ -105,7 +106,8 @@ class MainWindowTest : public QObject {
     };
     for (Entry e : {Entry{menu::kAddFiles, "Add file(s)", true},
                     Entry{menu::kDeleteFile, "Delete file", false},
-                    Entry{menu::kDeleteAll, "Delete all", false}, Entry{menu::kExit, "Exit", true},
+                    Entry{menu::kDeleteAll, "Delete all", false},
+                    Entry{menu::kResults, "Results...", false}, Entry{menu::kExit, "Exit", true},
                     Entry{menu::kPlay, "&Play", false}, Entry{menu::kPause, "Pause", false},
                     Entry{menu::kStop, "&Stop", false}, Entry{menu::kAbout, "About", true}}) {
       QAction* action = w.Action(e.id);
@@ -307,6 +309,40 @@ class MainWindowTest : public QObject {
     QVERIFY(WaitForJobEnd(w));
     QVERIFY(w.Encoder().IsFullScreen());
     QCOMPARE(w.Panes().RowSize(0), 0);
+  }
+
+  // A job's results are shown when it ends and kept for "Results..." until
+  // the next job starts; a job that left no variant shows nothing.
+  void resultsStayUntilTheNextJobStarts() {
+    FakeJobParts parts;
+    parts.workers.SetScript(WorkerKind::General, WorkerScript{.finishAtOnce = false});
+    Media media;
+    Desktop d(parts.workers, parts.outputs);
+    MainWindow& w = *d.window;
+    QVERIFY(ListClip(d, media));
+    w.ShowJobResults(JobSummary{});
+    QVERIFY(!Enabled(w, menu::kResults));
+    QVERIFY(!w.Results());
+
+    JobSummary summary;
+    summary.stopped = true;
+    summary.variants.resize(2);
+    summary.variants[0].path = summary.variants[1].path = media.clip;
+    summary.variants[1].variantIndex = 1;
+    w.ShowJobResults(summary);
+    QVERIFY(Enabled(w, menu::kResults));
+    QVERIFY(w.Results() && w.Results()->isVisible());
+    QCOMPARE(w.Results()->Model().rowCount(), 2);
+    w.Results()->close();
+    w.Action(menu::kResults)->trigger();
+    QVERIFY(w.Results()->isVisible());
+
+    w.StartEncode();
+    QVERIFY(w.Encoding().HasJob());
+    QVERIFY(!Enabled(w, menu::kResults));
+    QVERIFY(!w.Results()->isVisible());
+    w.StopEncode();
+    QVERIFY(WaitForJobEnd(w));
   }
 
   void refusedEncodeChangesNothing() {

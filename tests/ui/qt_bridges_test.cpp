@@ -78,7 +78,10 @@ class QtBridgeTest : public QObject {
       host.FileStarted(2, "/in/c.avi");
       host.VariantFinished(VariantResult{});
       host.FileFinished(2, "/in/c.avi");
-      host.JobFinished(JobSummary{});
+      JobSummary summary;
+      summary.variants.resize(1);
+      summary.variants[0].path = "/in/c.avi";
+      host.JobFinished(summary);
     });
     job.join();
     QVERIFY(QTest::qWaitFor([&] { return finished.size() == 1; }, 10000));
@@ -93,6 +96,10 @@ class QtBridgeTest : public QObject {
     QCOMPARE(fileFinished.size(), 1);
     QCOMPARE(fileFinished[0][0].toInt(), 2);
     QCOMPARE(deliveredOn, gui);
+    // The summary comes along, for the results view.
+    const auto summary = finished[0][0].value<JobSummary>();
+    QCOMPARE(summary.variants.size(), std::size_t{1});
+    QCOMPARE(summary.variants[0].path, std::string("/in/c.avi"));
   }
 };
 
