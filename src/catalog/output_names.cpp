@@ -25,6 +25,8 @@ std::string OutputBaseName(const std::string& path) {
   return name;
 }
 
+std::string PlayPageName(const std::string& sourcePath) { return OutputBaseName(sourcePath) + ".play.html"; }
+
 std::string VariantTag(int videoKbps, double frameRate, int width, int height, int channels,
                        int sampleRate, int audioKbps) {
   using std::to_string;

@@ -17,6 +17,9 @@ std::string BaseName(const std::string& path, bool keepExtension = false);
 // BaseName with every space replaced by '_'.
 std::string OutputBaseName(const std::string& path);
 
+// The page for today's browsers of an input file: its output base name + ".play.html".
+std::string PlayPageName(const std::string& sourcePath);
+
 // "_dr%i_fr%.2f_w%d_h%d_Ch%i_Sr%i_Br%i": video kbps, frame rate, width,
 // height, audio channels, audio sample rate, audio kbps. It names a
 // variant's temporary stream files.

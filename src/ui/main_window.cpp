@@ -376,7 +376,7 @@ void MainWindow::OpenResults() {
 
 void MainWindow::PlayInBrowser(const QString& folder, const QString& sourcePath) {
   // The page for today's browsers the job wrote beside the file's other outputs.
-  const QString page = QString::fromStdString(OutputBaseName(sourcePath.toStdString())) + ".play.html";
+  const QString page = QString::fromStdString(PlayPageName(sourcePath.toStdString()));
   Q_UNUSED(folder);
   Q_UNUSED(page);
 }

@@ -56,7 +56,7 @@ bool WriteWebPlayPage(JobContext& context, const DriverRecord& record, const std
   if (!settings.webPageOn) return true;
   const std::string& folder = settings.destinationFolder();
   WebPageFacts facts = WebPageFactsOf(settings, record, sourcePath);
-  const std::string page = folder + OutputBaseName(sourcePath) + ".play.html";
+  const std::string page = folder + PlayPageName(sourcePath);
   if (WriteWholeFile(page, WebPlayPageText(facts)) == WholeFileWrite::Written) return true;
   context.notifier.ShowApp("Error create the page for today's browsers");
   return false;

@@ -13,7 +13,7 @@ namespace zq48 {
 // zqmPlayer.js plays into.
 std::string WebPlayPageText(const WebPageFacts& facts);
 
-// Writes base name + ".play.html" beside the applet page, when the settings ask for it.
+// Writes PlayPageName(sourcePath) beside the applet page, when the settings ask for it.
 bool WriteWebPlayPage(JobContext& context, const DriverRecord& record, const std::string& sourcePath);
 
 // Writes "zqmPlayer.js" into the destination folder, when the settings ask for it.
