@@ -13,6 +13,8 @@
 #include <set>
 #include <thread>
 
+#include <QJsonArray>
+
 #include "cli/cli_run.h"
 #include "container/metafile.h"
 #include "encode/package/finish_variant.h"
@@ -76,6 +78,14 @@ TEST_F(Batch, ProgressJsonReportsFinishedRefusedAndFailedFiles) {
     EXPECT_TRUE(fs::exists(video)) << video;
     EXPECT_TRUE(fs::exists(audio)) << audio;
     EXPECT_GT(v["video_bit_rate_bps"].toInteger(), 0);
+    EXPECT_EQ(v["video_file_bytes"].toInteger(), static_cast<qint64>(fs::file_size(video)));
+    EXPECT_EQ(v["audio_file_bytes"].toInteger(), static_cast<qint64>(fs::file_size(audio)));
+    // The pictures' quality: plausible decibels, the worst no better than the mean.
+    EXPECT_GT(v["psnr_y_db"].toDouble(), 20.0);
+    EXPECT_LT(v["psnr_y_db"].toDouble(), 60.0);
+    EXPECT_GT(v["psnr_db"].toDouble(), 20.0);
+    EXPECT_LE(v["worst_psnr_y_db"].toDouble(), v["psnr_y_db"].toDouble());
+    EXPECT_GE(v["worst_at_s"].toDouble(), 0.0);
   }
   EXPECT_EQ(finished[0]["variant_index"].toInt(), 0);
   EXPECT_EQ(finished[1]["variant_index"].toInt(), 1);
@@ -106,6 +116,17 @@ TEST_F(Batch, ProgressJsonReportsFinishedRefusedAndFailedFiles) {
   EXPECT_EQ(end["variants_failed"].toInt(), 0);
   EXPECT_EQ(end["exit_status"].toInt(), 1);
   EXPECT_FALSE(end["stopped"].toBool());
+  // The summary lists the same variants with the same figures.
+  const QJsonArray listed = end["variants"].toArray();
+  ASSERT_EQ(listed.size(), 4);
+  for (int i = 0; i < 4; ++i) {
+    QJsonObject v = listed[i].toObject();
+    EXPECT_TRUE(v["finished"].toBool());
+    v.remove("finished");
+    QJsonObject event = finished[static_cast<std::size_t>(i)];
+    event.remove("event");
+    EXPECT_EQ(v, event);
+  }
 }
 
 TEST_F(Batch, SkipCompleteRedoesOnlyWhatIsMissingOrDamaged) {
