@@ -3,21 +3,76 @@
 
 #include "serve/package_server.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
-#include "serve/http_probe.h"
 #include "support/test_media.h"
 
 namespace zq48 {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::RawGet;
 using testing::TempDir;
+
+// Requests written byte for byte, for what an HTTP client would tidy up
+// first ("..", a foreign Host header), read until the server closes.
+struct RawAnswer {
+  int status = 0;  // 0 when no answer came
+  std::string head;
+  std::string body;
+};
+
+int Connect(int port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+RawAnswer RawRequest(int port, const std::string& request) {
+  RawAnswer answer;
+  const int fd = Connect(port);
+  if (fd < 0) return answer;
+  std::string all;
+  if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
+    char buffer[4096];
+    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) all.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  const std::size_t end = all.find("\r\n\r\n");
+  if (all.rfind("HTTP/1.1 ", 0) != 0 || end == std::string::npos) return answer;
+  answer.status = std::atoi(all.c_str() + 9);
+  answer.head = all.substr(0, end);
+  answer.body = all.substr(end + 4);
+  return answer;
+}
+
+RawAnswer RawGet(int port, const std::string& target, const std::string& host) {
+  return RawRequest(port, "GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\nConnection: close\r\n\r\n");
+}
+
+bool Accepts(int port) {
+  const int fd = Connect(port);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
 
 constexpr const char* kStream = "clip_120000bps.video.zq48";
 
@@ -128,13 +183,13 @@ TEST_F(PackageServerTest, RefusesWhatIsNotAFileOfTheFolderWithoutListing) {
   const struct {
     const char* target;
     int status;
-  } refused[] = {{"/../secret.txt", 403},        {"/%2e%2e/secret.txt", 403},   {"/sub/%2E%2E/../secret.txt", 403},
-                 {"/sub/..%2f..%2fsecret.txt", 403}, {"//etc/passwd", 403},     {"/%2fetc%2fpasswd", 403},
-                 {"/sub%5c..%5csecret.txt", 403}, {"/x.play.html%00.gif", 403}, {"/./x.play.html", 403},
-                 {"/out.zq48", 403},              {"/", 404},                    {"/sub", 404},
-                 {"/sub/", 404},                  {"/.x.lock", 404},             {"/missing.zq48", 404}};
+  } refused[] = {{"/../secret.txt", 403},      {"/%2e%2e/secret.txt", 403},   {"/sub/..%2f..%2fsecret.txt", 403},
+                 {"//etc/passwd", 403},        {"/%2fetc%2fpasswd", 403},     {"/sub%5c..%5csecret.txt", 403},
+                 {"/x.play.html%00.gif", 403}, {"/./x.play.html", 403},       {"/out.zq48", 403},
+                 {"/", 404},                   {"/sub", 404},                 {"/sub/", 404},
+                 {"/.x.lock", 404},            {"/missing.zq48", 404}};
   for (const auto& r : refused) {
-    const testing::RawAnswer answer = RawGet(server_->port(), r.target, host);
+    const RawAnswer answer = RawGet(server_->port(), r.target, host);
     EXPECT_EQ(answer.status, r.status) << r.target;
     EXPECT_EQ(answer.body.find("not for the browser"), std::string::npos) << r.target;
     EXPECT_EQ(answer.body.find("x.play.html"), std::string::npos) << r.target;
@@ -149,10 +204,10 @@ TEST_F(PackageServerTest, AnswersOnlyRequestsAddressedToItToReadFiles) {
   EXPECT_EQ(RawGet(port, "/x.play.html", "LocalHost" + me).status, 200);
   for (const std::string& host : {"evil.example" + me, std::string("127.0.0.1:1"), std::string("127.0.0.1"), "localhost.evil.example" + me})
     EXPECT_EQ(RawGet(port, "/x.play.html", host).status, 403) << host;
-  EXPECT_EQ(testing::RawRequest(port, "GET /x.play.html HTTP/1.0\r\n\r\n").status, 403);  // no Host at all
+  EXPECT_EQ(RawRequest(port, "GET /x.play.html HTTP/1.0\r\n\r\n").status, 403);  // no Host at all
   const std::string post = "POST /x.play.html HTTP/1.1\r\nHost: 127.0.0.1" + me +
                            "\r\nContent-Length: 1\r\nConnection: close\r\n\r\nx";
-  const testing::RawAnswer posted = testing::RawRequest(port, post);
+  const RawAnswer posted = RawRequest(port, post);
   EXPECT_EQ(posted.status, 405);
   EXPECT_NE(posted.head.find("Allow: GET, HEAD"), std::string::npos) << posted.head;
 }
@@ -171,9 +226,9 @@ TEST_F(PackageServerTest, StopsWithItsObjectAndRefusesATakenPortOrAMissingFolder
   httplib::Client client("127.0.0.1", port);
   client.set_keep_alive(true);
   ASSERT_TRUE(client.Get("/x.play.html"));
-  EXPECT_TRUE(testing::Accepts(port));
+  EXPECT_TRUE(Accepts(port));
   server_.reset();
-  EXPECT_FALSE(testing::Accepts(port));
+  EXPECT_FALSE(Accepts(port));
 }
 
 }  // namespace
