@@ -7,6 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config locales
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
   libxvidcore-dev libmp3lame-dev
+  libcpp-httplib-dev  # the package server: zq48enc --serve, Play in browser
   libgtest-dev libgmock-dev libbenchmark-dev
   default-jdk-headless
   nodejs chromium

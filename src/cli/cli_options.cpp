@@ -42,6 +42,8 @@ enum LongOnly {
   kSkipComplete,
   kJob,
   kSaveJob,
+  kServe,
+  kPort,
 };
 
 std::optional<long> WholeArgument(const char* text) { return ParseWhole(text); }
@@ -77,6 +79,8 @@ const option kOptions[] = {
     {"skip-complete", no_argument, nullptr, kSkipComplete},
     {"job", required_argument, nullptr, kJob},
     {"save-job", required_argument, nullptr, kSaveJob},
+    {"serve", required_argument, nullptr, kServe},
+    {"port", required_argument, nullptr, kPort},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -88,6 +92,16 @@ std::optional<std::string> TakeValue(int c, const char* value, CliOptions& o) {
     case kEndImage: o.endImage = value; return std::nullopt;
     case kJob: o.jobFile = value; return std::nullopt;
     case kSaveJob: o.saveJob = value; return std::nullopt;
+    case kServe:
+      if (*value == '\0') return std::string("--serve wants a folder");
+      o.serveFolder = value;
+      return std::nullopt;
+    case kPort: {
+      std::optional<long> n = WholeArgument(value);
+      if (!n || *n < 0 || *n > 65535) return std::string("the port must be 0..65535, not '") + value + "'";
+      o.port = n;
+      return std::nullopt;
+    }
     case kRangeBegin:
     case kRangeEnd:
     case kQuality: {
@@ -135,7 +149,21 @@ std::optional<std::string> CheckJobOptions(const CliOptions& o, bool commandGive
   return std::nullopt;
 }
 
+// --serve stands alone: a folder and perhaps a port.
+std::optional<std::string> CheckServeOptions(CliOptions& o, bool commandGiven) {
+  if (o.serveFolder.empty()) return "--port goes with --serve";
+  const bool encodeOptions = !o.variants.empty() || o.rangeBegin || o.rangeEnd || o.quality ||
+                             !o.titleImage.empty() || !o.endImage.empty() || o.begin || o.end || o.crop ||
+                             o.volume || o.noWebPage || o.sequential || o.skipComplete || o.progressJson;
+  if (commandGiven || encodeOptions || o.json || !o.jobFile.empty() || !o.saveJob.empty() || !o.destination.empty())
+    return "--serve goes alone, with --port at most";
+  if (!o.files.empty()) return "--serve takes one folder; unexpected argument: '" + o.files.front() + "'";
+  o.command = Command::Serve;
+  return std::nullopt;
+}
+
 std::optional<std::string> CheckOptions(CliOptions& o, bool commandGiven) {
+  if (!o.serveFolder.empty() || o.port) return CheckServeOptions(o, commandGiven);
   if (!o.jobFile.empty()) {
     if (auto error = CheckJobOptions(o, commandGiven)) return error;
     o.command = Command::Encode;
@@ -175,6 +203,7 @@ const char* UsageText() {
          "       zq48enc --inspect FILE...\n"
          "       zq48enc --job JOBFILE [-o DEST]\n"
          "       zq48enc --save-job JOBFILE [OPTION]... [-o DEST] FILE...\n"
+         "       zq48enc --serve DIR [--port N]\n"
          "\n"
          "ZQ48 Encoder, the command-line front end. With -o it encodes every FILE into a\n"
          "ladder of variants in DEST: per variant a video and an audio stream file named\n"
@@ -227,6 +256,11 @@ const char* UsageText() {
          "                     each metafile (.meta.zq48) and check them against the file\n"
          "  --json             with --probe, --ladder or --inspect: one JSON document on\n"
          "                     standard output, every value with its unit in its name\n"
+         "  --serve DIR        serve the package folder DIR to this computer's browser on\n"
+         "                     127.0.0.1 until interrupted (read-only, no listings, nothing\n"
+         "                     outside DIR); prints the folder's address, then that of\n"
+         "                     each BASE.play.html page, one a line\n"
+         "  --port N           with --serve: the port (0 or none: a free one)\n"
          "  -v, --verbose      also show the media libraries' own diagnostics\n"
          "  -h, --help         show this help and exit\n"
          "  -V, --version      show the version and exit\n"
@@ -234,7 +268,8 @@ const char* UsageText() {
          "Exit status: 0 when every file was processed (for an encode: every variant of\n"
          "every file finished or was skipped as complete), 1 when a file or a variant was\n"
          "refused or is inconsistent or a variant failed, 2 on a usage error or invalid\n"
-         "input, 130 when an encode was stopped with Ctrl-C.\n";
+         "input, 130 when an encode was stopped with Ctrl-C. --serve ends with 0 when\n"
+         "interrupted (Ctrl-C or SIGTERM) and 1 when the folder or the port cannot be had.\n";
 }
 
 ParseResult ParseCommandLine(int argc, char** argv) {

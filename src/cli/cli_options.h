@@ -8,7 +8,7 @@
 
 namespace zq48::cli {
 
-enum class Command { Help, Version, Encode, SaveJob, Probe, Ladder, Inspect };
+enum class Command { Help, Version, Encode, SaveJob, Probe, Ladder, Inspect, Serve };
 
 struct CliOptions {
   Command command = Command::Help;
@@ -32,6 +32,8 @@ struct CliOptions {
   bool skipComplete = false;          // --skip-complete: a complete package counts as done
   std::string jobFile;                // --job: the files and settings come from this job file
   std::string saveJob;                // --save-job: write the job the options describe here instead
+  std::string serveFolder;            // --serve: the folder served on 127.0.0.1
+  std::optional<long> port;           // --port: its port (0 or none: a free one)
 };
 
 struct ParseResult {

@@ -11,6 +11,7 @@ extern "C" {
 #include "cli/inspect_command.h"
 #include "cli/job_batch.h"
 #include "cli/probe_commands.h"
+#include "cli/serve_command.h"
 #include "cli/stderr_notifier.h"
 
 int main(int argc, char** argv) {
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
       return RunLadder(options, notifier, stdout);
     case Command::Inspect:
       return RunInspect(options, stdout);
+    case Command::Serve:
+      return RunServe(options, stdout);
   }
   return 2;
 }

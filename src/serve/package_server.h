@@ -7,10 +7,12 @@ namespace zq48 {
 
 // Serves the files of one folder over HTTP to this computer's own browser:
 // on 127.0.0.1 only, read-only, no listings, nothing outside the folder
-// (no "..", no absolute paths, no symbolic link leading out), and only to
-// requests addressed to this server (Host 127.0.0.1 or localhost with its
-// port), so a page of another site cannot reach it through a name that
-// resolves here. Range requests are honoured, as players seek with them.
+// (no "..", no absolute paths, no symbolic link leading out, no hidden
+// files), only GET and HEAD, and only to requests addressed to this server
+// (Host 127.0.0.1 or localhost with its port), so a page of another site
+// cannot reach it through a name that resolves here. Files are streamed
+// from disk with Range requests honoured, as players seek with them, and
+// marked not to be cached (a package encoded again changes them).
 class PackageServer {
  public:
   // Serves `folder` on 127.0.0.1:`port` (0: a free port chosen by the

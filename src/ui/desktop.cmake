@@ -17,6 +17,7 @@ add_library(zq48_desktop STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/qsettings_store.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/qt_notifier.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/about_dialog.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ui/browser_playback.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/exit_confirmation.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/file_dialog.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/add_files_worker.cpp
@@ -51,7 +52,7 @@ add_library(zq48_desktop STATIC
 )
 set_target_properties(zq48_desktop PROPERTIES AUTOMOC ON)
 target_include_directories(zq48_desktop PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated)
-target_link_libraries(zq48_desktop PUBLIC zq48 zq48_ui_encoder Qt6::Widgets Qt6::Multimedia Qt6::Charts)
+target_link_libraries(zq48_desktop PUBLIC zq48 zq48_serve zq48_ui_encoder Qt6::Widgets Qt6::Multimedia Qt6::Charts)
 
 add_executable(zq48-encoder ${CMAKE_CURRENT_SOURCE_DIR}/ui/main.cpp)
 target_link_libraries(zq48-encoder PRIVATE zq48_desktop)

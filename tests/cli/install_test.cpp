@@ -113,10 +113,10 @@ TEST_F(Installing, DebianPackageDependsOnTheLibrariesTheProgramsUse) {
   const std::size_t at = control.out.find("\nDepends: ");
   ASSERT_NE(at, std::string::npos) << control.out;
   const std::string depends = control.out.substr(at, control.out.find('\n', at + 1) - at);
-  // Found from the binaries by dpkg-shlibdeps: the media libraries, the codecs, Qt.
+  // Found from the binaries by dpkg-shlibdeps: the media libraries, the codecs, Qt, the HTTP server.
   for (const char* package : {"libavcodec", "libavformat", "libavutil", "libswscale", "libswresample",
-                              "libxvidcore4", "libmp3lame0", "libqt6widgets6", "libqt6multimedia6", "libqt6charts6", "libc6",
-                              "libstdc++6"})
+                              "libxvidcore4", "libmp3lame0", "libqt6widgets6", "libqt6multimedia6", "libqt6charts6",
+                              "libcpp-httplib0.11", "libc6", "libstdc++6"})
     EXPECT_NE(depends.find(package), std::string::npos) << package << " missing in" << depends;
 
   CliRun contents = Sh("dpkg-deb -c " + Quote(deb));
