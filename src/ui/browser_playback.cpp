@@ -39,8 +39,4 @@ bool BrowserPlayback::Play(const QString& folder, const QString& pageFileName, Q
   return false;
 }
 
-bool BrowserPlayback::OpenFolder(const QString& folder) {
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
-}
-
 }  // namespace zq48

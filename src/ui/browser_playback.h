@@ -7,7 +7,7 @@ namespace zq48 {
 
 class PackageServer;
 
-// "Play in browser" and "Open folder": a package's page is played by the
+// "Play in browser": a package's page is played by the
 // desktop's browser from a server of this program on 127.0.0.1, since
 // browsers do not run players from files. One folder is served at a time;
 // the server stops when another folder is played or this object goes.
@@ -23,9 +23,6 @@ class BrowserPlayback {
   // desktop's browser. False, with the reason in `error`, when the folder
   // cannot be served or no browser could be opened.
   bool Play(const QString& folder, const QString& pageFileName, QString* error);
-
-  // Opens `folder` in the desktop's file manager.
-  static bool OpenFolder(const QString& folder);
 
  private:
   std::unique_ptr<PackageServer> server_;

@@ -377,8 +377,14 @@ void MainWindow::OpenResults() {
 void MainWindow::PlayInBrowser(const QString& folder, const QString& sourcePath) {
   // The page for today's browsers the job wrote beside the file's other outputs.
   const QString page = QString::fromStdString(PlayPageName(sourcePath.toStdString()));
-  Q_UNUSED(folder);
-  Q_UNUSED(page);
+  if (!QFileInfo(QDir(folder), page).isFile()) {
+    // The job wrote no such page (the web page is off in the settings), or it has gone since.
+    notifier_.ShowApp("There is no page " + page.toStdString() + " in " + folder.toStdString() +
+                      " to play: the web page is off in the settings, or the page was removed.");
+    return;
+  }
+  QString error;
+  if (!playback_.Play(folder, page, &error)) notifier_.ShowApp("Can't play " + page.toStdString() + ":\n" + error.toStdString());
 }
 
 void MainWindow::OnListHasItems(bool hasItems) {

@@ -10,6 +10,7 @@
 #include "encode/engine.h"
 #include "encode/job_file.h"
 #include "ui/pane_splitter.h"
+#include "ui/browser_playback.h"
 #include "ui/qt_job_host.h"
 
 namespace zq48 {
@@ -131,6 +132,7 @@ class MainWindow : public QMainWindow {
   QTimer* sessionTimer_ = nullptr;  // keeps the list as it changes
   std::string keptList_;            // the job file text last kept
   ResultsDialog* results_ = nullptr;  // made when a job's results are first shown; keeps the last
+  BrowserPlayback playback_;          // serves the package played last, until the program ends
 };
 
 }  // namespace zq48
