@@ -1,14 +1,18 @@
 // The main window: its menus and their enabling, closing with and without a
 // job, the encoder view's buttons as the window drives a job (fake workers,
-// and once with the real ones), the pane layouts and their animation, and
-// the About box.
+// and with the real ones: to the job's end and to its measured results), the
+// pane layouts and their animation, and the About box.
 
+#include <QChart>
 #include <QEnterEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QMenuBar>
 #include <QTreeWidget>
 #include <QtTest>
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -721,6 +725,63 @@ class MainWindowTest : public QObject {
     QCOMPARE(static_cast<std::size_t>(videoStreams), d.app.Catalog().FilterCount(media.clip));
     QCOMPARE(Buttons(w.Encoder()), QString("E--"));
     QCOMPARE(w.windowTitle(), QString("ZQ48 Encoder"));
+  }
+
+  // A real job of two variants of one size at 60 and 400 kbps: at its end
+  // the results show both rows measured, and the file's chart holds both
+  // points by rate, quality rising with it; "Results..." keeps them until
+  // the next job starts.
+  void aRealJobShowsItsMeasuredResults() {
+    DecodeWorkerFactory workers;
+    PackageOutputs outputs;
+    Media media;
+    Desktop d(workers, outputs);
+    MainWindow& w = *d.window;
+    const std::string job = media.dir.File("two.json");
+    std::ofstream(job) << R"({"version": 1, "files": [{"path": "clip.avi", "variants": [
+  {"w": 160, "h": 120, "fps": 15, "video": 400, "audio": 8, "rate": 8000, "channels": 1},
+  {"w": 160, "h": 120, "fps": 15, "video": 60, "audio": 8, "rate": 8000, "channels": 1}]}]})";
+    w.Settings().SetDestinationText(media.out);
+    QVERIFY(w.OpenListFrom(Q(job)));
+    QVERIFY(WaitUntilListed(w.FileList(), 1));
+    w.StartEncode();
+    QVERIFY(WaitForJobEnd(w));
+    QCOMPARE(d.notifier.texts(), std::vector<std::string>{});
+
+    ResultsDialog* results = w.Results();
+    QVERIFY(results && results->isVisible());
+    QVERIFY(Enabled(w, menu::kResults));
+    const ResultsModel& m = results->Model();
+    QCOMPARE(m.rowCount(), 2);
+    std::vector<QPointF> table;  // (total kbps, PSNR Y) as the table shows them
+    for (int row = 0; row < m.rowCount(); ++row) {
+      auto cell = [&](ResultsModel::Column c) { return m.data(m.index(row, c)).toString(); };
+      QCOMPARE(cell(ResultsModel::State), QString("finished"));
+      for (auto c : {ResultsModel::VideoRate, ResultsModel::TotalRate, ResultsModel::PsnrY,
+                     ResultsModel::PsnrYuv, ResultsModel::WorstPsnrY})
+        QVERIFY2(cell(c) != kNoValue, qPrintable(cell(c)));
+      table.emplace_back(cell(ResultsModel::TotalRate).toDouble(), cell(ResultsModel::PsnrY).toDouble());
+    }
+    std::sort(table.begin(), table.end(), [](QPointF a, QPointF b) { return a.x() < b.x(); });
+
+    QChart& chart = results->Chart();
+    QCOMPARE(chart.title(), QString("clip.avi"));
+    const QList<QPointF> points = static_cast<QLineSeries*>(chart.series().at(0))->points();
+    QCOMPARE(points.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+      QVERIFY(std::abs(points[i].x() - table[i].x()) < 0.051);  // the table rounds to 0.1 kbps
+      QVERIFY(std::abs(points[i].y() - table[i].y()) < 0.0051);  // and to 0.01 dB
+    }
+    QVERIFY(points[0].x() < points[1].x());
+    QVERIFY2(points[0].y() > 20 && points[0].y() < points[1].y(),
+             qPrintable(QString("%1 dB, then %2 dB").arg(points[0].y()).arg(points[1].y())));
+
+    w.StartEncode();
+    QVERIFY(w.Encoding().HasJob());
+    QVERIFY(!Enabled(w, menu::kResults));
+    QVERIFY(!results->isVisible());
+    w.StopEncode();
+    QVERIFY(WaitForJobEnd(w));
   }
 };
 
