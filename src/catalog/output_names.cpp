@@ -25,7 +25,9 @@ std::string OutputBaseName(const std::string& path) {
   return name;
 }
 
-std::string PlayPageName(const std::string& sourcePath) { return OutputBaseName(sourcePath) + ".play.html"; }
+std::string PlayPageName(const std::string& sourcePath) {
+  return OutputBaseName(sourcePath) + std::string(kPlayPageSuffix);
+}
 
 std::string VariantTag(int videoKbps, double frameRate, int width, int height, int channels,
                        int sampleRate, int audioKbps) {

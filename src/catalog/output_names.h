@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "catalog/output_filter.h"
 
@@ -17,7 +18,8 @@ std::string BaseName(const std::string& path, bool keepExtension = false);
 // BaseName with every space replaced by '_'.
 std::string OutputBaseName(const std::string& path);
 
-// The page for today's browsers of an input file: its output base name + ".play.html".
+// The page for today's browsers of an input file: its output base name + kPlayPageSuffix.
+inline constexpr std::string_view kPlayPageSuffix = ".play.html";
 std::string PlayPageName(const std::string& sourcePath);
 
 // "_dr%i_fr%.2f_w%d_h%d_Ch%i_Sr%i_Br%i": video kbps, frame rate, width,

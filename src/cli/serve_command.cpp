@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "catalog/output_names.h"
 #include "serve/package_server.h"
 
 namespace zq48::cli {
@@ -41,12 +42,12 @@ class BlockedStopSignals {
 
 // The names of the pages for today's browsers in the folder, sorted.
 std::vector<std::string> PlayPages(const std::string& folder) {
-  static const std::string kSuffix = ".play.html";
   std::vector<std::string> pages;
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
     const std::string name = entry.path().filename().string();
-    if (name.size() > kSuffix.size() && name.ends_with(kSuffix) && name[0] != '.' && entry.is_regular_file(error))
+    if (name.size() > kPlayPageSuffix.size() && name.ends_with(kPlayPageSuffix) && name[0] != '.' &&
+        entry.is_regular_file(error))
       pages.push_back(name);
   }
   std::sort(pages.begin(), pages.end());
